@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages marl needs to build, test and benchmark.
+# Idempotent: only packages that are missing are installed.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config
+  libboost-dev
+  libcairo2-dev
+  libturbojpeg0-dev libtiff-dev libgif-dev
+  libgtest-dev libbenchmark-dev
+  faketime
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+echo "installing: ${missing[*]}" >&2
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
