@@ -1,0 +1,58 @@
+#ifndef MARL_ATTRACTOR_HIT_GRID_H_
+#define MARL_ATTRACTOR_HIT_GRID_H_
+
+#include <cstdint>
+
+#include <boost/multi_array.hpp>
+
+namespace marl {
+
+// The square of hit counts behind one picture: one cell per pixel, row = the
+// cell of the second map coordinate, column = the cell of the first. A margin
+// of GridMargin rows and columns lies beyond the counted square, because a
+// coordinate of exactly 1.0 lands in row or column `size`.
+class HitGrid {
+ public:
+  static constexpr uint32_t GridMargin = 10;
+  // Above this side the fill check judges a coarser grid (see filledFraction).
+  static constexpr uint32_t FillCheckMaxSide = 2578;
+
+  HitGrid() = default;
+
+  // Replaces the grid by a zeroed one of side n. Throws std::bad_alloc when
+  // the memory cannot be had; the old grid is released first either way.
+  void setSize(uint32_t n);
+  // Zeroes the counted square (not the margin) and both count bounds.
+  void clearHits();
+  // Share of the counted square that has been visited. Up to a side of
+  // FillCheckMaxSide every cell is judged; above it, cells are grouped into
+  // f x f blocks (f the smallest whole factor with side / f within the limit)
+  // and a block counts as visited when any of its cells is, since the hits of
+  // one fill-check window could never visit 15% of a finer grid.
+  double filledFraction() const;
+  // One pass over the counted square raising maxCount (and lowering
+  // minCount) to the counts seen; returns minCount.
+  uint32_t scanCountRange();
+  uint32_t refreshCountRange() { return scanCountRange(); }
+
+  uint32_t size() const { return size_; }
+  // Distance between the starts of two rows, in cells.
+  uint32_t stride() const { return size_ + GridMargin; }
+  uint32_t* row(uint32_t r) { return cells_.data() + std::size_t(r) * stride(); }
+  const uint32_t* row(uint32_t r) const {
+    return cells_.data() + std::size_t(r) * stride();
+  }
+  uint32_t& at(uint32_t r, uint32_t column) { return row(r)[column]; }
+  uint32_t at(uint32_t r, uint32_t column) const { return row(r)[column]; }
+
+  uint32_t maxCount = 0;
+  uint32_t minCount = 0;
+
+ private:
+  boost::multi_array<uint32_t, 2> cells_;
+  uint32_t size_ = 0;
+};
+
+}  // namespace marl
+
+#endif  // MARL_ATTRACTOR_HIT_GRID_H_

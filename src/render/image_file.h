@@ -1,0 +1,27 @@
+#ifndef MARL_RENDER_IMAGE_FILE_H_
+#define MARL_RENDER_IMAGE_FILE_H_
+
+#include <ostream>
+#include <string>
+
+#include "render/bitmap.h"
+
+namespace marl {
+
+// Image type codes of a job, with the extension each gives to file names.
+enum ImageType { ImageBmp = 0, ImageJpeg = 1, ImageTiff = 2, ImageGif = 3 };
+
+// "image/bmp", "image/jpeg", "image/tiff", and "image/gif" for any other code.
+const char* mimeTypeFor(int imageType);
+
+// Writes `bitmap` under `fileName` with the encoder for `imageType`'s MIME
+// type. The picture goes to a temporary file in the same folder first and is
+// renamed into place, so no truncated file is ever left under the final name.
+// On failure prints "marl: error: cannot write 'NAME': REASON" on `err` and
+// returns false.
+bool writeImageFile(const Bitmap& bitmap, int imageType,
+                    const std::string& fileName, std::ostream& err);
+
+}  // namespace marl
+
+#endif  // MARL_RENDER_IMAGE_FILE_H_
