@@ -1,1 +1,9 @@
-int main() { return 0; }
+#include <ctime>
+#include <iostream>
+
+#include "driver/driver.h"
+
+int main(int argc, char** argv) {
+  return marl::runMarl(argc, argv, std::cout, std::cerr,
+                       [] { return std::time(nullptr); });
+}

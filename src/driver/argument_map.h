@@ -1,0 +1,50 @@
+#ifndef MARL_DRIVER_ARGUMENT_MAP_H_
+#define MARL_DRIVER_ARGUMENT_MAP_H_
+
+#include <cstdint>
+#include <map>
+#include <ostream>
+#include <string>
+
+namespace marl {
+
+// The program's whole configuration: option key to value text, from the
+// command line and, when "file" names one, a parameter file. The first value
+// of a key wins, so the command line beats the file. Values stay text until a
+// reader converts them.
+class ArgumentMap {
+ public:
+  // Builds the map from all arguments, argument 0 included, then from the
+  // parameter file. Words nobody will read (unknown keys, bare words that
+  // come too late, "-f") and an unreadable parameter file are reported on
+  // `diagnostics` as warnings; the map itself follows the rules regardless.
+  ArgumentMap(int argc, const char* const* argv, std::ostream& diagnostics);
+
+  bool has(const std::string& key) const { return values_.count(key) != 0; }
+  const std::string* find(const std::string& key) const;
+
+  // Each look-up leaves `out` alone and returns false when the key is absent.
+  bool getInt(const std::string& key, int32_t& out) const;
+  bool getIntInRange(const std::string& key, int32_t& out, int32_t min,
+                     int32_t max) const;
+  bool getDoubleInRange(const std::string& key, double& out, double min,
+                        double max) const;
+  // True when the value holds "true" or "TRUE" anywhere.
+  bool getBool(const std::string& key, bool& out) const;
+
+  const std::map<std::string, std::string>& values() const { return values_; }
+
+ private:
+  // Applies one command-line word or file line.
+  void addWord(const std::string& word, bool fromArgumentZero);
+  void readParameterFile(const std::string& path);
+  void warnIfUnknown(const std::string& key);
+
+  std::map<std::string, std::string> values_;
+  bool pairSeen_ = false;
+  std::ostream& diagnostics_;
+};
+
+}  // namespace marl
+
+#endif  // MARL_DRIVER_ARGUMENT_MAP_H_

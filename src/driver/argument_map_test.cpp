@@ -1,0 +1,176 @@
+#include "driver/argument_map.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "driver/number_text.h"
+
+namespace marl {
+namespace {
+
+struct Built {
+  std::vector<std::string> words;
+  std::ostringstream diagnostics;
+  std::unique_ptr<ArgumentMap> map;
+};
+
+std::unique_ptr<Built> build(std::vector<std::string> words) {
+  auto b = std::make_unique<Built>();
+  b->words = std::move(words);
+  std::vector<const char*> argv;
+  for (const std::string& w : b->words) argv.push_back(w.c_str());
+  b->map = std::make_unique<ArgumentMap>(int(argv.size()), argv.data(),
+                                         b->diagnostics);
+  return b;
+}
+
+std::string value(const ArgumentMap& map, const std::string& key) {
+  const std::string* v = map.find(key);
+  return v ? *v : "<absent>";
+}
+
+class ParameterFile {
+ public:
+  explicit ParameterFile(const std::string& text) {
+    char name[] = "/tmp/marl-params-XXXXXX";
+    int fd = mkstemp(name);
+    path_ = name;
+    std::FILE* f = fdopen(fd, "w");
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+  }
+  ~ParameterFile() { std::remove(path_.c_str()); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(NumberText, IntegerReadsLikeAtoiAndSaturates) {
+  EXPECT_EQ(parseInteger("42"), 42);
+  EXPECT_EQ(parseInteger("  -17xyz"), -17);
+  EXPECT_EQ(parseInteger("+8"), 8);
+  EXPECT_EQ(parseInteger("2,"), 2);
+  EXPECT_EQ(parseInteger("7.9"), 7);
+  EXPECT_EQ(parseInteger("abc"), 0);
+  EXPECT_EQ(parseInteger(""), 0);
+  EXPECT_EQ(parseInteger("- 5"), 0);
+  EXPECT_EQ(parseInteger("2147483647"), 2147483647);
+  EXPECT_EQ(parseInteger("2147483648"), 2147483647);
+  EXPECT_EQ(parseInteger("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(parseInteger("-99999999999999999999999"), -2147483647 - 1);
+  EXPECT_EQ(parseInteger("99999999999999999999999"), 2147483647);
+}
+
+TEST(NumberText, RealReadsLikeAtof) {
+  EXPECT_EQ(parseReal("0.5"), 0.5);
+  EXPECT_EQ(parseReal(" -2.5e1x"), -25.0);
+  EXPECT_EQ(parseReal("abc"), 0.0);
+  EXPECT_EQ(parseReal(""), 0.0);
+}
+
+TEST(ArgumentMap, FirstValueWinsAndBareWordsCountOnlyBeforeAPair) {
+  auto b = build({"marl", "-h", "R0=10", "R0=20", "help", "basename=a=b",
+                  "=x", "count=2,"});
+  const ArgumentMap& map = *b->map;
+  EXPECT_EQ(value(map, "marl"), "");
+  EXPECT_EQ(value(map, "-h"), "");
+  EXPECT_EQ(value(map, "R0"), "10");
+  EXPECT_FALSE(map.has("help"));
+  EXPECT_EQ(value(map, "basename"), "a=b");
+  EXPECT_EQ(value(map, ""), "x");
+  int32_t count = 0;
+  EXPECT_TRUE(map.getInt("count", count));
+  EXPECT_EQ(count, 2);
+}
+
+TEST(ArgumentMap, DiagnosticsNameWordsNobodyReads) {
+  auto b = build({"/usr/bin/marl", "sise=300", "count=2", "help", "-f"});
+  const std::string text = b->diagnostics.str();
+  EXPECT_NE(text.find("marl: warning: unknown option 'sise'"),
+            std::string::npos);
+  EXPECT_NE(text.find("marl: warning: ignoring 'help'"), std::string::npos);
+  EXPECT_NE(text.find("use file=PATH"), std::string::npos);
+  // Argument 0 is the program's path, never a typo.
+  EXPECT_EQ(text.find("/usr/bin/marl"), std::string::npos);
+  // Known keys and bare help before the first pair give no warning.
+  EXPECT_EQ(build({"marl", "help", "qsep=0.1", "R1=3"})->diagnostics.str(), "");
+}
+
+TEST(ArgumentMap, TypedLookupsApplyTheirRules) {
+  auto b = build({"marl", "a=0", "b=-7", "c=abc", "d=99", "e=7xyz", "f=10",
+                  "g=0.5", "t1=true", "t2=xTRUEx", "t3=True", "t4=1", "t5="});
+  const ArgumentMap& map = *b->map;
+  for (auto [key, expected] : std::vector<std::pair<std::string, int32_t>>{
+           {"a", 2}, {"b", 2}, {"c", 2}, {"d", 12}, {"e", 7}}) {
+    int32_t n = -1;
+    EXPECT_TRUE(map.getIntInRange(key, n, 2, 12));
+    EXPECT_EQ(n, expected) << key;
+  }
+  for (auto [key, expected] : std::vector<std::pair<std::string, double>>{
+           {"a", 0.05}, {"c", 0.05}, {"f", 3.0}, {"g", 0.5}}) {
+    double d = -1;
+    EXPECT_TRUE(map.getDoubleInRange(key, d, 0.05, 3.0));
+    EXPECT_EQ(d, expected) << key;
+  }
+  for (auto [key, expected] : std::vector<std::pair<std::string, bool>>{
+           {"t1", true}, {"t2", true}, {"t3", false}, {"t4", false},
+           {"t5", false}}) {
+    bool flag = !expected;
+    EXPECT_TRUE(map.getBool(key, flag));
+    EXPECT_EQ(flag, expected) << key;
+  }
+  int32_t untouched = 77;
+  double untouchedReal = 7.5;
+  bool untouchedFlag = true;
+  EXPECT_FALSE(map.getInt("absent", untouched));
+  EXPECT_FALSE(map.getIntInRange("absent", untouched, 0, 1));
+  EXPECT_FALSE(map.getDoubleInRange("absent", untouchedReal, 0, 1));
+  EXPECT_FALSE(map.getBool("absent", untouchedFlag));
+  EXPECT_EQ(untouched, 77);
+  EXPECT_EQ(untouchedReal, 7.5);
+  EXPECT_TRUE(untouchedFlag);
+}
+
+TEST(ArgumentMap, ParameterFileFillsWhatTheCommandLineLeftOpen) {
+  ParameterFile file(
+      "\\ a comment\nR0=200\nG0=5\ncount=3\nhelp\nG0=6\nx\nimage=tiff\r\n"
+      "a\\=1\nR1 = 100\nfile=other\n=z");
+  auto b = build({"marl", "file=" + file.path(), "R0=10"});
+  const ArgumentMap& map = *b->map;
+  EXPECT_EQ(value(map, "R0"), "10");
+  EXPECT_EQ(value(map, "G0"), "5");
+  EXPECT_EQ(value(map, "count"), "3");
+  EXPECT_EQ(value(map, "image"), "tiff");  // carriage return dropped
+  EXPECT_EQ(value(map, "file"), file.path());
+  EXPECT_FALSE(map.has("help"));
+  EXPECT_FALSE(map.has("x"));
+  EXPECT_FALSE(map.has("a\\"));
+  EXPECT_EQ(value(map, "R1 "), " 100");  // nothing is trimmed
+  EXPECT_EQ(value(map, ""), "z");
+  // marl, file, R0, G0, count, image, "R1 " and the empty key.
+  EXPECT_EQ(map.values().size(), 8u);
+  // A key with a blank is a typo worth naming.
+  EXPECT_NE(b->diagnostics.str().find("unknown option 'R1 '"),
+            std::string::npos);
+}
+
+TEST(ArgumentMap, UnreadableParameterFileIsReportedAndSkipped) {
+  auto b = build({"marl", "file=/nonexistent/marl.txt", "count=2"});
+  EXPECT_EQ(b->diagnostics.str(),
+            "marl: warning: cannot read parameter file "
+            "'/nonexistent/marl.txt': No such file or directory\n");
+  EXPECT_EQ(b->map->values().size(), 3u);
+  // A bare "file" has an empty path: reported the same way.
+  auto bare = build({"marl", "file"});
+  EXPECT_NE(bare->diagnostics.str().find("cannot read parameter file ''"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace marl

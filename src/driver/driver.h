@@ -1,0 +1,19 @@
+#ifndef MARL_DRIVER_DRIVER_H_
+#define MARL_DRIVER_DRIVER_H_
+
+#include <ostream>
+
+#include "attractor/random_source.h"
+
+namespace marl {
+
+// The whole program behind main: builds the option map, prints the usage
+// text and the count line, then makes the images one job at a time.
+// Returns the exit status: 0 when every requested picture was written (and
+// after a help request), 1 otherwise.
+int runMarl(int argc, const char* const* argv, std::ostream& out,
+            std::ostream& err, const Clock& clock);
+
+}  // namespace marl
+
+#endif  // MARL_DRIVER_DRIVER_H_
