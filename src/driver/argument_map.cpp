@@ -26,11 +26,13 @@ const std::set<std::string>& knownKeys() {
 ArgumentMap::ArgumentMap(int argc, const char* const* argv,
                          std::ostream& diagnostics)
     : diagnostics_(diagnostics) {
-  for (int i = 0; i < argc; ++i) addWord(argv[i], i == 0);
+  for (int i = 0; i < argc; ++i)
+    addWord(argv[i], i == 0 ? Source::ProgramPath : Source::CommandLine);
   if (const std::string* path = find("file")) readParameterFile(*path);
 }
 
-void ArgumentMap::addWord(const std::string& word, bool fromArgumentZero) {
+void ArgumentMap::addWord(const std::string& word, Source source) {
+  const bool fromArgumentZero = source == Source::ProgramPath;
   const std::size_t equals = word.find('=');
   if (equals != std::string::npos) {
     const std::string key = word.substr(0, equals);
@@ -46,7 +48,10 @@ void ArgumentMap::addWord(const std::string& word, bool fromArgumentZero) {
     return;
   }
   if (pairSeen_) {
-    if (!fromArgumentZero) {
+    if (source == Source::ParameterFile) {
+      diagnostics_ << "marl: warning: ignoring parameter-file line '" << word
+                   << "': it has no '='\n";
+    } else if (!fromArgumentZero) {
       diagnostics_ << "marl: warning: ignoring '" << word
                    << "': a word without '=' counts only before the first "
                       "key=value word\n";
@@ -72,7 +77,7 @@ void ArgumentMap::readParameterFile(const std::string& path) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() < 2) continue;
     if (line[0] == '\\' || line[1] == '\\') continue;  // comment line
-    addWord(line, false);
+    addWord(line, Source::ParameterFile);
   }
 }
 

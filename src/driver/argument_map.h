@@ -35,8 +35,9 @@ class ArgumentMap {
   const std::map<std::string, std::string>& values() const { return values_; }
 
  private:
-  // Applies one command-line word or file line.
-  void addWord(const std::string& word, bool fromArgumentZero);
+  enum class Source { ProgramPath, CommandLine, ParameterFile };
+  // Applies one command-line word or parameter-file line.
+  void addWord(const std::string& word, Source source);
   void readParameterFile(const std::string& path);
   void warnIfUnknown(const std::string& key);
 

@@ -1,0 +1,119 @@
+#include "e2e/marl_process.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace marl_e2e {
+
+const char* const kFrozenTime = "2026-01-01 00:00:00";
+
+namespace {
+
+std::string quote(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) {
+    if (c == '\'') quoted += "'\\''";
+    else quoted += c;
+  }
+  return quoted + "'";
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  char name[] = "/tmp/marl-e2e-XXXXXX";
+  if (!mkdtemp(name)) throw std::runtime_error("mkdtemp failed");
+  path_ = name;
+}
+
+TempFolder::~TempFolder() {
+  std::system(("chmod -R u+w " + quote(path_) + " 2>/dev/null; rm -rf " +
+               quote(path_)).c_str());
+}
+
+std::vector<std::string> TempFolder::files() const {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(path_.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      struct stat info;
+      const std::string full = path_ + "/" + entry->d_name;
+      if (stat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        names.push_back(entry->d_name);
+    }
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string TempFolder::read(const std::string& name) const {
+  std::ifstream file(path_ + "/" + name, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void TempFolder::write(const std::string& name, const std::string& text) const {
+  std::ofstream(path_ + "/" + name, std::ios::binary) << text;
+}
+
+RunResult runMarl(const TempFolder& folder,
+                  const std::vector<std::string>& args) {
+  // Output files of the run itself live beside the pictures but are hidden
+  // from files() by their leading dot.
+  const std::string out = folder.path() + "/.stdout";
+  const std::string err = folder.path() + "/.stderr";
+  std::string command = "cd " + quote(folder.path()) +
+                        " && TZ=UTC faketime -f " + quote(kFrozenTime) + " " +
+                        quote(MARL_BINARY);
+  for (const std::string& arg : args) command += " " + quote(arg);
+  command += " >" + quote(out) + " 2>" + quote(err) + " </dev/null";
+  const int raw = std::system(command.c_str());
+  RunResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = folder.read(".stdout");
+  result.err = folder.read(".stderr");
+  std::remove(out.c_str());
+  std::remove(err.c_str());
+  return result;
+}
+
+std::string usageText() {
+  return "\n"
+         "example: >>marl.exe count=2, R0=100, G0=111, B0=54, it=100000000 ...\n"
+         " or >>marl.exe -f filename\n"
+         "--------------where:\n"
+         "it=nnnnnnnn The iteration maximum, default = 200000000\n"
+         "help or -h Prints these instructions and exits\n"
+         "file=filename Reads input paramaters from each line of the file\n"
+         "basename=basename The non-numeric part of the filename(s)\n"
+         "R0=nnn the red value of the start color\n"
+         "G0=nnn the green value of the start color\n"
+         "B0=nnn the blue value of the start color\n"
+         "R1=nnn the red value of the finish color\n"
+         "G1=nnn the green value of the finish color\n"
+         "B1=nnn the blue value of the finish color\n"
+         "count=nnn how many images to produce, default = 1\n"
+         "image=jpeg (jpeg, gif, tiff or bmp) image files, default = jpeg\n"
+         "size=1024 The size of one side of the image in pixels, default=1200\n"
+         "detail=6 The detail level, between 3 and 12, default=6\n"
+         "--------------\n"
+         "quazi=true Also output quazi-crystal tiling image, default=false\n"
+         "qline=nn The quazi-crystal line count (5 to 42) defaut random\n"
+         "qsize=nnnn The size of the quazi image in pixels, default varies\n"
+         "qx=nnnn The quazi-crystal x view position (30 to qsize)) defaut random\n"
+         "qy=nnnn The quazi-crystal y view position (30 to qsize)) defaut random\n"
+         "qscale=zzz The quazi-crystal trapazoid seperation (0.01 to .1)) "
+         "defaut random\n"
+         "qsep=zzz The quazi-crystal view scaling (0.05 to 3.0)) defaut random\n"
+         "----------------\n";
+}
+
+}  // namespace marl_e2e
