@@ -13,7 +13,10 @@ namespace {
 // One picture from start to end; false when something asked for was not
 // written (the reason is on `err` already).
 bool makeImage(SymmetricSquare& job, const ArgumentMap& map) {
-  return job.readParameters(map);
+  if (!job.readParameters(map)) return false;
+  job.randomize();
+  job.run();
+  return job.saveImage();
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <new>
 
+#include "attractor/run_control.h"
+#include "render/bitmap.h"
+#include "render/image_file.h"
+
 namespace marl {
 
 namespace {
@@ -18,12 +22,12 @@ uint32_t drawColour() {
 
 SymmetricSquare::SymmetricSquare(std::ostream& out, std::ostream& err,
                                  const Clock& clock)
-    : out_(out), err_(err), palette_(PaletteSize) {
+    : out_(out), err_(err) {
   grid_.setSize(DefaultSide);
   advanceForTime(clock());
   // The colour slots are drawn even though the render overwrites the palette:
   // these draws fix the state every later draw of the run starts from.
-  for (uint32_t& colour : palette_) colour = drawColour();
+  for (uint32_t& colour : renderer_.palette) colour = drawColour();
   parameters_.startColour = drawColour();
   parameters_.finishColour = drawColour();
   for (uint32_t& colour : spareColours_) colour = drawColour();
@@ -38,6 +42,37 @@ bool SymmetricSquare::resize(uint32_t side) {
          << ": out of memory; give a smaller size\n";
     return false;
   }
+}
+
+void SymmetricSquare::randomize() {
+  map_.detail = parameters_.detail;
+  const int32_t imageNumber = randomizeMap(map_);
+  names_ = makeOutputNames(parameters_.basename, imageNumber,
+                           parameters_.extension);
+}
+
+void SymmetricSquare::run() {
+  out_ << names_.fileName << std::endl;
+  out_ << "Will run to " << parameters_.iterationMaximum << std::endl;
+  runOrbit(map_, grid_, parameters_.iterationMaximum, out_,
+           [this] { randomize(); });
+}
+
+bool SymmetricSquare::saveImage() {
+  const int side = int(grid_.size());
+  Bitmap bitmap(side, side);
+  bool written = false;
+  if (bitmap.ok()) {
+    renderer_.renderToBitmap(bitmap, grid_, parameters_.startColour,
+                             parameters_.finishColour);
+    written = writeImageFile(bitmap, parameters_.imageType, names_.fileName,
+                             err_);
+  } else {
+    err_ << "marl: error: cannot write '" << names_.fileName
+         << "': no memory for a " << side << " x " << side
+         << " picture; give a smaller size\n";
+  }
+  return written;
 }
 
 }  // namespace marl

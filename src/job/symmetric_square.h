@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "attractor/hit_grid.h"
+#include "attractor/map_parameters.h"
 #include "attractor/random_source.h"
+#include "attractor/torus_map.h"
+#include "render/colour_renderer.h"
 
 namespace marl {
 
@@ -39,7 +42,6 @@ class SymmetricSquare {
   // Largest picture side we accept: the grid alone then takes about 1 GB.
   static constexpr uint32_t MaxSide = 16384;
   static constexpr uint32_t DefaultSide = 1201;
-  static constexpr int PaletteSize = 12000;
 
   // Console lines go to `out`, diagnostics to `err`. Moves the random engine
   // on by the clock's second and draws the job's colour slots.
@@ -50,7 +52,20 @@ class SymmetricSquare {
   // cannot be allocated); that has been reported on `err`.
   bool readParameters(const ArgumentMap& map);
 
+  // Draws a fresh map, start point and image number, and names the files.
+  void randomize();
+
+  // Iterates the map into the hit grid, restarting with a fresh map while
+  // the orbit fills too little of the square.
+  void run();
+
+  // Renders the grid and writes the picture, then the tiling picture when
+  // asked for. Returns false when a requested file was not written (the
+  // reason has been reported on `err`).
+  bool saveImage();
+
   const JobParameters& parameters() const { return parameters_; }
+  const OutputNames& names() const { return names_; }
   uint32_t size() const { return grid_.size(); }
   const HitGrid& grid() const { return grid_; }
 
@@ -65,9 +80,11 @@ class SymmetricSquare {
   std::ostream& out_;
   std::ostream& err_;
   JobParameters parameters_;
+  TorusMap map_;
   HitGrid grid_;
-  std::vector<uint32_t> palette_;
+  ColourRenderer renderer_;
   uint32_t spareColours_[4] = {};
+  OutputNames names_;
 };
 
 }  // namespace marl

@@ -1,6 +1,7 @@
 // End-to-end runs of the real binary: the console transcript, the help
 // exits, the count line, the parameter file and the job echo.
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include <boost/random/uniform_smallint.hpp>
 #include <gtest/gtest.h>
 
+#include "e2e/decoded_image.h"
 #include "e2e/marl_process.h"
 
 namespace marl_e2e {
@@ -86,9 +88,12 @@ TEST(DriverEndToEnd, HelpAfterAPairIsIgnoredWithAWarning) {
   TempFolder folder;
   const RunResult run = runMarl(folder, with({"count=2", "it=0", "help"}));
   EXPECT_EQ(run.status, 0);
-  const std::string job = fixedEcho();
-  EXPECT_EQ(run.out,
-            usageText() + "2 image(s) will be created\n" + job + job);
+  const std::string job =
+      fixedEcho() + "symmetric_square######.jpg\nWill run to 0\n";
+  EXPECT_TRUE(matchesTranscript(
+      run.out, usageText() + "2 image(s) will be created\n" + job + job))
+      << run.out;
+  EXPECT_EQ(folder.files().size(), 2u);
   EXPECT_EQ(run.err,
             "marl: warning: ignoring 'help': a word without '=' counts only "
             "before the first key=value word\n");
@@ -102,10 +107,42 @@ TEST(DriverEndToEnd, NoArgumentsMakesOneDefaultImage) {
             b0 = colours.channel(), r1 = colours.channel(),
             g1 = colours.channel(), b1 = colours.channel();
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, usageText() + "1 image(s) will be created\n" +
-                         echo(r0, g0, b0, r1, g1, b1, "symmetric_square",
-                              "jpeg", 6, 1201));
+  const std::string head = usageText() + "1 image(s) will be created\n" +
+                           echo(r0, g0, b0, r1, g1, b1, "symmetric_square",
+                                "jpeg", 6, 1201);
+  ASSERT_EQ(run.out.substr(0, head.size()), head);
+
+  // Then the file name, the attempts judged at 1,000,000 (all but the last
+  // reset for filling less than 15%), and a progress line every 10,000,000.
+  std::istringstream lines(run.out.substr(head.size()));
+  std::string name, line;
+  std::getline(lines, name);
+  EXPECT_TRUE(std::regex_match(name, std::regex("symmetric_square\\d{6}\\.jpg")));
+  std::getline(lines, line);
+  EXPECT_EQ(line, "Will run to 200000000");
+  double fill = 0;
+  do {
+    std::getline(lines, line);
+    ASSERT_EQ(line, "itcnt = 1000000");
+    std::getline(lines, line);
+    ASSERT_EQ(line.rfind("fillval = ", 0), 0u);
+    fill = std::stod(line.substr(10));
+    if (fill < 0.15) {
+      std::getline(lines, line);
+      ASSERT_EQ(line, "Reseting as unfilled");
+    }
+  } while (fill < 0.15);
+  for (int i = 1; i <= 19; ++i) {
+    std::getline(lines, line);
+    EXPECT_EQ(line, "itcnt = " + std::to_string(i * 10000000));
+  }
+  EXPECT_FALSE(std::getline(lines, line)) << line;
   EXPECT_EQ(run.err, "");
+
+  ASSERT_EQ(folder.files(), std::vector<std::string>{name});
+  const DecodedImage picture = decodeImageFile(folder.path() + "/" + name);
+  EXPECT_EQ(picture.width, 1201);
+  EXPECT_EQ(picture.height, 1201);
 }
 
 TEST(DriverEndToEnd, ParameterFileFillsTheMapBehindTheCommandLine) {
@@ -125,7 +162,8 @@ TEST(DriverEndToEnd, ParameterFileFillsTheMapBehindTheCommandLine) {
       "(Start color = Red 10 Green 5 Blue \\d+\\n"
       "Final color = Red 1 Green 2 Blue 3\\n"
       "base file name is symmetric_square\\nImage will be tiff type\\n"
-      "Detail level = 6\\nThe image will be 1201 x 1201 pixels\\n){3}");
+      "Detail level = 6\\nThe image will be 1201 x 1201 pixels\\n"
+      "symmetric_square\\d{6}\\.tif\\nWill run to 0\\n){3}");
   EXPECT_TRUE(std::regex_match(run.out, transcript)) << run.out;
   const std::size_t firstJob = run.out.find("Start color");
   EXPECT_EQ(run.out.substr(firstJob, first.size()), first);
@@ -140,9 +178,12 @@ TEST(DriverEndToEnd, ColourAndImageWordsAreEchoedAsApplied) {
       runMarl(folder, {"R0=300", "G0=-1", "B0=7.9", "R1=abc", "G1=0",
                        "B1=255", "image=png", "detail=13", "size=10", "it=0"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, usageText() + "1 image(s) will be created\n" +
-                         echo(255, 255, 7, 0, 0, 255, "symmetric_square",
-                              "png", 12, 40));
+  EXPECT_TRUE(matchesTranscript(
+      run.out, usageText() + "1 image(s) will be created\n" +
+                   echo(255, 255, 7, 0, 0, 255, "symmetric_square", "png", 12,
+                        40) +
+                   "symmetric_square######.jpg\nWill run to 0\n"))
+      << run.out;
 }
 
 TEST(DriverEndToEnd, QuaziIsAnnouncedWithAndWithoutItsOptions) {
@@ -154,10 +195,12 @@ TEST(DriverEndToEnd, QuaziIsAnnouncedWithAndWithoutItsOptions) {
                                  "basename=q", "image=gif"});
     const RunResult run = runMarl(folder, with(extra));
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              usageText() + "1 image(s) will be created\n" +
-                  echo(10, 20, 30, 200, 210, 220, "q", "gif", 6, 200) +
-                  "A quazi-crystal image tiling will also be created\n");
+    EXPECT_TRUE(matchesTranscript(
+        run.out, usageText() + "1 image(s) will be created\n" +
+                     echo(10, 20, 30, 200, 210, 220, "q", "gif", 6, 200) +
+                     "A quazi-crystal image tiling will also be created\n"
+                     "q######.gif\nWill run to 0\n"))
+        << run.out;
     EXPECT_EQ(run.err, "");
   }
 }

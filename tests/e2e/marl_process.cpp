@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -83,6 +84,17 @@ RunResult runMarl(const TempFolder& folder,
   std::remove(out.c_str());
   std::remove(err.c_str());
   return result;
+}
+
+bool matchesTranscript(const std::string& actual,
+                       const std::string& expected) {
+  if (actual.size() != expected.size()) return false;
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    if (expected[i] == '#' ? !std::isdigit((unsigned char)actual[i])
+                           : actual[i] != expected[i])
+      return false;
+  }
+  return true;
 }
 
 std::string usageText() {

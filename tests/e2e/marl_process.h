@@ -38,6 +38,11 @@ RunResult runMarl(const TempFolder& folder,
 // The usage text as users see it, empty first line included.
 std::string usageText();
 
+// Whether `actual` equals `expected`, in which every "######" stands for a
+// six-digit image number (the one part of a transcript that the expected
+// text does not fix).
+bool matchesTranscript(const std::string& actual, const std::string& expected);
+
 }  // namespace marl_e2e
 
 #endif  // MARL_TESTS_E2E_MARL_PROCESS_H_

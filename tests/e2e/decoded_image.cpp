@@ -1,0 +1,118 @@
+#include "e2e/decoded_image.h"
+
+#include <fstream>
+#include <iterator>
+
+#include <boost/gil.hpp>
+#include <boost/gil/extension/io/bmp.hpp>
+#include <gif_lib.h>
+#include <tiffio.h>
+#include <turbojpeg.h>
+
+namespace marl_e2e {
+
+namespace {
+
+uint32_t pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+  return a << 24 | r << 16 | g << 8 | b;
+}
+
+DecodedImage decodeJpeg(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                   std::istreambuf_iterator<char>());
+  DecodedImage image;
+  tjhandle handle = tjInitDecompress();
+  int width, height, subsampling, colourspace;
+  if (tjDecompressHeader3(handle, bytes.data(), bytes.size(), &width, &height,
+                          &subsampling, &colourspace) == 0) {
+    std::vector<unsigned char> rgb(std::size_t(width) * height * 3);
+    if (tjDecompress2(handle, bytes.data(), bytes.size(), rgb.data(), width, 0,
+                      height, TJPF_RGB, 0) == 0) {
+      image.width = width;
+      image.height = height;
+      for (std::size_t i = 0; i < rgb.size(); i += 3)
+        image.pixels.push_back(pack(255, rgb[i], rgb[i + 1], rgb[i + 2]));
+    }
+  }
+  tjDestroy(handle);
+  return image;
+}
+
+DecodedImage decodeTiff(const std::string& path) {
+  DecodedImage image;
+  TIFF* tiff = TIFFOpen(path.c_str(), "r");
+  if (!tiff) return image;
+  uint32_t width = 0, height = 0;
+  TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+  std::vector<uint32_t> raster(std::size_t(width) * height);
+  if (TIFFReadRGBAImageOriented(tiff, width, height, raster.data(),
+                                ORIENTATION_TOPLEFT, 0)) {
+    image.width = int(width);
+    image.height = int(height);
+    for (uint32_t p : raster)
+      image.pixels.push_back(pack(TIFFGetA(p), TIFFGetR(p), TIFFGetG(p),
+                                  TIFFGetB(p)));
+  }
+  TIFFClose(tiff);
+  return image;
+}
+
+DecodedImage decodeGif(const std::string& path) {
+  DecodedImage image;
+  int error = 0;
+  GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+  if (!gif) return image;
+  if (DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0) {
+    const SavedImage& frame = gif->SavedImages[0];
+    const ColorMapObject* map = frame.ImageDesc.ColorMap
+                                    ? frame.ImageDesc.ColorMap
+                                    : gif->SColorMap;
+    image.width = frame.ImageDesc.Width;
+    image.height = frame.ImageDesc.Height;
+    const std::size_t count = std::size_t(image.width) * image.height;
+    for (std::size_t i = 0; i < count; ++i) {
+      const GifColorType c = map->Colors[frame.RasterBits[i]];
+      image.pixels.push_back(pack(255, c.Red, c.Green, c.Blue));
+    }
+  }
+  DGifCloseFile(gif, &error);
+  return image;
+}
+
+DecodedImage decodeBmp(const std::string& path) {
+  DecodedImage image;
+  boost::gil::rgb8_image_t picture;
+  try {
+    boost::gil::read_image(path, picture, boost::gil::bmp_tag());
+  } catch (const std::exception&) {
+    return image;
+  }
+  const auto view = boost::gil::const_view(picture);
+  image.width = int(view.width());
+  image.height = int(view.height());
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      const auto p = view(x, y);
+      image.pixels.push_back(pack(255, p[0], p[1], p[2]));
+    }
+  return image;
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() &&
+         text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+DecodedImage decodeImageFile(const std::string& path) {
+  if (endsWith(path, ".jpg")) return decodeJpeg(path);
+  if (endsWith(path, ".tif")) return decodeTiff(path);
+  if (endsWith(path, ".gif")) return decodeGif(path);
+  if (endsWith(path, ".bmp")) return decodeBmp(path);
+  return {};
+}
+
+}  // namespace marl_e2e
