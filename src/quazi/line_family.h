@@ -1,0 +1,37 @@
+#ifndef MARL_QUAZI_LINE_FAMILY_H_
+#define MARL_QUAZI_LINE_FAMILY_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "quazi/grid_line.h"
+
+namespace marl {
+
+// A bundle of equally spaced parallel lines, symmetric about the reference
+// point (offset, offset). Copies are deep: the lines come along.
+struct LineFamily {
+  // Builds lineCount lines running in direction `angle`, `spacing` apart
+  // along the normal; line lineCount / 2 passes through the reference point.
+  LineFamily(double angle, double spacing, int32_t index, int32_t lineCount);
+
+  double angle;
+  // Not pi/2 to full precision: the tiles depend on this exact constant.
+  double normalAngle;
+  double slope;
+  double cosAngle;
+  double sinAngle;
+  double cosNormal;
+  double sinNormal;
+  double spacing;
+  int32_t lineCount;
+  std::vector<GridLine> lines;
+  int32_t index;
+  // index / 1111.0, so that no two families share a reference point and no
+  // three lines of different families meet in one point.
+  double offset;
+};
+
+}  // namespace marl
+
+#endif  // MARL_QUAZI_LINE_FAMILY_H_

@@ -1,0 +1,179 @@
+#include "quazi/quazi_image.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <cairo.h>
+
+#include "render/image_file.h"
+
+namespace marl {
+
+namespace {
+
+constexpr double kBaseSpacing = 50.0;
+constexpr uint32_t kLinesPerFamily = 21;
+
+// Cairo's box filter stops widening beyond a 16-fold reduction, so larger
+// reductions take several passes.
+constexpr double kMaxShrinkPerPass = 16.0;
+// Below a reduction of 4/3 bilinear sampling of the full picture loses
+// nothing worth a second resampling.
+constexpr double kShrinkThreshold = 0.75;
+
+// A copy of the square `picture` (side `from`) box-filtered down to side
+// `to`, or nullptr when Cairo cannot make it.
+cairo_surface_t* shrinkPicture(cairo_surface_t* picture, int from, int to) {
+  cairo_surface_t* current = cairo_surface_reference(picture);
+  int currentSide = from;
+  while (currentSide > to) {
+    int next = to;
+    if (currentSide > to * kMaxShrinkPerPass) {
+      next = static_cast<int>(std::ceil(currentSide / kMaxShrinkPerPass));
+    }
+    cairo_surface_t* smaller =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, next, next);
+    if (cairo_surface_status(smaller) != CAIRO_STATUS_SUCCESS) {
+      cairo_surface_destroy(smaller);
+      cairo_surface_destroy(current);
+      return nullptr;
+    }
+    cairo_t* cr = cairo_create(smaller);
+    const double factor = static_cast<double>(next) / currentSide;
+    cairo_scale(cr, factor, factor);
+    cairo_set_source_surface(cr, current, 0.0, 0.0);
+    cairo_pattern_t* source = cairo_get_source(cr);
+    // Padding keeps the border pixels from fading into transparency.
+    cairo_pattern_set_extend(source, CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(source, CAIRO_FILTER_GOOD);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(current);
+    current = smaller;
+    currentSide = next;
+  }
+  return current;
+}
+
+}  // namespace
+
+void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
+                int attractorSide) {
+  tiling->setShift(static_cast<double>(settings.qx),
+                   static_cast<double>(settings.qy));
+  tiling->setViewScale(settings.qscale);
+  tiling->setSeparation(settings.qsep);
+  // 2 * side - 2 in integer arithmetic; 64 bits so no side can overflow it.
+  const int64_t factor = 2 * static_cast<int64_t>(attractorSide) - 2;
+  tiling->scaleTiles(static_cast<double>(factor));
+  tiling->translateTiles();
+}
+
+void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
+                Bitmap* canvas) {
+  if (!attractor.ok() || !canvas->ok() || tiling.tileCount() == 0) return;
+  const int size = attractor.width();
+  const double width = canvas->width();
+  const double height = canvas->height();
+
+  // Every rhombus has unit sides, so the first tells the drawn side of all.
+  // Point-sampling a picture many times larger than the tile would alias, so
+  // the picture is box-filtered down once to about the tile's side and all
+  // tiles are drawn from that copy.
+  const TileQuad& first = tiling.tiles()[0];
+  const double tileSide =
+      std::hypot(first.cornerX[1] - first.cornerX[0],
+                 first.cornerY[1] - first.cornerY[0]) *
+      (tiling.separation() + 1.0);
+  cairo_surface_t* source = cairo_surface_reference(attractor.surface());
+  int sourceSide = size;
+  if (std::isfinite(tileSide) && tileSide >= 1.0 &&
+      tileSide < kShrinkThreshold * size) {
+    const int side = static_cast<int>(std::ceil(tileSide));
+    cairo_surface_t* shrunk = shrinkPicture(source, size, side);
+    if (shrunk != nullptr) {
+      cairo_surface_destroy(source);
+      source = shrunk;
+      sourceSide = side;
+    }
+  }
+
+  cairo_t* cr = cairo_create(canvas->surface());
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
+  // Padding: samples just outside the picture take its border colour, so no
+  // seam of transparency shows along the tile edges.
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_BILINEAR);
+
+  const std::size_t count = static_cast<std::size_t>(tiling.tileCount());
+  for (std::size_t t = 0; t < count; ++t) {
+    if (!tiling.tileFits(t)) continue;
+    const PixelPoint p0 = tiling.tileCorner(t, 0);
+    const PixelPoint p1 = tiling.tileCorner(t, 1);
+    const PixelPoint p2 = tiling.tileCorner(t, 2);
+    const double x0 = p0.x, y0 = p0.y;
+    const double x1 = p1.x, y1 = p1.y;
+    const double x2 = p2.x, y2 = p2.y;
+    const double x3 = x1 + x2 - x0;
+    const double y3 = y1 + y2 - y0;
+    if (std::max({x0, x1, x2, x3}) <= 0.0 ||
+        std::min({x0, x1, x2, x3}) >= width ||
+        std::max({y0, y1, y2, y3}) <= 0.0 ||
+        std::min({y0, y1, y2, y3}) >= height) {
+      continue;
+    }
+    // Picture space to canvas: (0, 0) to p0, (side, 0) to p1, (0, side) to
+    // p2. A flat tile has no inverse and nothing to paint.
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, (x1 - x0) / sourceSide, (y1 - y0) / sourceSide,
+                      (x2 - x0) / sourceSide, (y2 - y0) / sourceSide, x0, y0);
+    if (cairo_matrix_invert(&matrix) != CAIRO_STATUS_SUCCESS) continue;
+    cairo_pattern_set_matrix(pattern, &matrix);
+    cairo_set_source(cr, pattern);
+    cairo_move_to(cr, x0, y0);
+    cairo_line_to(cr, x1, y1);
+    cairo_line_to(cr, x3, y3);
+    cairo_line_to(cr, x2, y2);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+  }
+
+  cairo_pattern_destroy(pattern);
+  cairo_destroy(cr);
+  cairo_surface_destroy(source);
+  cairo_surface_flush(canvas->surface());
+}
+
+bool saveQuaziImage(const Bitmap& attractor, const QuaziSettings& settings,
+                    int imageType, const std::string& quaziFileName,
+                    std::ostream& err) {
+  if (settings.qline < 5 || settings.qline > 42) {
+    err << "marl: error: qline " << settings.qline
+        << " is not a family count; give qline=N with N from 5 to 42\n";
+    return false;
+  }
+  // The spacings are drawn before anything can fail, so that the draws of
+  // later pictures do not depend on whether this one is made.
+  QuaziTiling tiling(kBaseSpacing, static_cast<uint32_t>(settings.qline),
+                     kLinesPerFamily);
+  if (settings.qsize <= 0) {
+    err << "marl: error: qsize " << settings.qsize
+        << " is not a picture side; give qsize=N with N of at least 1\n";
+    return false;
+  }
+  Bitmap canvas(settings.qsize, settings.qsize);
+  if (!canvas.ok()) {
+    err << "marl: error: cannot make a quazi picture of qsize "
+        << settings.qsize << " x " << settings.qsize
+        << " pixels; give a smaller qsize\n";
+    return false;
+  }
+  tiling.buildTiles();
+  placeTiles(&tiling, settings, attractor.width());
+  paintTiles(tiling, attractor, &canvas);
+  return writeImageFile(canvas, imageType, quaziFileName, err);
+}
+
+}  // namespace marl

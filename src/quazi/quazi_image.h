@@ -1,0 +1,46 @@
+#ifndef MARL_QUAZI_QUAZI_IMAGE_H_
+#define MARL_QUAZI_QUAZI_IMAGE_H_
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "quazi/quazi_tiling.h"
+#include "render/bitmap.h"
+
+namespace marl {
+
+// A job's settings for the quazi-crystal picture.
+struct QuaziSettings {
+  int32_t qline;   // line families, 5 to 42
+  int32_t qsize;   // side of the picture in pixels
+  int32_t qx;      // pixel where the tiling's origin lands
+  int32_t qy;
+  double qscale;   // view scale; a rhombus side is qscale * (2 * side - 2)
+  double qsep;     // enlargement of every tile about its centre
+};
+
+// Puts built tiles into the view: scaled about the origin by
+// qscale * (2 * attractorSide - 2), moved to (qx, qy), enlarged by 1 + qsep.
+void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
+                int attractorSide);
+
+// Paints the whole attractor picture, warped onto each tile, into `canvas`
+// in tile order, later tiles over earlier ones. The picture's upper-left,
+// upper-right and lower-left corners go to tile corners 0, 1 and 2. Tiles
+// that do not fit (QuaziTiling::tileFits), that miss the canvas or that have
+// no area are skipped.
+void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
+                Bitmap* canvas);
+
+// Makes the quazi-crystal picture of `attractor` and writes it under
+// `quaziFileName` in the format of `imageType`. The tiling's random draws
+// happen even when no picture can be made, so that later draws do not depend
+// on it. Returns false, after reporting on `err`, when no file was written.
+bool saveQuaziImage(const Bitmap& attractor, const QuaziSettings& settings,
+                    int imageType, const std::string& quaziFileName,
+                    std::ostream& err);
+
+}  // namespace marl
+
+#endif  // MARL_QUAZI_QUAZI_IMAGE_H_

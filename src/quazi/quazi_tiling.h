@@ -1,0 +1,92 @@
+#ifndef MARL_QUAZI_QUAZI_TILING_H_
+#define MARL_QUAZI_QUAZI_TILING_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "quazi/line_family.h"
+#include "quazi/tile_quad.h"
+
+namespace marl {
+
+// An integer pixel position.
+struct PixelPoint {
+  int32_t x;
+  int32_t y;
+};
+
+// A rhombus tiling by de Bruijn's multigrid dual: families of parallel lines
+// spread evenly round the circle, every crossing of two lines one tile.
+// The tiles are then put into a square view (scale about the origin, then a
+// translation) and read back as integer pixel corners.
+class QuaziTiling {
+ public:
+  // Draws exactly one drawUnit() per family, in family order; family j gets
+  // the spacing baseSpacing + baseSpacing * u_j.
+  QuaziTiling(double baseSpacing, uint32_t familyCount,
+              uint32_t linesPerFamily);
+  // The same families from given unit draws (one per family) instead of the
+  // random engine, so a tiling can be rebuilt from known spacings.
+  QuaziTiling(double baseSpacing, const std::vector<double>& unitDraws,
+              uint32_t linesPerFamily);
+
+  // Appends one tile per crossing, pairs of families (r, s) in order, then
+  // line i of s, then line l of r (fastest). That order is the paint order.
+  void buildTiles();
+
+  // Scales every tile by viewScale() * factor on both axes.
+  void scaleTiles(double factor);
+  // Translates every tile by the shift, which also sets its centre.
+  void translateTiles();
+
+  int32_t tileCount() const { return static_cast<int32_t>(tiles_.size()); }
+
+  // The corner enlarged about the tile's centre by 1 + separation() and
+  // truncated toward zero. (0, 0) for an index or corner out of range, and
+  // for a corner that does not fit an int (see tileFits).
+  PixelPoint tileCorner(std::size_t index, int corner) const;
+  // Whether all four enlarged corners of the tile are finite and fit an int.
+  // Tiles of antiparallel families (even family counts) cross so far out
+  // that theirs do not; such tiles are flat anyway and are not drawn.
+  bool tileFits(std::size_t index) const;
+
+  const std::vector<LineFamily>& families() const { return families_; }
+  const std::vector<TileQuad>& tiles() const { return tiles_; }
+  uint32_t familyCount() const { return familyCount_; }
+  double angleStep() const { return angleStep_; }
+  uint32_t linesPerFamily() const { return linesPerFamily_; }
+
+  // The view: translation in pixels, scale, and the enlargement of every
+  // tile about its centre when corners are read, so that neighbours overlap.
+  double shiftX() const { return shiftX_; }
+  double shiftY() const { return shiftY_; }
+  double viewScale() const { return viewScale_; }
+  double separation() const { return separation_; }
+  void setShift(double x, double y) {
+    shiftX_ = x;
+    shiftY_ = y;
+  }
+  void setViewScale(double scale) { viewScale_ = scale; }
+  void setSeparation(double separation) { separation_ = separation; }
+
+ private:
+  void buildFamilies(double baseSpacing, const std::vector<double>& unitDraws);
+  // The enlarged corner before truncation; false when out of range.
+  bool enlargedCorner(std::size_t index, int corner, double* x,
+                      double* y) const;
+
+  std::vector<LineFamily> families_;
+  std::vector<TileQuad> tiles_;
+  uint32_t familyCount_;
+  double angleStep_;
+  uint32_t linesPerFamily_;
+  double shiftX_ = 0.0;
+  double shiftY_ = 0.0;
+  double viewScale_ = 1.0;
+  double separation_ = 0.02;
+};
+
+}  // namespace marl
+
+#endif  // MARL_QUAZI_QUAZI_TILING_H_
