@@ -3,8 +3,10 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "render/bitmap.h"
+#include "render/image_encoders.h"
 
 namespace marl {
 
@@ -20,6 +22,11 @@ const char* mimeTypeFor(int imageType);
 // On failure prints "marl: error: cannot write 'NAME': REASON" on `err` and
 // returns false.
 bool writeImageFile(const Bitmap& bitmap, int imageType,
+                    const std::string& fileName, std::ostream& err);
+
+// The same with the MIME type and the encoder table given.
+bool writeImageFile(const Bitmap& bitmap, const std::string& mimeType,
+                    const std::vector<ImageEncoder>& encoders,
                     const std::string& fileName, std::ostream& err);
 
 }  // namespace marl

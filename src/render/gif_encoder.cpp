@@ -1,0 +1,151 @@
+#include <gif_lib.h>
+
+#include <unordered_map>
+
+#include "render/image_encoders.h"
+
+namespace marl {
+
+namespace {
+
+constexpr int MaxColours = 256;
+// GIF stores sides in 16 bits.
+constexpr int MaxSide = 65535;
+
+int appendBytes(GifFileType* gif, const GifByteType* data, int length) {
+  auto* out = static_cast<std::vector<unsigned char>*>(gif->UserData);
+  out->insert(out->end(), data, data + length);
+  return length;
+}
+
+// The picture as palette indices, row by row, with its colour map.
+struct IndexedPicture {
+  std::vector<GifByteType> indices;
+  std::vector<GifColorType> colours;
+};
+
+// Alpha is dropped: the colour bytes are premultiplied, so what is left is
+// the pixel over black.
+GifColorType colourOf(uint32_t pixel) {
+  GifColorType c;
+  c.Red = static_cast<GifByteType>(pixel >> 16);
+  c.Green = static_cast<GifByteType>(pixel >> 8);
+  c.Blue = static_cast<GifByteType>(pixel);
+  return c;
+}
+
+// Indexes the picture by its own colours; false when there are too many.
+bool indexExactly(const Bitmap& bitmap, IndexedPicture& picture) {
+  std::unordered_map<uint32_t, GifByteType> slots;
+  picture.indices.resize(std::size_t(bitmap.width()) * bitmap.height());
+  GifByteType* out = picture.indices.data();
+  // Pictures come in runs of one colour; the last one saves most look-ups.
+  uint32_t lastColour = 0;
+  GifByteType lastSlot = 0;
+  bool haveLast = false;
+  for (int y = 0; y < bitmap.height(); ++y) {
+    const uint32_t* pixels = bitmap.row(y);
+    for (int x = 0; x < bitmap.width(); ++x) {
+      const uint32_t colour = pixels[x] & 0xFFFFFFu;
+      if (!haveLast || colour != lastColour) {
+        auto found = slots.find(colour);
+        if (found == slots.end()) {
+          if (slots.size() == MaxColours) return false;
+          found = slots.emplace(colour, GifByteType(slots.size())).first;
+          picture.colours.push_back(colourOf(colour));
+        }
+        lastColour = colour;
+        lastSlot = found->second;
+        haveLast = true;
+      }
+      *out++ = lastSlot;
+    }
+  }
+  return true;
+}
+
+bool quantize(const Bitmap& bitmap, IndexedPicture& picture,
+              std::string& error) {
+  const std::size_t count = std::size_t(bitmap.width()) * bitmap.height();
+  std::vector<GifByteType> red(count), green(count), blue(count);
+  std::size_t i = 0;
+  for (int y = 0; y < bitmap.height(); ++y) {
+    const uint32_t* pixels = bitmap.row(y);
+    for (int x = 0; x < bitmap.width(); ++x, ++i) {
+      const GifColorType c = colourOf(pixels[x]);
+      red[i] = c.Red;
+      green[i] = c.Green;
+      blue[i] = c.Blue;
+    }
+  }
+  picture.indices.resize(count);
+  picture.colours.assign(MaxColours, GifColorType{0, 0, 0});
+  int mapSize = MaxColours;
+  if (GifQuantizeBuffer(bitmap.width(), bitmap.height(), &mapSize, red.data(),
+                        green.data(), blue.data(), picture.indices.data(),
+                        picture.colours.data()) != GIF_OK) {
+    error = "cannot reduce the picture to 256 colours";
+    return false;
+  }
+  return true;
+}
+
+bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
+              std::vector<unsigned char>& out, std::string& error) {
+  // A colour map holds a power of two entries, at least 2.
+  const int bits = GifBitSize(static_cast<int>(picture.colours.size()));
+  ColorMapObject* map = GifMakeMapObject(1 << bits, nullptr);
+  if (!map) {
+    error = GifErrorString(E_GIF_ERR_NOT_ENOUGH_MEM);
+    return false;
+  }
+  for (int i = 0; i < map->ColorCount; ++i) map->Colors[i] = GifColorType{0, 0, 0};
+  for (std::size_t i = 0; i < picture.colours.size(); ++i)
+    map->Colors[i] = picture.colours[i];
+
+  int status = E_GIF_SUCCEEDED;
+  GifFileType* gif = EGifOpen(&out, appendBytes, &status);
+  if (!gif) {
+    GifFreeMapObject(map);
+    error = GifErrorString(status);
+    return false;
+  }
+  const int width = bitmap.width(), height = bitmap.height();
+  bool ok = EGifPutScreenDesc(gif, width, height, bits, 0, map) == GIF_OK &&
+            EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) ==
+                GIF_OK;
+  GifFreeMapObject(map);  // the screen descriptor keeps its own copy
+  for (int y = 0; ok && y < height; ++y) {
+    auto* line = const_cast<GifPixelType*>(picture.indices.data() +
+                                           std::size_t(y) * width);
+    ok = EGifPutLine(gif, line, width) == GIF_OK;
+  }
+  if (!ok) status = gif->Error;
+  int closeStatus = E_GIF_SUCCEEDED;
+  if (EGifCloseFile(gif, &closeStatus) != GIF_OK && ok) {
+    ok = false;
+    status = closeStatus;
+  }
+  if (!ok) error = GifErrorString(status);
+  return ok;
+}
+
+}  // namespace
+
+bool encodeGif(const Bitmap& bitmap, std::vector<unsigned char>& out,
+               std::string& error) {
+  if (bitmap.width() > MaxSide || bitmap.height() > MaxSide) {
+    error = "picture too large for GIF (65535 pixels a side at most)";
+    return false;
+  }
+  cairo_surface_flush(bitmap.surface());
+  out.clear();
+  IndexedPicture picture;
+  if (!indexExactly(bitmap, picture)) {
+    picture = IndexedPicture();
+    if (!quantize(bitmap, picture, error)) return false;
+  }
+  return writeGif(bitmap, picture, out, error);
+}
+
+}  // namespace marl

@@ -1,0 +1,44 @@
+#include <turbojpeg.h>
+
+#include "render/image_encoders.h"
+
+namespace marl {
+
+namespace {
+
+// Cairo's ARGB32 is a native-endian 32-bit word, so its byte order in memory
+// depends on the machine.
+constexpr int CairoPixelFormat =
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? TJPF_BGRA : TJPF_ARGB;
+constexpr int Quality = 95;
+
+}  // namespace
+
+bool encodeJpeg(const Bitmap& bitmap, std::vector<unsigned char>& out,
+                std::string& error) {
+  tjhandle handle = tjInitCompress();
+  if (!handle) {
+    error = tjGetErrorStr2(nullptr);
+    return false;
+  }
+  cairo_surface_flush(bitmap.surface());
+  const int pitch = cairo_image_surface_get_stride(bitmap.surface());
+  unsigned char* jpeg = nullptr;
+  unsigned long jpegSize = 0;
+  // The colour bytes are premultiplied, so dropping alpha shows transparent
+  // pixels over black.
+  const int status = tjCompress2(
+      handle, reinterpret_cast<const unsigned char*>(bitmap.row(0)),
+      bitmap.width(), pitch, bitmap.height(), CairoPixelFormat, &jpeg,
+      &jpegSize, TJSAMP_444, Quality, 0);
+  if (status != 0) {
+    error = tjGetErrorStr2(handle);
+  } else {
+    out.assign(jpeg, jpeg + jpegSize);
+  }
+  tjFree(jpeg);
+  tjDestroy(handle);
+  return status == 0;
+}
+
+}  // namespace marl
