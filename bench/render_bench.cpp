@@ -1,0 +1,93 @@
+// Costs of turning a finished grid into a picture: the colour render
+// (histogram, palette, paint) at the default and a large side, and saving
+// the default side in each format.
+
+#include <stdlib.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "attractor/hit_grid.h"
+#include "render/bitmap.h"
+#include "render/colour_renderer.h"
+#include "render/image_file.h"
+
+namespace marl {
+namespace {
+
+constexpr uint32_t StartColour = 0xFF102040u;
+constexpr uint32_t FinishColour = 0xFFF0C020u;
+
+// Counts shaped like a long run's: a fifth of the cells never visited, the
+// rest log-normal, so most cells are dim and a few very bright. A private
+// generator keeps the process-wide random source out of it.
+void fillPlausibly(HitGrid& grid, uint32_t side) {
+  grid.setSize(side);
+  std::mt19937 gen(12345u);
+  std::uniform_real_distribution<double> visit(0.0, 1.0);
+  std::normal_distribution<double> logCount(4.0, 1.5);
+  for (uint32_t y = 0; y < side; ++y) {
+    uint32_t* cells = grid.row(y);
+    for (uint32_t x = 0; x < side; ++x) {
+      if (visit(gen) < 0.2) continue;
+      const double n = std::exp(logCount(gen));
+      cells[x] = n > 4.0e9 ? 4000000000u : static_cast<uint32_t>(n) + 1;
+      if (cells[x] > grid.maxCount) grid.maxCount = cells[x];
+    }
+  }
+}
+
+void BM_RenderToBitmap(benchmark::State& state) {
+  const uint32_t side = static_cast<uint32_t>(state.range(0));
+  HitGrid grid;
+  fillPlausibly(grid, side);
+  const int pixels = static_cast<int>(side);
+  Bitmap bitmap(pixels, pixels);
+  ColourRenderer renderer;
+  for (auto _ : state) {
+    renderer.renderToBitmap(bitmap, grid, StartColour, FinishColour);
+    benchmark::DoNotOptimize(bitmap.row(pixels - 1)[pixels - 1]);
+  }
+}
+BENCHMARK(BM_RenderToBitmap)->Arg(1201)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+void BM_WriteImageFile(benchmark::State& state) {
+  const int imageType = static_cast<int>(state.range(0));
+  constexpr uint32_t Side = 1201;
+  HitGrid grid;
+  fillPlausibly(grid, Side);
+  Bitmap bitmap(static_cast<int>(Side), static_cast<int>(Side));
+  ColourRenderer renderer;
+  renderer.renderToBitmap(bitmap, grid, StartColour, FinishColour);
+
+  namespace fs = std::filesystem;
+  std::string folder = (fs::temp_directory_path() / "marl-bench-XXXXXX").string();
+  if (!mkdtemp(folder.data())) {
+    state.SkipWithError("cannot make a temporary folder");
+    return;
+  }
+  const std::string name = folder + "/picture";
+  std::ostringstream err;
+  for (auto _ : state) {
+    if (!writeImageFile(bitmap, imageType, name, err)) {
+      state.SkipWithError(err.str().c_str());
+      break;
+    }
+  }
+  std::error_code ignored;
+  state.counters["bytes"] = double(fs::file_size(name, ignored));
+  state.SetLabel(mimeTypeFor(imageType));
+  fs::remove_all(folder, ignored);
+}
+BENCHMARK(BM_WriteImageFile)
+    ->DenseRange(ImageBmp, ImageGif)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace marl
