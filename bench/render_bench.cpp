@@ -2,6 +2,7 @@
 // (histogram, palette, paint) at the default and a large side, and saving
 // the default side in each format.
 
+#include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <cmath>
@@ -10,8 +11,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-
-#include <benchmark/benchmark.h>
 
 #include "attractor/hit_grid.h"
 #include "render/bitmap.h"
@@ -55,7 +54,10 @@ void BM_RenderToBitmap(benchmark::State& state) {
     benchmark::DoNotOptimize(bitmap.row(pixels - 1)[pixels - 1]);
   }
 }
-BENCHMARK(BM_RenderToBitmap)->Arg(1201)->Arg(4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderToBitmap)
+    ->Arg(1201)
+    ->Arg(4096)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_WriteImageFile(benchmark::State& state) {
   const int imageType = static_cast<int>(state.range(0));
@@ -67,7 +69,8 @@ void BM_WriteImageFile(benchmark::State& state) {
   renderer.renderToBitmap(bitmap, grid, StartColour, FinishColour);
 
   namespace fs = std::filesystem;
-  std::string folder = (fs::temp_directory_path() / "marl-bench-XXXXXX").string();
+  std::string folder =
+      (fs::temp_directory_path() / "marl-bench-XXXXXX").string();
   if (!mkdtemp(folder.data())) {
     state.SkipWithError("cannot make a temporary folder");
     return;

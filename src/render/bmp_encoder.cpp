@@ -1,8 +1,7 @@
-#include <exception>
-#include <sstream>
-
 #include <boost/gil.hpp>
 #include <boost/gil/extension/io/bmp.hpp>
+#include <exception>
+#include <sstream>
 
 #include "render/image_encoders.h"
 

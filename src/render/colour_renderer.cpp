@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace marl {
 
@@ -61,12 +62,9 @@ void ColourRenderer::buildCountHistogram(HitGrid& grid) {
   for (double& share : countHistogram) share /= total;
 }
 
-double ColourRenderer::fillGradientSegment(ChannelTriple& red,
-                                           ChannelTriple& green,
-                                           ChannelTriple& blue,
-                                           const GradientPoints& points,
-                                           double startFraction,
-                                           int& nextIndex) {
+double ColourRenderer::fillGradientSegment(
+    ChannelTriple& red, ChannelTriple& green, ChannelTriple& blue,
+    const GradientPoints& points, double startFraction, int& nextIndex) {
   ChannelTriple* channels[3] = {&red, &green, &blue};
   for (ChannelTriple* c : channels) c->middle = (c->start + c->finish) * 0.5;
 
@@ -149,9 +147,9 @@ void ColourRenderer::renderToBitmap(Bitmap& bitmap, HitGrid& grid,
 
   const double scale =
       grid.maxCount == 0 ? 1.0 : BinScale / static_cast<double>(grid.maxCount);
-  const int side = static_cast<int>(std::min<uint32_t>(grid.size(), 1u << 30));
-  const int height = std::min(bitmap.height(), side);
-  const int width = std::min(bitmap.width(), side);
+  const int64_t side = grid.size();
+  const int height = static_cast<int>(std::min<int64_t>(bitmap.height(), side));
+  const int width = static_cast<int>(std::min<int64_t>(bitmap.width(), side));
   const uint32_t* colours = palette.data();
 
   // Cairo may hold drawing not yet in the buffer; settle it before the
@@ -161,7 +159,8 @@ void ColourRenderer::renderToBitmap(Bitmap& bitmap, HitGrid& grid,
     const uint32_t* cells = grid.row(static_cast<uint32_t>(y));
     uint32_t* pixels = bitmap.row(y);
     for (int x = 0; x < width; ++x) {
-      uint32_t index = static_cast<uint32_t>(static_cast<double>(cells[x]) * scale);
+      uint32_t index =
+          static_cast<uint32_t>(static_cast<double>(cells[x]) * scale);
       if (index > static_cast<uint32_t>(TopBin)) index = TopBin;
       pixels[x] = colours[index];
     }

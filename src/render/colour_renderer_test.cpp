@@ -130,8 +130,8 @@ TEST(ColourRendererTest, MarginHitRaisesMaxCountButIsNotPainted) {
     grid.at(0, x) = 10;
     grid.at(1, x) = 10;
   }
-  grid.at(4, 2) = 20;  // row `size`: a second coordinate of exactly 1.0
-  grid.maxCount = 20;  // as the run loop leaves it
+  grid.at(4, 2) = 20;   // row `size`: a second coordinate of exactly 1.0
+  grid.maxCount = 20;   // as the run loop leaves it
   Bitmap bitmap(5, 5);  // one pixel wider and taller than the counted square
   ColourRenderer renderer = render(bitmap, grid, Black, White);
   EXPECT_EQ(grid.maxCount, 20u);
@@ -206,17 +206,6 @@ TEST(ColourRendererTest, ChannelTakesAbsoluteValueAndWraps) {
   EXPECT_EQ(renderer.palette[0], rgb(202, 203, 7));
   // X = 0.49: 260.1 wraps to 4; -5.1 shows as 5.
   EXPECT_EQ(renderer.palette[1], rgb(4, 5, 7));
-}
-
-TEST(ColourRendererTest, BitmapThatFailedPaintsNothing) {
-  HitGrid grid;
-  grid.setSize(4);
-  grid.at(0, 0) = 3;
-  Bitmap broken(0, 0);
-  ASSERT_FALSE(broken.ok());
-  ColourRenderer renderer = render(broken, grid, Black, White);
-  // The palette is still built.
-  EXPECT_EQ(renderer.palette[11998], grey(254));
 }
 
 }  // namespace

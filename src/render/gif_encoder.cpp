@@ -99,7 +99,8 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
     error = GifErrorString(E_GIF_ERR_NOT_ENOUGH_MEM);
     return false;
   }
-  for (int i = 0; i < map->ColorCount; ++i) map->Colors[i] = GifColorType{0, 0, 0};
+  for (int i = 0; i < map->ColorCount; ++i)
+    map->Colors[i] = GifColorType{0, 0, 0};
   for (std::size_t i = 0; i < picture.colours.size(); ++i)
     map->Colors[i] = picture.colours[i];
 
@@ -111,9 +112,9 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
     return false;
   }
   const int width = bitmap.width(), height = bitmap.height();
-  bool ok = EGifPutScreenDesc(gif, width, height, bits, 0, map) == GIF_OK &&
-            EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) ==
-                GIF_OK;
+  bool ok =
+      EGifPutScreenDesc(gif, width, height, bits, 0, map) == GIF_OK &&
+      EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
   GifFreeMapObject(map);  // the screen descriptor keeps its own copy
   for (int y = 0; ok && y < height; ++y) {
     auto* line = const_cast<GifPixelType*>(picture.indices.data() +

@@ -18,8 +18,8 @@ TEST(ImageEncodersTest, LookupMatchesExactMimeTextOnly) {
   EXPECT_STREQ(imageEncoders()[at].mimeType, "image/jpeg");
   EXPECT_EQ(encode, &encodeJpeg);
 
-  for (const char* near : {"image/JPEG", "image/jpg", "Image/jpeg", "image/jpeg ",
-                           "image/jpe", "jpeg", ""}) {
+  for (const char* near : {"image/JPEG", "image/jpg", "Image/jpeg",
+                           "image/jpeg ", "image/jpe", "jpeg", ""}) {
     encode = &encodeNothing;
     EXPECT_EQ(findEncoderClsid(near, &encode), -1) << near;
     EXPECT_EQ(encode, &encodeNothing) << "changed by " << near;

@@ -48,8 +48,9 @@ int createTemporary(const std::string& fileName, std::string& tempName) {
   int fd = createUnique(fileName + ".tmp-", tempName);
   if (fd < 0 && errno == ENAMETOOLONG) {
     const std::size_t slash = fileName.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+    const std::string folder = slash == std::string::npos
+                                   ? std::string()
+                                   : fileName.substr(0, slash + 1);
     fd = createUnique(folder + ".marl.tmp-", tempName);
   }
   return fd;
@@ -74,10 +75,14 @@ bool writeAll(int fd, const std::vector<unsigned char>& bytes) {
 
 const char* mimeTypeFor(int imageType) {
   switch (imageType) {
-    case ImageBmp: return "image/bmp";
-    case ImageJpeg: return "image/jpeg";
-    case ImageTiff: return "image/tiff";
-    default: return "image/gif";
+    case ImageBmp:
+      return "image/bmp";
+    case ImageJpeg:
+      return "image/jpeg";
+    case ImageTiff:
+      return "image/tiff";
+    default:
+      return "image/gif";
   }
 }
 

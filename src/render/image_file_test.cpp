@@ -1,21 +1,20 @@
 #include "render/image_file.h"
 
 #include <gif_lib.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <tiffio.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <boost/gil.hpp>
+#include <boost/gil/extension/io/bmp.hpp>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-
-#include <boost/gil.hpp>
-#include <boost/gil/extension/io/bmp.hpp>
-#include <gtest/gtest.h>
 
 namespace marl {
 namespace {
@@ -26,7 +25,8 @@ namespace fs = std::filesystem;
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "marl-render-XXXXXX").string();
+    std::string pattern =
+        (fs::temp_directory_path() / "marl-render-XXXXXX").string();
     if (mkdtemp(pattern.data())) path_ = pattern;
   }
   ~TempDir() {
@@ -140,7 +140,8 @@ Picture readTiff(const std::string& path) {
       if (TIFFReadScanline(tif, line.data(), y, 0) < 0) break;
       for (uint32_t x = 0; x < w; ++x) {
         const unsigned char* s = line.data() + x * samples;
-        picture.pixels.push_back(argb(samples == 4 ? s[3] : 255, s[0], s[1], s[2]));
+        picture.pixels.push_back(
+            argb(samples == 4 ? s[3] : 255, s[0], s[1], s[2]));
       }
     }
   }
@@ -158,7 +159,8 @@ Picture readJpeg(const std::string& path, int* subsampling) {
   int colourspace = 0;
   if (tjDecompressHeader3(handle, bytes.data(), bytes.size(), &picture.width,
                           &picture.height, subsampling, &colourspace) == 0) {
-    std::vector<unsigned char> rgb(std::size_t(picture.width) * picture.height * 3);
+    std::vector<unsigned char> rgb(std::size_t(picture.width) * picture.height *
+                                   3);
     if (tjDecompress2(handle, bytes.data(), bytes.size(), rgb.data(),
                       picture.width, 0, picture.height, TJPF_RGB, 0) == 0) {
       for (std::size_t i = 0; i < rgb.size(); i += 3)
@@ -197,7 +199,8 @@ uint32_t overBlack(uint32_t pixel) { return pixel | 0xFF000000u; }
 void expectSamePixels(const Bitmap& bitmap, const Picture& picture) {
   ASSERT_EQ(picture.width, bitmap.width());
   ASSERT_EQ(picture.height, bitmap.height());
-  ASSERT_EQ(picture.pixels.size(), std::size_t(bitmap.width()) * bitmap.height());
+  ASSERT_EQ(picture.pixels.size(),
+            std::size_t(bitmap.width()) * bitmap.height());
   for (int y = 0; y < bitmap.height(); ++y)
     for (int x = 0; x < bitmap.width(); ++x)
       ASSERT_EQ(picture.at(x, y), overBlack(bitmap.row(y)[x])) << x << "," << y;
@@ -230,7 +233,8 @@ TEST(ImageFileTest, BmpRoundTripIsExact) {
   Bitmap bitmap(Width, Height);
   paintNoise(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, dir.file("a.bmp"), err)) << err.str();
+  ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, dir.file("a.bmp"), err))
+      << err.str();
   EXPECT_EQ(err.str(), "");
   expectSamePixels(bitmap, readBmp(dir.file("a.bmp")));
 }
@@ -240,7 +244,8 @@ TEST(ImageFileTest, OpaqueTiffIsRgbAndExact) {
   Bitmap bitmap(Width, Height);
   paintNoise(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageTiff, dir.file("a.tif"), err)) << err.str();
+  ASSERT_TRUE(writeImageFile(bitmap, ImageTiff, dir.file("a.tif"), err))
+      << err.str();
   const Picture picture = readTiff(dir.file("a.tif"));
   EXPECT_EQ(picture.samples, 3);
   expectSamePixels(bitmap, picture);
@@ -251,7 +256,8 @@ TEST(ImageFileTest, TranslucentTiffKeepsUnpremultipliedAlpha) {
   Bitmap bitmap(3, 2);
   paintTranslucent(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageTiff, dir.file("t.tif"), err)) << err.str();
+  ASSERT_TRUE(writeImageFile(bitmap, ImageTiff, dir.file("t.tif"), err))
+      << err.str();
   const Picture picture = readTiff(dir.file("t.tif"));
   ASSERT_EQ(picture.samples, 4);
   ASSERT_EQ(picture.pixels.size(), 6u);
@@ -281,7 +287,8 @@ TEST(ImageFileTest, FormatsWithoutAlphaShowTranslucencyOverBlack) {
   const Picture jpeg = readJpeg(dir.file("t.jpg"), &subsampling);
   ASSERT_EQ(jpeg.pixels.size(), 6u);
   // The clear pixel beside the white one must stay dark, not white.
-  EXPECT_LT(red(jpeg.at(2, 1)) + green(jpeg.at(2, 1)) + blue(jpeg.at(2, 1)), 3u * 40);
+  EXPECT_LT(red(jpeg.at(2, 1)) + green(jpeg.at(2, 1)) + blue(jpeg.at(2, 1)),
+            3u * 40);
 }
 
 TEST(ImageFileTest, JpegIsFullChromaAndClose) {
@@ -289,7 +296,8 @@ TEST(ImageFileTest, JpegIsFullChromaAndClose) {
   Bitmap bitmap(Width, Height);
   paintGradient(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageJpeg, dir.file("a.jpg"), err)) << err.str();
+  ASSERT_TRUE(writeImageFile(bitmap, ImageJpeg, dir.file("a.jpg"), err))
+      << err.str();
   int subsampling = -1;
   const Picture picture = readJpeg(dir.file("a.jpg"), &subsampling);
   EXPECT_EQ(subsampling, TJSAMP_444);
@@ -304,7 +312,8 @@ TEST(ImageFileTest, GifWithFewColoursIsExact) {
   Bitmap bitmap(Width, Height);
   paintFewColours(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file("a.gif"), err)) << err.str();
+  ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file("a.gif"), err))
+      << err.str();
   int colours = 0;
   const Picture picture = readGif(dir.file("a.gif"), &colours);
   EXPECT_EQ(colours, 16);
@@ -379,7 +388,8 @@ TEST(ImageFileTest, NameNearTheLengthLimitStillWrites) {
   const std::string base(250, 'n');
   Bitmap bitmap(2, 2);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file(base), err)) << err.str();
+  ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file(base), err))
+      << err.str();
   EXPECT_EQ(dir.entries(), std::vector<std::string>{base});
 }
 
@@ -390,26 +400,27 @@ TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
   std::ostringstream err;
 
   EXPECT_FALSE(writeImageFile(bitmap, "image/png", imageEncoders(), name, err));
-  EXPECT_EQ(err.str(),
-            "marl: error: cannot write '" + name + "': no encoder for image/png\n");
+  EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
+                           "': no encoder for image/png\n");
 
   const std::vector<ImageEncoder> failing = {
-      {"image/png", [](const Bitmap&, std::vector<unsigned char>& out,
-                       std::string& error) {
+      {"image/png",
+       [](const Bitmap&, std::vector<unsigned char>& out, std::string& error) {
          out.assign(10, 0);
          error = "disk of the encoder on fire";
          return false;
        }}};
   err.str("");
   EXPECT_FALSE(writeImageFile(bitmap, "image/png", failing, name, err));
-  EXPECT_EQ(err.str(),
-            "marl: error: cannot write '" + name + "': disk of the encoder on fire\n");
+  EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
+                           "': disk of the encoder on fire\n");
 
   Bitmap broken(0, 0);
   err.str("");
   EXPECT_FALSE(writeImageFile(broken, ImageBmp, dir.file("b.bmp"), err));
-  EXPECT_NE(err.str().find("marl: error: cannot write '" + dir.file("b.bmp") + "': "),
-            std::string::npos);
+  EXPECT_NE(
+      err.str().find("marl: error: cannot write '" + dir.file("b.bmp") + "': "),
+      std::string::npos);
   EXPECT_TRUE(dir.entries().empty());
 }
 
@@ -420,7 +431,8 @@ TEST(ImageFileTest, RenameOntoAFolderFailsCleanly) {
   Bitmap bitmap(4, 4);
   std::ostringstream err;
   EXPECT_FALSE(writeImageFile(bitmap, ImageTiff, name, err));
-  EXPECT_EQ(err.str(), "marl: error: cannot write '" + name + "': Is a directory\n");
+  EXPECT_EQ(err.str(),
+            "marl: error: cannot write '" + name + "': Is a directory\n");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"taken"});
   EXPECT_TRUE(fs::is_empty(name));
 }

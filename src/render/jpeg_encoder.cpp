@@ -27,10 +27,10 @@ bool encodeJpeg(const Bitmap& bitmap, std::vector<unsigned char>& out,
   unsigned long jpegSize = 0;
   // The colour bytes are premultiplied, so dropping alpha shows transparent
   // pixels over black.
-  const int status = tjCompress2(
-      handle, reinterpret_cast<const unsigned char*>(bitmap.row(0)),
-      bitmap.width(), pitch, bitmap.height(), CairoPixelFormat, &jpeg,
-      &jpegSize, TJSAMP_444, Quality, 0);
+  const int status =
+      tjCompress2(handle, reinterpret_cast<const unsigned char*>(bitmap.row(0)),
+                  bitmap.width(), pitch, bitmap.height(), CairoPixelFormat,
+                  &jpeg, &jpegSize, TJSAMP_444, Quality, 0);
   if (status != 0) {
     error = tjGetErrorStr2(handle);
   } else {

@@ -1,9 +1,9 @@
+#include <tiffio.h>
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-
-#include <tiffio.h>
 
 #include "render/image_encoders.h"
 
@@ -43,10 +43,17 @@ tmsize_t memoryWrite(thandle_t handle, void* buffer, tmsize_t size) {
 toff_t memorySeek(thandle_t handle, toff_t offset, int whence) {
   auto* file = static_cast<MemoryFile*>(handle);
   switch (whence) {
-    case SEEK_SET: file->position = offset; break;
-    case SEEK_CUR: file->position += offset; break;
-    case SEEK_END: file->position = file->bytes->size() + offset; break;
-    default: return static_cast<toff_t>(-1);
+    case SEEK_SET:
+      file->position = offset;
+      break;
+    case SEEK_CUR:
+      file->position += offset;
+      break;
+    case SEEK_END:
+      file->position = file->bytes->size() + offset;
+      break;
+    default:
+      return static_cast<toff_t>(-1);
   }
   return file->position;
 }
@@ -144,16 +151,15 @@ bool encodeTiff(const Bitmap& bitmap, std::vector<unsigned char>& out,
   }
 
   const bool opaque = allOpaque(bitmap);
-  bool ok =
-      TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(bitmap.width())) &&
-      TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(bitmap.height())) &&
-      TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
-      TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, opaque ? 3 : 4) &&
-      TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) &&
-      TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-      TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
-      TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
-      TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+  bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(bitmap.width())) &&
+            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(bitmap.height())) &&
+            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
+            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, opaque ? 3 : 4) &&
+            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) &&
+            TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+            TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
+            TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
+            TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
   if (ok && !opaque) {
     const uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
     ok = TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
