@@ -56,6 +56,62 @@ cairo_surface_t* shrinkPicture(cairo_surface_t* picture, int from, int to) {
   return current;
 }
 
+// Whole pixels cannot hold the tiles' corners exactly: truncating three
+// corners and completing the fourth from them leaves slits of up to about two
+// pixels between neighbours, which the enlargement alone does not close
+// for thin tiles. Every tile is therefore filled this many pixels beyond its
+// edges, with the picture's border colours (the pattern is padded), so no
+// transparent seam shows; later tiles still cover earlier ones.
+constexpr double kSlitCover = 1.5;
+
+// The drawn corners 0, 1, 3 and 2 (in that order, round the tile) of tile t,
+// the fourth completing the parallelogram; false when the tile does not fit.
+bool tileOutline(const QuaziTiling& tiling, std::size_t t, double* xs,
+                 double* ys) {
+  if (!tiling.tileFits(t)) return false;
+  const PixelPoint p0 = tiling.tileCorner(t, 0);
+  const PixelPoint p1 = tiling.tileCorner(t, 1);
+  const PixelPoint p2 = tiling.tileCorner(t, 2);
+  xs[0] = p0.x;
+  ys[0] = p0.y;
+  xs[1] = p1.x;
+  ys[1] = p1.y;
+  xs[3] = p2.x;
+  ys[3] = p2.y;
+  xs[2] = xs[1] + xs[3] - xs[0];
+  ys[2] = ys[1] + ys[3] - ys[0];
+  return true;
+}
+
+// Adds to the path the parallelogram (xs, ys), each edge moved outward by
+// `grow`, with bevelled corners: a mitred corner of a thin tile would reach
+// far beyond the tile.
+void appendGrownOutline(cairo_t* cr, const double* xs, const double* ys,
+                        double grow) {
+  const double cross = (xs[1] - xs[0]) * (ys[3] - ys[0]) -
+                       (ys[1] - ys[0]) * (xs[3] - xs[0]);
+  const double outward = cross > 0.0 ? grow : -grow;
+  double normalX[4];
+  double normalY[4];
+  for (int k = 0; k < 4; ++k) {
+    const double ex = xs[(k + 1) % 4] - xs[k];
+    const double ey = ys[(k + 1) % 4] - ys[k];
+    const double length = std::hypot(ex, ey);
+    normalX[k] = outward * ey / length;
+    normalY[k] = -outward * ex / length;
+  }
+  for (int k = 0; k < 4; ++k) {
+    const int before = (k + 3) % 4;
+    if (k == 0) {
+      cairo_move_to(cr, xs[k] + normalX[before], ys[k] + normalY[before]);
+    } else {
+      cairo_line_to(cr, xs[k] + normalX[before], ys[k] + normalY[before]);
+    }
+    cairo_line_to(cr, xs[k] + normalX[k], ys[k] + normalY[k]);
+  }
+  cairo_close_path(cr);
+}
+
 }  // namespace
 
 void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
@@ -109,34 +165,27 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
 
   const std::size_t count = static_cast<std::size_t>(tiling.tileCount());
   for (std::size_t t = 0; t < count; ++t) {
-    if (!tiling.tileFits(t)) continue;
-    const PixelPoint p0 = tiling.tileCorner(t, 0);
-    const PixelPoint p1 = tiling.tileCorner(t, 1);
-    const PixelPoint p2 = tiling.tileCorner(t, 2);
-    const double x0 = p0.x, y0 = p0.y;
-    const double x1 = p1.x, y1 = p1.y;
-    const double x2 = p2.x, y2 = p2.y;
-    const double x3 = x1 + x2 - x0;
-    const double y3 = y1 + y2 - y0;
-    if (std::max({x0, x1, x2, x3}) <= 0.0 ||
-        std::min({x0, x1, x2, x3}) >= width ||
-        std::max({y0, y1, y2, y3}) <= 0.0 ||
-        std::min({y0, y1, y2, y3}) >= height) {
+    double xs[4];
+    double ys[4];
+    if (!tileOutline(tiling, t, xs, ys)) continue;
+    if (std::max({xs[0], xs[1], xs[2], xs[3]}) + kSlitCover <= 0.0 ||
+        std::min({xs[0], xs[1], xs[2], xs[3]}) - kSlitCover >= width ||
+        std::max({ys[0], ys[1], ys[2], ys[3]}) + kSlitCover <= 0.0 ||
+        std::min({ys[0], ys[1], ys[2], ys[3]}) - kSlitCover >= height) {
       continue;
     }
-    // Picture space to canvas: (0, 0) to p0, (side, 0) to p1, (0, side) to
-    // p2. A flat tile has no inverse and nothing to paint.
+    // Picture space to canvas: (0, 0) to corner 0, (side, 0) to corner 1,
+    // (0, side) to corner 2, which is the outline's last point. A flat tile
+    // has no inverse and nothing to paint.
     cairo_matrix_t matrix;
-    cairo_matrix_init(&matrix, (x1 - x0) / sourceSide, (y1 - y0) / sourceSide,
-                      (x2 - x0) / sourceSide, (y2 - y0) / sourceSide, x0, y0);
+    cairo_matrix_init(&matrix, (xs[1] - xs[0]) / sourceSide,
+                      (ys[1] - ys[0]) / sourceSide,
+                      (xs[3] - xs[0]) / sourceSide,
+                      (ys[3] - ys[0]) / sourceSide, xs[0], ys[0]);
     if (cairo_matrix_invert(&matrix) != CAIRO_STATUS_SUCCESS) continue;
     cairo_pattern_set_matrix(pattern, &matrix);
     cairo_set_source(cr, pattern);
-    cairo_move_to(cr, x0, y0);
-    cairo_line_to(cr, x1, y1);
-    cairo_line_to(cr, x3, y3);
-    cairo_line_to(cr, x2, y2);
-    cairo_close_path(cr);
+    appendGrownOutline(cr, xs, ys, kSlitCover);
     cairo_fill(cr);
   }
 

@@ -55,61 +55,64 @@ void QuaziTiling::buildTiles() {
   if (n < 2 || c < 1) return;
   tiles_.reserve(tiles_.size() + std::size_t(c) * c * (n * (n - 1) / 2));
 
-  // What the strip lookup needs of each family, side by side for the inner
-  // loop. Each value is formed exactly as the lookup would form it, so the
-  // results are bit for bit the same.
-  std::vector<double> offset(n), slope(n), normalDivisor(n), halfWidth(n),
-      spacing(n), cosAngle(n), sinAngle(n);
-  for (std::size_t j = 0; j < n; ++j) {
-    const LineFamily& f = families_[j];
-    offset[j] = f.offset;
-    slope[j] = f.slope;
-    normalDivisor[j] = f.sinNormal - f.cosNormal * f.slope;
-    halfWidth[j] = (f.lineCount / 2) * f.spacing;
-    spacing[j] = f.spacing;
-    cosAngle[j] = f.cosAngle;
-    sinAngle[j] = f.sinAngle;
-  }
-
-  // Strip number + 1 of the crossing in every family, as a double: for the
+  // Strip number + 1 of the crossing in every family, kept as a double: for
   // crossings of antiparallel families it lies far beyond the int range, and
-  // the tile is then dropped when drawn rather than converted here.
+  // such tiles are left out when drawn rather than converted here.
   std::vector<double> weight(n);
+  double sumX[4];
+  double sumY[4];
+  // The four corners share the terms of every family but r and s. Each
+  // corner still adds its terms one by one in family order, so the sums are
+  // those of four separate loops, bit for bit.
+  auto addShared = [&](std::size_t from, std::size_t to) {
+    for (std::size_t j = from; j < to; ++j) {
+      const double termX = weight[j] * families_[j].cosAngle;
+      const double termY = weight[j] * families_[j].sinAngle;
+      for (int v = 0; v < 4; ++v) {
+        sumX[v] += termX;
+        sumY[v] += termY;
+      }
+    }
+  };
+  // Corners 0..3 take lines (l, i), (l+1, i), (l, i+1), (l+1, i+1) of
+  // families r and s: `first` goes to corners 0 and 2 (or 0 and 1), `second`
+  // to the others.
+  auto addOwn = [&](const LineFamily& family, double first, double second,
+                    int secondMask) {
+    for (int v = 0; v < 4; ++v) {
+      const double w = (v & secondMask) ? second : first;
+      sumX[v] += w * family.cosAngle;
+      sumY[v] += w * family.sinAngle;
+    }
+  };
+
   for (std::size_t r = 0; r + 1 < n; ++r) {
+    const LineFamily& familyR = families_[r];
     for (std::size_t s = r + 1; s < n; ++s) {
-      const std::vector<GridLine>& linesR = families_[r].lines;
-      const std::vector<GridLine>& linesS = families_[s].lines;
+      const LineFamily& familyS = families_[s];
       for (int32_t i = 0; i < c; ++i) {
-        const GridLine& b = linesS[i];
+        const GridLine& b = familyS.lines[i];
         for (int32_t l = 0; l < c; ++l) {
-          const GridLine& a = linesR[l];
+          const GridLine& a = familyR.lines[l];
           const double x = (a.intercept - b.intercept) / (b.slope - a.slope);
           const double y = x * a.slope + a.intercept;
           for (std::size_t j = 0; j < n; ++j) {
-            if (j == r || j == s) continue;
-            const double t =
-                ((y - offset[j]) - (x - offset[j]) * slope[j]) /
-                normalDivisor[j];
-            // A point exactly on line k counts in strip k + 1.
-            weight[j] = std::floor((halfWidth[j] + t) / spacing[j]) + 1.0 + 1.0;
-          }
-          // Corners 0..3 take lines (l, i), (l+1, i), (l, i+1), (l+1, i+1)
-          // of families r and s; every other family is the same for all four.
-          double xs[4];
-          double ys[4];
-          for (int v = 0; v < 4; ++v) {
-            weight[r] = static_cast<double>(l + (v & 1) + 1);
-            weight[s] = static_cast<double>(i + (v >> 1) + 1);
-            double sumX = 0.0;
-            double sumY = 0.0;
-            for (std::size_t j = 0; j < n; ++j) {
-              sumX += weight[j] * cosAngle[j];
-              sumY += weight[j] * sinAngle[j];
+            if (j != r && j != s) {
+              weight[j] = families_[j].stripIndex(x, y) + 1.0;
             }
-            xs[v] = sumX;
-            ys[v] = sumY;
           }
-          tiles_.emplace_back(xs, ys);
+          for (int v = 0; v < 4; ++v) {
+            sumX[v] = 0.0;
+            sumY[v] = 0.0;
+          }
+          addShared(0, r);
+          addOwn(familyR, static_cast<double>(l + 1),
+                 static_cast<double>(l + 2), 1);
+          addShared(r + 1, s);
+          addOwn(familyS, static_cast<double>(i + 1),
+                 static_cast<double>(i + 2), 2);
+          addShared(s + 1, n);
+          tiles_.emplace_back(sumX, sumY);
         }
       }
     }
