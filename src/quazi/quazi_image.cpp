@@ -64,10 +64,12 @@ cairo_surface_t* shrinkPicture(cairo_surface_t* picture, int from, int to) {
 // transparent seam shows; later tiles still cover earlier ones.
 constexpr double kSlitCover = 1.5;
 
-// The drawn corners 0, 1, 3 and 2 (in that order, round the tile) of tile t,
-// the fourth completing the parallelogram; false when the tile does not fit.
-bool tileOutline(const QuaziTiling& tiling, std::size_t t, double* xs,
-                 double* ys) {
+// The drawn outline of tile t: corners 0, 1, 3 and 2 in that order, round
+// the tile, the fourth completing the parallelogram of the other three.
+// False when the tile leaves no mark on a width x height canvas: its
+// corners do not fit, it is flat, or it lies wholly outside.
+bool drawnOutline(const QuaziTiling& tiling, std::size_t t, double width,
+                  double height, double* xs, double* ys) {
   if (!tiling.tileFits(t)) return false;
   const PixelPoint p0 = tiling.tileCorner(t, 0);
   const PixelPoint p1 = tiling.tileCorner(t, 1);
@@ -80,7 +82,13 @@ bool tileOutline(const QuaziTiling& tiling, std::size_t t, double* xs,
   ys[3] = p2.y;
   xs[2] = xs[1] + xs[3] - xs[0];
   ys[2] = ys[1] + ys[3] - ys[0];
-  return true;
+  const double cross = (xs[1] - xs[0]) * (ys[3] - ys[0]) -
+                       (ys[1] - ys[0]) * (xs[3] - xs[0]);
+  if (cross == 0.0) return false;
+  return std::max({xs[0], xs[1], xs[2], xs[3]}) + kSlitCover > 0.0 &&
+         std::min({xs[0], xs[1], xs[2], xs[3]}) - kSlitCover < width &&
+         std::max({ys[0], ys[1], ys[2], ys[3]}) + kSlitCover > 0.0 &&
+         std::min({ys[0], ys[1], ys[2], ys[3]}) - kSlitCover < height;
 }
 
 // Adds to the path the parallelogram (xs, ys), each edge moved outward by
@@ -113,6 +121,13 @@ void appendGrownOutline(cairo_t* cr, const double* xs, const double* ys,
 }
 
 }  // namespace
+
+bool tileIsPainted(const QuaziTiling& tiling, std::size_t t, int width,
+                   int height) {
+  double xs[4];
+  double ys[4];
+  return drawnOutline(tiling, t, width, height, xs, ys);
+}
 
 void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
                 int attractorSide) {
@@ -167,16 +182,9 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
   for (std::size_t t = 0; t < count; ++t) {
     double xs[4];
     double ys[4];
-    if (!tileOutline(tiling, t, xs, ys)) continue;
-    if (std::max({xs[0], xs[1], xs[2], xs[3]}) + kSlitCover <= 0.0 ||
-        std::min({xs[0], xs[1], xs[2], xs[3]}) - kSlitCover >= width ||
-        std::max({ys[0], ys[1], ys[2], ys[3]}) + kSlitCover <= 0.0 ||
-        std::min({ys[0], ys[1], ys[2], ys[3]}) - kSlitCover >= height) {
-      continue;
-    }
+    if (!drawnOutline(tiling, t, width, height, xs, ys)) continue;
     // Picture space to canvas: (0, 0) to corner 0, (side, 0) to corner 1,
-    // (0, side) to corner 2, which is the outline's last point. A flat tile
-    // has no inverse and nothing to paint.
+    // (0, side) to corner 2, which is the outline's last point.
     cairo_matrix_t matrix;
     cairo_matrix_init(&matrix, (xs[1] - xs[0]) / sourceSide,
                       (ys[1] - ys[0]) / sourceSide,

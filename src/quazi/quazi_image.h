@@ -1,6 +1,7 @@
 #ifndef MARL_QUAZI_QUAZI_IMAGE_H_
 #define MARL_QUAZI_QUAZI_IMAGE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -25,11 +26,16 @@ struct QuaziSettings {
 void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
                 int attractorSide);
 
+// Whether tile t leaves a mark on a width x height canvas. It does not when
+// its corners do not fit (QuaziTiling::tileFits), when it is flat, or when
+// it lies wholly outside; such tiles cost no drawing.
+bool tileIsPainted(const QuaziTiling& tiling, std::size_t t, int width,
+                   int height);
+
 // Paints the whole attractor picture, warped onto each tile, into `canvas`
 // in tile order, later tiles over earlier ones. The picture's upper-left,
-// upper-right and lower-left corners go to tile corners 0, 1 and 2. Tiles
-// that do not fit (QuaziTiling::tileFits), that miss the canvas or that have
-// no area are skipped.
+// upper-right and lower-left corners go to tile corners 0, 1 and 2. Only
+// tiles for which tileIsPainted holds are drawn.
 void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
                 Bitmap* canvas);
 
