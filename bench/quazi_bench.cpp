@@ -84,7 +84,8 @@ void BM_QuaziStep(benchmark::State& state) {
     randomEngine.seed(5489u);
     std::ostringstream err;
     const double t0 = seconds();
-    const bool written = saveQuaziImage(attractor, settings, ImageJpeg, name, err);
+    const bool written =
+        saveQuaziImage(attractor, settings, ImageJpeg, name, err);
     const double t1 = seconds();
     if (!written) {
       state.SkipWithError(err.str().c_str());
