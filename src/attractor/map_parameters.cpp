@@ -28,7 +28,7 @@ int32_t randomizeMap(TorusMap& map) {
 namespace {
 
 std::string formatName(const char* format, const std::string& basename,
-                        long imageNumber, const std::string& extension) {
+                       long imageNumber, const std::string& extension) {
   const int length = std::snprintf(nullptr, 0, format, basename.c_str(),
                                    imageNumber, extension.c_str());
   if (length <= 0) return std::string();

@@ -1,6 +1,8 @@
 #include "attractor/run_control.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -23,7 +25,8 @@ uint32_t largestCell(const HitGrid& grid) {
   const uint32_t side = grid.size() + HitGrid::GridMargin;
   uint32_t largest = 0;
   for (uint32_t r = 0; r < side; ++r)
-    for (uint32_t c = 0; c < side; ++c) largest = std::max(largest, grid.at(r, c));
+    for (uint32_t c = 0; c < side; ++c)
+      largest = std::max(largest, grid.at(r, c));
   return largest;
 }
 
