@@ -48,7 +48,8 @@ class QuaziTiling {
   PixelPoint tileCorner(std::size_t index, int corner) const;
   // Whether all four enlarged corners of the tile are finite and fit an int.
   // Tiles of antiparallel families (even family counts) cross so far out
-  // that theirs do not; such tiles are flat anyway and are not drawn.
+  // that nearly all of theirs do not, and the rest lie millions of pixels
+  // away; such tiles are flat anyway.
   bool tileFits(std::size_t index) const;
 
   const std::vector<LineFamily>& families() const { return families_; }
