@@ -3,6 +3,7 @@
 #include <new>
 
 #include "attractor/run_control.h"
+#include "quazi/quazi_image.h"
 #include "render/bitmap.h"
 #include "render/image_file.h"
 
@@ -72,7 +73,18 @@ bool SymmetricSquare::saveImage() {
          << "': no memory for a " << side << " x " << side
          << " picture; give a smaller size\n";
   }
+  // The tiling picture is made even when the attractor file could not be
+  // written: it is a file of its own.
+  if (parameters_.quazi) written &= saveQuaziImage(bitmap);
   return written;
+}
+
+bool SymmetricSquare::saveQuaziImage(const Bitmap& attractor) {
+  const JobParameters& p = parameters_;
+  const QuaziSettings settings = {p.qline, p.qsize,  p.qx,
+                                  p.qy,    p.qscale, p.qsep};
+  return marl::saveQuaziImage(attractor, settings, p.imageType,
+                              names_.quaziFileName, err_);
 }
 
 }  // namespace marl

@@ -15,6 +15,7 @@
 namespace marl {
 
 class ArgumentMap;
+class Bitmap;
 
 // The settings one picture is made with, after limits and random defaults.
 struct JobParameters {
@@ -76,6 +77,7 @@ class SymmetricSquare {
   bool resize(uint32_t side);
   void readQuaziParameters(const ArgumentMap& map);
   int32_t limitSide(int32_t side, const char* key, bool given);
+  bool saveQuaziImage(const Bitmap& attractor);
 
   std::ostream& out_;
   std::ostream& err_;
