@@ -170,4 +170,3 @@ BENCHMARK(BM_RunPassVersusIterate)
 }  // namespace
 }  // namespace marl
 
-BENCHMARK_MAIN();
