@@ -1,25 +1,24 @@
 #include "render/image_file.h"
 
-#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <tiffio.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <boost/gil.hpp>
-#include <boost/gil/extension/io/bmp.hpp>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
+
+#include "support/decoded_image.h"
 
 namespace marl {
 namespace {
 
 namespace fs = std::filesystem;
+using marl_test::DecodedImage;
+using marl_test::decodeImageFile;
 
 // A fresh folder, removed with its contents at the end of the test.
 class TempDir {
@@ -88,115 +87,11 @@ void paintTranslucent(Bitmap& bitmap) {
     for (int x = 0; x < 3; ++x) bitmap.row(y)[x] = pixels[y][x];
 }
 
-// A decoded picture as 0xAARRGGBB pixels, row by row.
-struct Picture {
-  int width = 0;
-  int height = 0;
-  int samples = 0;  // TIFF only
-  std::vector<uint32_t> pixels;
-  uint32_t at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
-};
-
-std::vector<unsigned char> readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
-
-Picture readBmp(const std::string& path) {
-  namespace gil = boost::gil;
-  gil::rgb8_image_t image;
-  gil::read_image(path, image, gil::bmp_tag());
-  Picture picture;
-  picture.width = static_cast<int>(image.width());
-  picture.height = static_cast<int>(image.height());
-  const auto view = gil::const_view(image);
-  for (int y = 0; y < picture.height; ++y)
-    for (int x = 0; x < picture.width; ++x) {
-      const auto p = view(x, y);
-      picture.pixels.push_back(argb(255, p[0], p[1], p[2]));
-    }
-  return picture;
-}
-
-Picture readTiff(const std::string& path) {
-  Picture picture;
-  TIFF* tif = TIFFOpen(path.c_str(), "r");
-  if (!tif) return picture;
-  uint32_t w = 0, h = 0;
-  uint16_t samples = 0, bits = 0, extraCount = 0;
-  uint16_t* extra = nullptr;
-  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
-  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
-  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
-  if (bits == 8 && (samples == 3 || samples == 4)) {
-    if (samples == 4 &&
-        !(TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) &&
-          extraCount == 1 && extra[0] == EXTRASAMPLE_UNASSALPHA)) {
-      samples = 0;  // alpha of the wrong kind
-    }
-    std::vector<unsigned char> line(TIFFScanlineSize(tif));
-    for (uint32_t y = 0; samples && y < h; ++y) {
-      if (TIFFReadScanline(tif, line.data(), y, 0) < 0) break;
-      for (uint32_t x = 0; x < w; ++x) {
-        const unsigned char* s = line.data() + x * samples;
-        picture.pixels.push_back(
-            argb(samples == 4 ? s[3] : 255, s[0], s[1], s[2]));
-      }
-    }
-  }
-  TIFFClose(tif);
-  picture.width = int(w);
-  picture.height = int(h);
-  picture.samples = samples;
-  return picture;
-}
-
-Picture readJpeg(const std::string& path, int* subsampling) {
-  Picture picture;
-  std::vector<unsigned char> bytes = readBytes(path);
-  tjhandle handle = tjInitDecompress();
-  int colourspace = 0;
-  if (tjDecompressHeader3(handle, bytes.data(), bytes.size(), &picture.width,
-                          &picture.height, subsampling, &colourspace) == 0) {
-    std::vector<unsigned char> rgb(std::size_t(picture.width) * picture.height *
-                                   3);
-    if (tjDecompress2(handle, bytes.data(), bytes.size(), rgb.data(),
-                      picture.width, 0, picture.height, TJPF_RGB, 0) == 0) {
-      for (std::size_t i = 0; i < rgb.size(); i += 3)
-        picture.pixels.push_back(argb(255, rgb[i], rgb[i + 1], rgb[i + 2]));
-    }
-  }
-  tjDestroy(handle);
-  return picture;
-}
-
-Picture readGif(const std::string& path, int* colourCount) {
-  Picture picture;
-  int error = 0;
-  GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
-  if (!gif) return picture;
-  if (DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1) {
-    const SavedImage& image = gif->SavedImages[0];
-    const ColorMapObject* map =
-        image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
-    picture.width = image.ImageDesc.Width;
-    picture.height = image.ImageDesc.Height;
-    *colourCount = map ? map->ColorCount : 0;
-    for (int i = 0; map && i < picture.width * picture.height; ++i) {
-      const GifColorType c = map->Colors[image.RasterBits[i]];
-      picture.pixels.push_back(argb(255, c.Red, c.Green, c.Blue));
-    }
-  }
-  DGifCloseFile(gif, &error);
-  return picture;
-}
-
 // The colour each opaque-only format must show: the premultiplied colour,
 // i.e. the pixel over black.
 uint32_t overBlack(uint32_t pixel) { return pixel | 0xFF000000u; }
 
-void expectSamePixels(const Bitmap& bitmap, const Picture& picture) {
+void expectSamePixels(const Bitmap& bitmap, const DecodedImage& picture) {
   ASSERT_EQ(picture.width, bitmap.width());
   ASSERT_EQ(picture.height, bitmap.height());
   ASSERT_EQ(picture.pixels.size(),
@@ -213,7 +108,7 @@ struct Error {
   double mean = 0.0;
 };
 
-Error errorOf(const Bitmap& bitmap, const Picture& picture) {
+Error errorOf(const Bitmap& bitmap, const DecodedImage& picture) {
   Error e;
   for (int y = 0; y < bitmap.height(); ++y)
     for (int x = 0; x < bitmap.width(); ++x) {
@@ -236,7 +131,7 @@ TEST(ImageFileTest, BmpRoundTripIsExact) {
   ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, dir.file("a.bmp"), err))
       << err.str();
   EXPECT_EQ(err.str(), "");
-  expectSamePixels(bitmap, readBmp(dir.file("a.bmp")));
+  expectSamePixels(bitmap, decodeImageFile(dir.file("a.bmp")));
 }
 
 TEST(ImageFileTest, OpaqueTiffIsRgbAndExact) {
@@ -246,7 +141,7 @@ TEST(ImageFileTest, OpaqueTiffIsRgbAndExact) {
   std::ostringstream err;
   ASSERT_TRUE(writeImageFile(bitmap, ImageTiff, dir.file("a.tif"), err))
       << err.str();
-  const Picture picture = readTiff(dir.file("a.tif"));
+  const DecodedImage picture = decodeImageFile(dir.file("a.tif"));
   EXPECT_EQ(picture.samples, 3);
   expectSamePixels(bitmap, picture);
 }
@@ -258,7 +153,7 @@ TEST(ImageFileTest, TranslucentTiffKeepsUnpremultipliedAlpha) {
   std::ostringstream err;
   ASSERT_TRUE(writeImageFile(bitmap, ImageTiff, dir.file("t.tif"), err))
       << err.str();
-  const Picture picture = readTiff(dir.file("t.tif"));
+  const DecodedImage picture = decodeImageFile(dir.file("t.tif"));
   ASSERT_EQ(picture.samples, 4);
   ASSERT_EQ(picture.pixels.size(), 6u);
   EXPECT_EQ(picture.at(0, 0), argb(0, 0, 0, 0));
@@ -277,14 +172,12 @@ TEST(ImageFileTest, FormatsWithoutAlphaShowTranslucencyOverBlack) {
   ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, dir.file("t.bmp"), err));
   ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file("t.gif"), err));
   ASSERT_TRUE(writeImageFile(bitmap, ImageJpeg, dir.file("t.jpg"), err));
-  const Picture bmp = readBmp(dir.file("t.bmp"));
+  const DecodedImage bmp = decodeImageFile(dir.file("t.bmp"));
   EXPECT_EQ(bmp.at(0, 0), argb(255, 0, 0, 0));
   EXPECT_EQ(bmp.at(1, 0), argb(255, 64, 32, 0));
   expectSamePixels(bitmap, bmp);
-  int colours = 0;
-  expectSamePixels(bitmap, readGif(dir.file("t.gif"), &colours));
-  int subsampling = -1;
-  const Picture jpeg = readJpeg(dir.file("t.jpg"), &subsampling);
+  expectSamePixels(bitmap, decodeImageFile(dir.file("t.gif")));
+  const DecodedImage jpeg = decodeImageFile(dir.file("t.jpg"));
   ASSERT_EQ(jpeg.pixels.size(), 6u);
   // The clear pixel beside the white one must stay dark, not white.
   EXPECT_LT(red(jpeg.at(2, 1)) + green(jpeg.at(2, 1)) + blue(jpeg.at(2, 1)),
@@ -298,9 +191,8 @@ TEST(ImageFileTest, JpegIsFullChromaAndClose) {
   std::ostringstream err;
   ASSERT_TRUE(writeImageFile(bitmap, ImageJpeg, dir.file("a.jpg"), err))
       << err.str();
-  int subsampling = -1;
-  const Picture picture = readJpeg(dir.file("a.jpg"), &subsampling);
-  EXPECT_EQ(subsampling, TJSAMP_444);
+  const DecodedImage picture = decodeImageFile(dir.file("a.jpg"));
+  EXPECT_EQ(picture.subsampling, TJSAMP_444);
   ASSERT_EQ(picture.width, Width);
   ASSERT_EQ(picture.height, Height);
   ASSERT_EQ(picture.pixels.size(), std::size_t(Width) * Height);
@@ -314,9 +206,8 @@ TEST(ImageFileTest, GifWithFewColoursIsExact) {
   std::ostringstream err;
   ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file("a.gif"), err))
       << err.str();
-  int colours = 0;
-  const Picture picture = readGif(dir.file("a.gif"), &colours);
-  EXPECT_EQ(colours, 16);
+  const DecodedImage picture = decodeImageFile(dir.file("a.gif"));
+  EXPECT_EQ(picture.colours, 16);
   expectSamePixels(bitmap, picture);
 }
 
@@ -327,9 +218,8 @@ TEST(ImageFileTest, GifWithManyColoursIsQuantised) {
   std::ostringstream err;
   // Any image type outside 0 to 3 is a GIF.
   ASSERT_TRUE(writeImageFile(bitmap, 7, dir.file("a.gif"), err)) << err.str();
-  int colours = 0;
-  const Picture picture = readGif(dir.file("a.gif"), &colours);
-  EXPECT_EQ(colours, 256);
+  const DecodedImage picture = decodeImageFile(dir.file("a.gif"));
+  EXPECT_EQ(picture.colours, 256);
   ASSERT_EQ(picture.width, Width);
   ASSERT_EQ(picture.height, Height);
   ASSERT_EQ(picture.pixels.size(), std::size_t(Width) * Height);
@@ -365,7 +255,7 @@ TEST(ImageFileTest, ReplacesAnExistingFileWhole) {
   ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, name, err)) << err.str();
   // 54 bytes of headers and rows padded to 4 bytes.
   EXPECT_EQ(fs::file_size(name), 54u + 112u * Height);
-  expectSamePixels(bitmap, readBmp(name));
+  expectSamePixels(bitmap, decodeImageFile(name));
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.bmp"});
 }
 

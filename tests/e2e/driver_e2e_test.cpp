@@ -9,11 +9,14 @@
 #include <boost/random/uniform_smallint.hpp>
 #include <gtest/gtest.h>
 
-#include "e2e/decoded_image.h"
 #include "e2e/marl_process.h"
+#include "support/decoded_image.h"
 
 namespace marl_e2e {
 namespace {
+
+using marl_test::DecodedImage;
+using marl_test::decodeImageFile;
 
 // The colours the first job of a run draws for channels the options leave
 // open, derived straight from the engine: the frozen second skips 1600 pairs

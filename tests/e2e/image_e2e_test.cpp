@@ -10,11 +10,14 @@
 
 #include <gtest/gtest.h>
 
-#include "e2e/decoded_image.h"
 #include "e2e/marl_process.h"
+#include "support/decoded_image.h"
 
 namespace marl_e2e {
 namespace {
+
+using marl_test::DecodedImage;
+using marl_test::decodeImageFile;
 
 const std::vector<std::string> kQuickPicture = {
     "size=160", "it=1100000", "R0=0", "G0=0", "B0=80",

@@ -7,11 +7,14 @@
 #include <boost/random/uniform_smallint.hpp>
 #include <gtest/gtest.h>
 
-#include "e2e/decoded_image.h"
 #include "e2e/marl_process.h"
+#include "support/decoded_image.h"
 
 namespace marl_e2e {
 namespace {
+
+using marl_test::DecodedImage;
+using marl_test::decodeImageFile;
 
 // Raw engine values one job takes before its echo: the frozen second's
 // skipped pairs and three draws for each of its 12006 colour slots.

@@ -1,4 +1,4 @@
-#include "e2e/decoded_image.h"
+#include "support/decoded_image.h"
 
 #include <fstream>
 #include <iterator>
@@ -9,7 +9,7 @@
 #include <tiffio.h>
 #include <turbojpeg.h>
 
-namespace marl_e2e {
+namespace marl_test {
 
 namespace {
 
@@ -31,6 +31,7 @@ DecodedImage decodeJpeg(const std::string& path) {
                       height, TJPF_RGB, 0) == 0) {
       image.width = width;
       image.height = height;
+      image.subsampling = subsampling;
       for (std::size_t i = 0; i < rgb.size(); i += 3)
         image.pixels.push_back(pack(255, rgb[i], rgb[i + 1], rgb[i + 2]));
     }
@@ -39,21 +40,39 @@ DecodedImage decodeJpeg(const std::string& path) {
   return image;
 }
 
+// The stored samples themselves: libtiff's RGBA reader would premultiply.
 DecodedImage decodeTiff(const std::string& path) {
-  DecodedImage image;
   TIFF* tiff = TIFFOpen(path.c_str(), "r");
-  if (!tiff) return image;
+  if (!tiff) return {};
   uint32_t width = 0, height = 0;
+  uint16_t samples = 0, bits = 0, extraCount = 0;
+  uint16_t* extra = nullptr;
   TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
-  std::vector<uint32_t> raster(std::size_t(width) * height);
-  if (TIFFReadRGBAImageOriented(tiff, width, height, raster.data(),
-                                ORIENTATION_TOPLEFT, 0)) {
-    image.width = int(width);
-    image.height = int(height);
-    for (uint32_t p : raster)
-      image.pixels.push_back(pack(TIFFGetA(p), TIFFGetR(p), TIFFGetG(p),
-                                  TIFFGetB(p)));
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+  const bool unassociatedAlpha =
+      TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) &&
+      extraCount == 1 && extra[0] == EXTRASAMPLE_UNASSALPHA;
+  DecodedImage image;
+  if (bits == 8 && (samples == 3 || (samples == 4 && unassociatedAlpha))) {
+    std::vector<unsigned char> line(TIFFScanlineSize(tiff));
+    for (uint32_t y = 0; y < height; ++y) {
+      if (TIFFReadScanline(tiff, line.data(), y, 0) < 0) {
+        image.pixels.clear();
+        break;
+      }
+      for (uint32_t x = 0; x < width; ++x) {
+        const unsigned char* s = line.data() + x * samples;
+        image.pixels.push_back(
+            pack(samples == 4 ? s[3] : 255, s[0], s[1], s[2]));
+      }
+    }
+    if (image.pixels.size() == std::size_t(width) * height) {
+      image.width = int(width);
+      image.height = int(height);
+      image.samples = samples;
+    }
   }
   TIFFClose(tiff);
   return image;
@@ -64,17 +83,20 @@ DecodedImage decodeGif(const std::string& path) {
   int error = 0;
   GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
   if (!gif) return image;
-  if (DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0) {
+  if (DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1) {
     const SavedImage& frame = gif->SavedImages[0];
     const ColorMapObject* map = frame.ImageDesc.ColorMap
                                     ? frame.ImageDesc.ColorMap
                                     : gif->SColorMap;
-    image.width = frame.ImageDesc.Width;
-    image.height = frame.ImageDesc.Height;
-    const std::size_t count = std::size_t(image.width) * image.height;
-    for (std::size_t i = 0; i < count; ++i) {
-      const GifColorType c = map->Colors[frame.RasterBits[i]];
-      image.pixels.push_back(pack(255, c.Red, c.Green, c.Blue));
+    if (map) {
+      image.width = frame.ImageDesc.Width;
+      image.height = frame.ImageDesc.Height;
+      image.colours = map->ColorCount;
+      const std::size_t count = std::size_t(image.width) * image.height;
+      for (std::size_t i = 0; i < count; ++i) {
+        const GifColorType c = map->Colors[frame.RasterBits[i]];
+        image.pixels.push_back(pack(255, c.Red, c.Green, c.Blue));
+      }
     }
   }
   DGifCloseFile(gif, &error);
@@ -115,4 +137,4 @@ DecodedImage decodeImageFile(const std::string& path) {
   return {};
 }
 
-}  // namespace marl_e2e
+}  // namespace marl_test
