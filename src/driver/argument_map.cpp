@@ -99,26 +99,31 @@ bool ArgumentMap::getInt(const std::string& key, int32_t& out) const {
   return true;
 }
 
-bool ArgumentMap::getIntInRange(const std::string& key, int32_t& out,
-                                int32_t min, int32_t max) const {
-  const std::string* value = find(key);
+namespace {
+
+// The value's conversion, raised to `min` and then lowered to `max`.
+template <typename T>
+bool lookUpInRange(const ArgumentMap& map, const std::string& key, T& out,
+                   T min, T max, T (*convert)(const std::string&)) {
+  const std::string* value = map.find(key);
   if (!value) return false;
-  int32_t n = parseInteger(*value);
+  T n = convert(*value);
   if (n < min) n = min;
   if (n > max) n = max;
   out = n;
   return true;
 }
 
+}  // namespace
+
+bool ArgumentMap::getIntInRange(const std::string& key, int32_t& out,
+                                int32_t min, int32_t max) const {
+  return lookUpInRange(*this, key, out, min, max, parseInteger);
+}
+
 bool ArgumentMap::getDoubleInRange(const std::string& key, double& out,
                                    double min, double max) const {
-  const std::string* value = find(key);
-  if (!value) return false;
-  double d = parseReal(*value);
-  if (d < min) d = min;
-  if (d > max) d = max;
-  out = d;
-  return true;
+  return lookUpInRange(*this, key, out, min, max, parseReal);
 }
 
 bool ArgumentMap::getBool(const std::string& key, bool& out) const {
