@@ -20,12 +20,13 @@
 #include <benchmark/benchmark.h>
 
 #include "attractor/map_parameters.h"
-#include "attractor/random_source.h"
+#include "base/random_source.h"
 #include "attractor/torus_map.h"
 #include "quazi/quazi_image.h"
 #include "quazi/quazi_tiling.h"
 #include "render/bitmap.h"
 #include "render/image_file.h"
+#include "render/image_format.h"
 
 namespace marl {
 namespace {
@@ -73,19 +74,25 @@ void BM_QuaziStep(benchmark::State& state) {
   std::filesystem::create_directories(folder);
   const std::string name = (folder / "bench_quazi000001.jpg").string();
 
-  randomEngine.seed(5489u);
+  RandomSource random;
   TorusMap map;
   map.detail = 6;
-  randomizeMap(map);
+  randomizeMap(map, random);
+  RandomSource spacingSource;
+  const std::vector<double> spacings = drawSpacingUnits(spacingSource, 42u);
+  const ImageFormat& jpeg = *findFormat("jpeg");
 
   double stepTime = 0.0;
   double mapTime = 0.0;
   for (auto _ : state) {
-    randomEngine.seed(5489u);
     std::ostringstream err;
+    std::string error;
     const double t0 = seconds();
+    const std::unique_ptr<Bitmap> picture =
+        paintQuaziImage(attractor, settings, spacings, error);
     const bool written =
-        saveQuaziImage(attractor, settings, ImageJpeg, name, err);
+        picture != nullptr && writeImageFile(*picture, jpeg, name, err);
+    if (picture == nullptr) err << error;
     const double t1 = seconds();
     if (!written) {
       state.SkipWithError(err.str().c_str());
@@ -113,8 +120,8 @@ BENCHMARK(BM_QuaziStep)
 
 void BM_BuildTiles(benchmark::State& state) {
   for (auto _ : state) {
-    randomEngine.seed(5489u);
-    QuaziTiling tiling(50.0, 42u, 21u);
+    RandomSource random;
+    QuaziTiling tiling(50.0, drawSpacingUnits(random, 42u), 21u);
     tiling.buildTiles();
     benchmark::DoNotOptimize(tiling.tiles().data());
   }

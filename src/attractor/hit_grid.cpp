@@ -17,7 +17,6 @@ void HitGrid::setSize(uint32_t n) {
 
 void HitGrid::clearHits() {
   for (uint32_t r = 0; r < size_; ++r) std::fill_n(row(r), size_, 0u);
-  minCount = 0;
   maxCount = 0;
 }
 
@@ -45,16 +44,14 @@ double HitGrid::filledFraction() const {
   return double(filled) / double(visited.size());
 }
 
-uint32_t HitGrid::scanCountRange() {
+void HitGrid::refreshCountRange() {
   for (uint32_t r = 0; r < size_; ++r) {
     const uint32_t* cells = row(r);
     for (uint32_t c = 0; c < size_; ++c) {
       const uint32_t n = cells[c];
-      if (n < minCount) minCount = n;
       if (n > maxCount) maxCount = n;
     }
   }
-  return minCount;
 }
 
 }  // namespace marl

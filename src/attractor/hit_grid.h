@@ -22,7 +22,7 @@ class HitGrid {
   // Replaces the grid by a zeroed one of side n. Throws std::bad_alloc when
   // the memory cannot be had; the old grid is released first either way.
   void setSize(uint32_t n);
-  // Zeroes the counted square (not the margin) and both count bounds.
+  // Zeroes the counted square (not the margin) and maxCount.
   void clearHits();
   // Share of the counted square that has been visited. Up to a side of
   // FillCheckMaxSide every cell is judged; above it, cells are grouped into
@@ -30,10 +30,9 @@ class HitGrid {
   // and a block counts as visited when any of its cells is, since the hits of
   // one fill-check window could never visit 15% of a finer grid.
   double filledFraction() const;
-  // One pass over the counted square raising maxCount (and lowering
-  // minCount) to the counts seen; returns minCount.
-  uint32_t scanCountRange();
-  uint32_t refreshCountRange() { return scanCountRange(); }
+  // One pass over the counted square raising maxCount to the counts seen.
+  // The lowest count is always taken as 0, never scanned for.
+  void refreshCountRange();
 
   uint32_t size() const { return size_; }
   // Distance between the starts of two rows, in cells.
@@ -46,7 +45,6 @@ class HitGrid {
   uint32_t at(uint32_t r, uint32_t column) const { return row(r)[column]; }
 
   uint32_t maxCount = 0;
-  uint32_t minCount = 0;
 
  private:
   boost::multi_array<uint32_t, 2> cells_;

@@ -7,21 +7,19 @@
 
 #include <gtest/gtest.h>
 
-#include "attractor/random_source.h"
 
 namespace marl {
 namespace {
 
-// randomEngine is shared by the whole process: each test starts from a known
-// state and leaves the engine as it found it.
-class RandomizeMapTest : public ::testing::Test {
- protected:
-  void SetUp() override { saved_ = randomEngine; }
-  void TearDown() override { randomEngine = saved_; }
+// Each test makes its own sources; only the C library's rand is shared.
+class RandomizeMapTest : public ::testing::Test {};
 
- private:
-  boost::random::mt19937 saved_;
-};
+// A source whose engine has been moved on by `skip` raw values.
+RandomSource sourceAfter(int skip) {
+  RandomSource random;
+  for (int i = 0; i < skip; ++i) random.next();
+  return random;
+}
 
 constexpr double Untouched = 9.0;
 
@@ -36,36 +34,34 @@ TorusMap mapWithDetail(int32_t detail) {
 
 TEST_F(RandomizeMapTest, DrawsInTheFixedOrder) {
   for (int32_t detail : {2, 6, 12}) {
-    randomEngine.seed(5489u + detail);
+    RandomSource random = sourceAfter(detail);
     std::srand(17 + detail);
     const int runtimeValue = std::rand();
     std::srand(17 + detail);
 
     TorusMap map = mapWithDetail(detail);
-    const boost::random::mt19937 before = randomEngine;
-    const int32_t imageNumber = randomizeMap(map);
-    const boost::random::mt19937 after = randomEngine;
+    RandomSource replay = random;
+    const int32_t imageNumber = randomizeMap(map, random);
 
-    // Replay the same draws on the same engine.
-    randomEngine = before;
-    EXPECT_EQ(map.linearCoefficient, drawSmallInteger(-3, 3));
-    for (int k = 0; k < 202; ++k) next();
-    EXPECT_EQ(map.x, drawUnit());
-    EXPECT_EQ(map.y, drawUnit());
+    // Replay the same draws on a copy of the source.
+    EXPECT_EQ(map.linearCoefficient, replay.drawSmallInteger(-3, 3));
+    for (int k = 0; k < 202; ++k) replay.next();
+    EXPECT_EQ(map.x, replay.drawUnit());
+    EXPECT_EQ(map.y, replay.drawUnit());
     const double offset = runtimeValue % 2 == 0 ? 0.5 : 0.0;
     EXPECT_EQ(map.offsetX, offset);
     EXPECT_EQ(map.offsetY, offset);
     for (int i = 0; i < TorusMap::MaxDetail; ++i) {
       for (int j = 0; j < TorusMap::MaxDetail; ++j) {
         if (i < detail && j < detail) {
-          ASSERT_EQ(map.coefficientMatrix[i][j], drawUnit() * 0.8 - 0.4);
+          ASSERT_EQ(map.coefficientMatrix[i][j], replay.drawUnit() * 0.8 - 0.4);
         } else {
           ASSERT_EQ(map.coefficientMatrix[i][j], Untouched);
         }
       }
     }
-    EXPECT_EQ(imageNumber, drawSmallInteger(0, 30000));
-    EXPECT_TRUE(randomEngine == after) << "detail " << detail;
+    EXPECT_EQ(imageNumber, replay.drawSmallInteger(0, 30000));
+    EXPECT_TRUE(replay.engine() == random.engine()) << "detail " << detail;
   }
 }
 
@@ -73,15 +69,15 @@ TEST_F(RandomizeMapTest, DrawsInTheFixedOrder) {
 // the same point of the sequence. Every draw here takes one raw engine
 // output, so the engine positions can be compared directly.
 TEST_F(RandomizeMapTest, DetailSetsTheNumberOfCoefficientDraws) {
-  randomEngine.seed(5489u);
+  RandomSource smallSource;
   TorusMap small = mapWithDetail(2);
-  randomizeMap(small);
-  boost::random::mt19937 afterSmall = randomEngine;
+  randomizeMap(small, smallSource);
+  boost::random::mt19937 afterSmall = smallSource.engine();
 
-  randomEngine.seed(5489u);
+  RandomSource largeSource;
   TorusMap large = mapWithDetail(12);
-  randomizeMap(large);
-  const boost::random::mt19937 afterLarge = randomEngine;
+  randomizeMap(large, largeSource);
+  const boost::random::mt19937 afterLarge = largeSource.engine();
 
   EXPECT_EQ(small.linearCoefficient, large.linearCoefficient);
   EXPECT_EQ(small.x, large.x);
@@ -100,12 +96,12 @@ TEST_F(RandomizeMapTest, DetailSetsTheNumberOfCoefficientDraws) {
 }
 
 TEST_F(RandomizeMapTest, ValuesStayInTheirRanges) {
-  randomEngine.seed(99u);
+  RandomSource random = sourceAfter(99);
   std::set<double> multiples, offsets;
   double lowest = 1.0, highest = -1.0;
   for (int trial = 0; trial < 2000; ++trial) {
     TorusMap map = mapWithDetail(12);
-    const int32_t imageNumber = randomizeMap(map);
+    const int32_t imageNumber = randomizeMap(map, random);
     ASSERT_GE(imageNumber, 0);
     ASSERT_LE(imageNumber, 30000);
     ASSERT_EQ(map.linearCoefficient, std::trunc(map.linearCoefficient));
@@ -128,28 +124,6 @@ TEST_F(RandomizeMapTest, ValuesStayInTheirRanges) {
   // The whole range is used, not a part of it.
   EXPECT_LT(lowest, -0.399);
   EXPECT_GT(highest, 0.399);
-}
-
-TEST(OutputNamesTest, NumberTakesSixDigits) {
-  OutputNames zero = makeOutputNames("symmetric_square", 0, "jpg");
-  EXPECT_EQ(zero.fileName, "symmetric_square000000.jpg");
-  EXPECT_EQ(zero.quaziFileName, "symmetric_square_quazi000000.jpg");
-
-  OutputNames largest = makeOutputNames("a", 30000, "gif");
-  EXPECT_EQ(largest.fileName, "a030000.gif");
-  EXPECT_EQ(largest.quaziFileName, "a_quazi030000.gif");
-
-  OutputNames empty = makeOutputNames("", 12345, "bmp");
-  EXPECT_EQ(empty.fileName, "012345.bmp");
-  EXPECT_EQ(empty.quaziFileName, "_quazi012345.bmp");
-}
-
-TEST(OutputNamesTest, LongBaseNameIsKeptWhole) {
-  const std::string basename = "dir/" + std::string(296, 'b');
-  OutputNames names = makeOutputNames(basename, 42, "tif");
-  EXPECT_EQ(names.fileName, basename + "000042.tif");
-  EXPECT_EQ(names.quaziFileName, basename + "_quazi000042.tif");
-  EXPECT_EQ(names.fileName.size(), 310u);
 }
 
 }  // namespace

@@ -11,12 +11,31 @@ void countHit(HitGrid& grid, uint32_t* cell) {
 
 }  // namespace
 
-void runOrbit(TorusMap& map, HitGrid& grid, int32_t iterationMaximum,
-              std::ostream& out, const std::function<void()>& restart) {
-  const double side = double(grid.size());
-  int32_t itcnt = 0;
-  bool accepted = false;
-  if (iterationMaximum <= 0) return;
+OrbitRun::OrbitRun(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
+                   RunObserver& observer)
+    : map_(map),
+      grid_(grid),
+      observer_(observer),
+      iterationMaximum_(iterationMaximum) {}
+
+OrbitRun::Outcome OrbitRun::runAttempt() { return iterate(true); }
+
+void OrbitRun::finish() { iterate(false); }
+
+void OrbitRun::restart() { observer_.restarted(); }
+
+OrbitRun::Outcome OrbitRun::iterate(bool stopAtJudgement) {
+  const double side = double(grid_.size());
+  // Locals, not members: the map step is an opaque call, after which members
+  // would be read again from memory on every pass.
+  int64_t itcnt = itcnt_;
+  int64_t nextCheck = nextCheck_;
+  const int64_t maximum = iterationMaximum_;
+  auto leave = [&](Outcome outcome) {
+    itcnt_ = itcnt;
+    nextCheck_ = nextCheck;
+    return outcome;
+  };
 
   // The cell of a pass is a near-certain cache miss, but its address is known
   // a whole map step before it is needed: prefetch it and make the increment
@@ -24,42 +43,60 @@ void runOrbit(TorusMap& map, HitGrid& grid, int32_t iterationMaximum,
   // the grid, so the results are those of counting at once.
   uint32_t* pending = nullptr;
   auto flush = [&] {
-    if (pending != nullptr) countHit(grid, pending);
+    if (pending != nullptr) countHit(grid_, pending);
     pending = nullptr;
   };
 
-  do {
-    map.iterate();
-    const int32_t column = static_cast<int32_t>(map.x * side);
-    const int32_t row = static_cast<int32_t>(side * map.y);
-    uint32_t* cell = grid.row(uint32_t(row)) + column;
+  while (itcnt < maximum) {
+    map_.iterate();
+    const int32_t column = static_cast<int32_t>(map_.x * side);
+    const int32_t row = static_cast<int32_t>(side * map_.y);
+    uint32_t* cell = grid_.row(uint32_t(row)) + column;
     __builtin_prefetch(cell, 1);
     flush();
 
     if (itcnt > WarmUpIterations) {
       pending = cell;
-      if (!accepted && itcnt % FillCheckInterval == 0) {
+      if (itcnt == nextCheck) {
         flush();
-        out << "itcnt = " << itcnt << std::endl;
-        const double fillval = grid.filledFraction();
-        out << "fillval = " << fillval << std::endl;
-        if (fillval < FillThreshold) {
-          grid.clearHits();
-          restart();
-          itcnt = 0;
-          out << "Reseting as unfilled" << std::endl;
+        observer_.progress(itcnt);
+        if (accepted_) {
+          grid_.refreshCountRange();
+          nextCheck += RefreshInterval;
         } else {
-          accepted = true;
+          const double fillval = grid_.filledFraction();
+          observer_.fillChecked(fillval);
+          if (fillval < FillThreshold) {
+            grid_.clearHits();
+            // The new attempt counts from 1: its first pass follows the
+            // increment the old one would have made.
+            itcnt = 1;
+            return leave(Outcome::Rejected);
+          }
+          accepted_ = true;
+          nextCheck = RefreshInterval;
+          observer_.accepted();
+          if (stopAtJudgement) {
+            ++itcnt;
+            return leave(Outcome::Accepted);
+          }
         }
-      } else if (accepted && itcnt % RefreshInterval == 0) {
-        flush();
-        grid.refreshCountRange();
-        out << "itcnt = " << itcnt << std::endl;
       }
     }
     ++itcnt;
-  } while (itcnt < iterationMaximum);
+  }
   flush();
+  return leave(Outcome::Finished);
+}
+
+void runOrbit(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
+              RunObserver& observer, const std::function<void()>& restart) {
+  OrbitRun run(map, grid, iterationMaximum, observer);
+  while (run.runAttempt() == OrbitRun::Outcome::Rejected) {
+    restart();
+    run.restart();
+  }
+  run.finish();
 }
 
 }  // namespace marl

@@ -3,30 +3,72 @@
 
 #include <cstdint>
 #include <functional>
-#include <ostream>
 
 #include "attractor/hit_grid.h"
+#include "attractor/run_observer.h"
 #include "attractor/torus_map.h"
 
 namespace marl {
 
 // Points are counted only once the orbit has settled onto its attractor.
-constexpr int32_t WarmUpIterations = 3000;
+constexpr int64_t WarmUpIterations = 3000;
 // An attempt is judged once, when its counter reaches this.
-constexpr int32_t FillCheckInterval = 1000000;
+constexpr int64_t FillCheckInterval = 1000000;
 // Share of the counted square an attempt must have visited to be kept.
 constexpr double FillThreshold = 0.15;
 // After acceptance, the count range is refreshed and progress reported this
 // often.
-constexpr int32_t RefreshInterval = 10000000;
+constexpr int64_t RefreshInterval = 10000000;
 
-// Iterates `map` up to iterationMaximum times, counting every point after the
-// warm-up into `grid` and raising grid.maxCount. An attempt that has filled
-// less than FillThreshold of the grid at its fill check is thrown away: the
-// grid is cleared and `restart` must give `map` fresh parameters and start
-// point. Progress lines go to `out`. A maximum of 0 or less does nothing.
-void runOrbit(TorusMap& map, HitGrid& grid, int32_t iterationMaximum,
-              std::ostream& out, const std::function<void()>& restart);
+// The iteration of one picture's orbit: `map` is iterated up to
+// iterationMaximum times, every point after the warm-up counted into `grid`
+// (raising grid.maxCount). At the fill check an attempt that has filled less
+// than FillThreshold of the grid is thrown away. The run can stop when an
+// attempt is judged and go on later, so that the phase that may restart
+// (and so draws fresh maps) and the rest can run at different times.
+class OrbitRun {
+ public:
+  enum class Outcome {
+    Rejected,  // the grid is cleared; give the map fresh parameters, restart
+    Accepted,  // the rest of the iterations are left for finish()
+    Finished,  // the maximum was reached without a (further) judgement
+  };
+
+  OrbitRun(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
+           RunObserver& observer);
+
+  // Iterates until the current attempt is judged or the maximum is reached.
+  Outcome runAttempt();
+  // After a rejection, once the map has fresh parameters: reports the
+  // restart; the next runAttempt starts the new attempt.
+  void restart();
+  // Iterates to the maximum (after acceptance, or to use up a run too short
+  // to be judged).
+  void finish();
+
+  // Iterations done so far in the current attempt.
+  int64_t iterationCount() const { return itcnt_; }
+  bool isAccepted() const { return accepted_; }
+
+ private:
+  // Iterates until `stopAtJudgement` and a judgement, or the maximum.
+  Outcome iterate(bool stopAtJudgement);
+
+  TorusMap& map_;
+  HitGrid& grid_;
+  RunObserver& observer_;
+  const int64_t iterationMaximum_;
+  int64_t itcnt_ = 0;
+  // The next count at which the grid is read: the fill check, then every
+  // refresh.
+  int64_t nextCheck_ = FillCheckInterval;
+  bool accepted_ = false;
+};
+
+// The whole run at once: every attempt, with `restart` giving the map fresh
+// parameters after each rejection. A maximum of 0 or less does nothing.
+void runOrbit(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
+              RunObserver& observer, const std::function<void()>& restart);
 
 }  // namespace marl
 

@@ -77,16 +77,23 @@ HitGrid gridOfSide(uint32_t side) {
   return grid;
 }
 
+// The whole run with its console lines on `out`.
+void runPrinting(TorusMap& map, HitGrid& grid, int64_t maximum,
+                 std::ostream& out, const std::function<void()>& restart) {
+  ConsoleRunObserver printer(out);
+  runOrbit(map, grid, maximum, printer, restart);
+}
+
 const std::function<void()> mustNotRestart = [] {
   ADD_FAILURE() << "unexpected restart";
 };
 
 TEST(RunOrbitTest, NonPositiveMaximumDoesNothing) {
-  for (int32_t maximum : {0, -1, std::numeric_limits<int32_t>::min()}) {
+  for (int64_t maximum : {int64_t(0), int64_t(-1), int64_t(std::numeric_limits<int32_t>::min())}) {
     TorusMap map = spreadingMap();
     HitGrid grid = gridOfSide(8);
     std::ostringstream out;
-    runOrbit(map, grid, maximum, out, mustNotRestart);
+    runPrinting(map, grid, maximum, out, mustNotRestart);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(totalHits(grid), 0u);
     EXPECT_EQ(grid.maxCount, 0u);
@@ -100,7 +107,7 @@ TEST(RunOrbitTest, WarmUpIsNotCounted) {
     TorusMap map = spreadingMap();
     HitGrid grid = gridOfSide(8);
     std::ostringstream out;
-    runOrbit(map, grid, maximum, out, mustNotRestart);
+    runPrinting(map, grid, maximum, out, mustNotRestart);
     const uint64_t expected = maximum > 3001 ? uint64_t(maximum - 3001) : 0;
     EXPECT_EQ(totalHits(grid), expected) << "maximum " << maximum;
     EXPECT_EQ(grid.maxCount, largestCell(grid));
@@ -112,7 +119,7 @@ TEST(RunOrbitTest, PointsOnTheUpperEdgeAreCountedInTheMargin) {
   TorusMap map = marginMap();
   HitGrid grid = gridOfSide(4);
   std::ostringstream out;
-  runOrbit(map, grid, 5001, out, mustNotRestart);
+  runPrinting(map, grid, 5001, out, mustNotRestart);
   // Odd steps sit at (0.5, 0.5), even ones at (1.0, 1.0).
   EXPECT_EQ(grid.at(2, 2), 1000u);
   EXPECT_EQ(grid.at(4, 4), 1000u);
@@ -126,7 +133,7 @@ TEST(RunOrbitTest, NoFillCheckUpToOneMillion) {
   TorusMap map = fixedPointMap();
   HitGrid grid = gridOfSide(16);
   std::ostringstream out;
-  runOrbit(map, grid, 1000000, out, mustNotRestart);
+  runPrinting(map, grid, 1000000, out, mustNotRestart);
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(grid.at(0, 0), 1000000u - 3001u);
   EXPECT_EQ(grid.maxCount, 1000000u - 3001u);
@@ -137,7 +144,7 @@ TEST(RunOrbitTest, FilledAttemptIsAcceptedAndCountsItsWholeWindow) {
   TorusMap map = spreadingMap();
   HitGrid grid = gridOfSide(16);
   std::ostringstream out;
-  runOrbit(map, grid, 1000001, out, mustNotRestart);
+  runPrinting(map, grid, 1000001, out, mustNotRestart);
   // The check is the last pass, so the grid still shows what it judged.
   const double fill = grid.filledFraction();
   EXPECT_GE(fill, FillThreshold);
@@ -151,7 +158,7 @@ TEST(RunOrbitTest, UnfilledAttemptIsClearedAndRestarted) {
   HitGrid grid = gridOfSide(16);
   std::ostringstream out;
   int restarts = 0;
-  runOrbit(map, grid, 1000001, out, [&] {
+  runPrinting(map, grid, 1000001, out, [&] {
     ++restarts;
     map = spreadingMap();
   });
@@ -172,7 +179,7 @@ TEST(RunOrbitTest, AcceptedRunReportsEveryTenMillion) {
   TorusMap map = spreadingMap();
   HitGrid grid = gridOfSide(16);
   std::ostringstream out;
-  runOrbit(map, grid, 10000001, out, mustNotRestart);
+  runPrinting(map, grid, 10000001, out, mustNotRestart);
   const std::string text = out.str();
   const std::string tail = "\nitcnt = 10000000\n";
   ASSERT_GE(text.size(), tail.size());
@@ -237,7 +244,7 @@ TEST(RunOrbitTest, DeferredCountingMatchesThePlainLoop) {
     HitGrid plainGrid = gridOfSide(scenario.side);
     std::ostringstream fastOut, plainOut;
     int fastRestarts = 0, plainRestarts = 0;
-    runOrbit(fastMap, fastGrid, scenario.maximum, fastOut, [&] {
+    runPrinting(fastMap, fastGrid, scenario.maximum, fastOut, [&] {
       ++fastRestarts;
       fastMap = spreadingMap();
     });
@@ -256,6 +263,30 @@ TEST(RunOrbitTest, DeferredCountingMatchesThePlainLoop) {
       for (uint32_t c = 0; c < side; ++c)
         ASSERT_EQ(fastGrid.at(r, c), plainGrid.at(r, c)) << r << "," << c;
   }
+}
+
+// The events a batch or a recipe writer relies on, with the run stopped at
+// the judgement and resumed later.
+TEST(RunOrbitTest, StopsAtAcceptanceAndResumes) {
+  struct Recorder : RunObserver {
+    std::string events;
+    void progress(int64_t n) override { events += "p" + std::to_string(n); }
+    void fillChecked(double) override { events += "f"; }
+    void restarted() override { events += "r"; }
+    void accepted() override { events += "a"; }
+  } recorder;
+  TorusMap map = fixedPointMap();
+  HitGrid grid = gridOfSide(16);
+  OrbitRun run(map, grid, 1005000, recorder);
+  ASSERT_EQ(run.runAttempt(), OrbitRun::Outcome::Rejected);
+  map = spreadingMap();
+  run.restart();
+  ASSERT_EQ(run.runAttempt(), OrbitRun::Outcome::Accepted);
+  EXPECT_EQ(recorder.events, "p1000000frp1000000fa");
+  EXPECT_EQ(totalHits(grid), 997000u);
+  run.finish();
+  EXPECT_EQ(totalHits(grid), 1005000u - 3001u);
+  EXPECT_EQ(grid.maxCount, largestCell(grid));
 }
 
 }  // namespace

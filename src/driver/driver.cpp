@@ -2,24 +2,13 @@
 
 #include <memory>
 
+#include "base/random_source.h"
 #include "driver/argument_map.h"
+#include "driver/settings_reader.h"
 #include "driver/usage_text.h"
-#include "job/symmetric_square.h"
+#include "job/picture_job.h"
 
 namespace marl {
-
-namespace {
-
-// One picture from start to end; false when something asked for was not
-// written (the reason is on `err` already).
-bool makeImage(SymmetricSquare& job, const ArgumentMap& map) {
-  if (!job.readParameters(map)) return false;
-  job.randomize();
-  job.run();
-  return job.saveImage();
-}
-
-}  // namespace
 
 int runMarl(int argc, const char* const* argv, std::ostream& out,
             std::ostream& err, const Clock& clock) {
@@ -31,12 +20,15 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   int32_t count = 1;
   map.getInt("count", count);
   out << count << " image(s) will be created" << std::endl;
+  if (count <= 0) return 0;
 
+  const JobSettings settings = readJobSettings(map, err);
+  RandomSource random;
   bool allWritten = true;
   for (int32_t i = 0; i < count; ++i) {
     // One job at a time: each is destroyed before the next is made.
-    auto job = std::make_unique<SymmetricSquare>(out, err, clock);
-    if (!makeImage(*job, map)) allWritten = false;
+    auto job = std::make_unique<PictureJob>(settings, out, err);
+    if (!job->prepare(random, clock()) || !job->finish()) allWritten = false;
   }
   return allWritten ? 0 : 1;
 }

@@ -3,12 +3,12 @@
 
 #include <ostream>
 
-#include "attractor/random_source.h"
+#include "base/clock.h"
 
 namespace marl {
 
 // The whole program behind main: builds the option map, prints the usage
-// text and the count line, then makes the images one job at a time.
+// text and the count line, then makes the pictures one job at a time.
 // Returns the exit status: 0 when every requested picture was written (and
 // after a help request), 1 otherwise.
 int runMarl(int argc, const char* const* argv, std::ostream& out,

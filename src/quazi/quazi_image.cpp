@@ -5,7 +5,6 @@
 
 #include <cairo.h>
 
-#include "render/image_file.h"
 
 namespace marl {
 
@@ -203,34 +202,33 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
   cairo_surface_flush(canvas->surface());
 }
 
-bool saveQuaziImage(const Bitmap& attractor, const QuaziSettings& settings,
-                    int imageType, const std::string& quaziFileName,
-                    std::ostream& err) {
-  if (settings.qline < 5 || settings.qline > 42) {
-    err << "marl: error: qline " << settings.qline
-        << " is not a family count; give qline=N with N from 5 to 42\n";
-    return false;
+std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
+                                        const QuaziSettings& settings,
+                                        const std::vector<double>& spacingUnits,
+                                        std::string& error) {
+  if (settings.qline < 5 || settings.qline > 42 ||
+      spacingUnits.size() != std::size_t(settings.qline)) {
+    error = "qline " + std::to_string(settings.qline) +
+            " is not a family count; give qline=N with N from 5 to 42";
+    return nullptr;
   }
-  // The spacings are drawn before anything can fail, so that the draws of
-  // later pictures do not depend on whether this one is made.
-  QuaziTiling tiling(kBaseSpacing, static_cast<uint32_t>(settings.qline),
-                     kLinesPerFamily);
   if (settings.qsize <= 0) {
-    err << "marl: error: qsize " << settings.qsize
-        << " is not a picture side; give qsize=N with N of at least 1\n";
-    return false;
+    error = "qsize " + std::to_string(settings.qsize) +
+            " is not a picture side; give qsize=N with N of at least 1";
+    return nullptr;
   }
-  Bitmap canvas(settings.qsize, settings.qsize);
-  if (!canvas.ok()) {
-    err << "marl: error: cannot make a quazi picture of qsize "
-        << settings.qsize << " x " << settings.qsize
-        << " pixels; give a smaller qsize\n";
-    return false;
+  auto canvas = std::make_unique<Bitmap>(settings.qsize, settings.qsize);
+  if (!canvas->ok()) {
+    error = "cannot make a quazi picture of qsize " +
+            std::to_string(settings.qsize) + " x " +
+            std::to_string(settings.qsize) + " pixels; give a smaller qsize";
+    return nullptr;
   }
+  QuaziTiling tiling(kBaseSpacing, spacingUnits, kLinesPerFamily);
   tiling.buildTiles();
   placeTiles(&tiling, settings, attractor.width());
-  paintTiles(tiling, attractor, &canvas);
-  return writeImageFile(canvas, imageType, quaziFileName, err);
+  paintTiles(tiling, attractor, canvas.get());
+  return canvas;
 }
 
 }  // namespace marl

@@ -3,8 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ostream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "quazi/quazi_tiling.h"
 #include "render/bitmap.h"
@@ -39,13 +40,14 @@ bool tileIsPainted(const QuaziTiling& tiling, std::size_t t, int width,
 void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
                 Bitmap* canvas);
 
-// Makes the quazi-crystal picture of `attractor` and writes it under
-// `quaziFileName` in the format of `imageType`. The tiling's random draws
-// happen even when no picture can be made, so that later draws do not depend
-// on it. Returns false, after reporting on `err`, when no file was written.
-bool saveQuaziImage(const Bitmap& attractor, const QuaziSettings& settings,
-                    int imageType, const std::string& quaziFileName,
-                    std::ostream& err);
+// Paints the quazi-crystal picture of `attractor` on a new qsize x qsize
+// canvas, from the tiling whose families have the given spacing draws (one
+// per family: qline of them). Returns nullptr with the reason in `error` when
+// no picture can be made.
+std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
+                                        const QuaziSettings& settings,
+                                        const std::vector<double>& spacingUnits,
+                                        std::string& error);
 
 }  // namespace marl
 

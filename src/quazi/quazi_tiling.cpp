@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "attractor/random_source.h"
 
 namespace marl {
 
@@ -14,18 +13,15 @@ bool truncationFitsInt32(double v) {
   return v > -2147483649.0 && v < 2147483648.0;
 }
 
-std::vector<double> drawUnits(uint32_t count) {
-  std::vector<double> units;
-  units.reserve(count);
-  for (uint32_t j = 0; j < count; ++j) units.push_back(drawUnit());
-  return units;
-}
-
 }  // namespace
 
-QuaziTiling::QuaziTiling(double baseSpacing, uint32_t familyCount,
-                         uint32_t linesPerFamily)
-    : QuaziTiling(baseSpacing, drawUnits(familyCount), linesPerFamily) {}
+std::vector<double> drawSpacingUnits(RandomSource& random,
+                                     uint32_t familyCount) {
+  std::vector<double> units;
+  units.reserve(familyCount);
+  for (uint32_t j = 0; j < familyCount; ++j) units.push_back(random.drawUnit());
+  return units;
+}
 
 QuaziTiling::QuaziTiling(double baseSpacing,
                          const std::vector<double>& unitDraws,

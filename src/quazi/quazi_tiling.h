@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/random_source.h"
 #include "quazi/line_family.h"
 #include "quazi/tile_quad.h"
 
@@ -16,18 +17,19 @@ struct PixelPoint {
   int32_t y;
 };
 
+// The draws that decide a tiling's spacings: one drawUnit() per family, in
+// family order.
+std::vector<double> drawSpacingUnits(RandomSource& random,
+                                     uint32_t familyCount);
+
 // A rhombus tiling by de Bruijn's multigrid dual: families of parallel lines
 // spread evenly round the circle, every crossing of two lines one tile.
 // The tiles are then put into a square view (scale about the origin, then a
 // translation) and read back as integer pixel corners.
 class QuaziTiling {
  public:
-  // Draws exactly one drawUnit() per family, in family order; family j gets
-  // the spacing baseSpacing + baseSpacing * u_j.
-  QuaziTiling(double baseSpacing, uint32_t familyCount,
-              uint32_t linesPerFamily);
-  // The same families from given unit draws (one per family) instead of the
-  // random engine, so a tiling can be rebuilt from known spacings.
+  // One family per unit draw u_j (see drawSpacingUnits), in order; family j
+  // gets the spacing baseSpacing + baseSpacing * u_j.
   QuaziTiling(double baseSpacing, const std::vector<double>& unitDraws,
               uint32_t linesPerFamily);
 

@@ -15,21 +15,6 @@ using EncodeFunction = bool (*)(const Bitmap& bitmap,
                                 std::vector<unsigned char>& out,
                                 std::string& error);
 
-struct ImageEncoder {
-  const char* mimeType;
-  EncodeFunction encode;
-};
-
-// The encoders this program has, in lookup order.
-const std::vector<ImageEncoder>& imageEncoders();
-
-// Position in `encoders` of the first whose MIME type equals `mimeType`
-// exactly (case-sensitive), storing its function in `*encode`; -1 and
-// `*encode` untouched when none does.
-int findEncoderClsid(const std::string& mimeType, EncodeFunction* encode,
-                     const std::vector<ImageEncoder>& encoders);
-int findEncoderClsid(const std::string& mimeType, EncodeFunction* encode);
-
 // Quality 95 without chroma subsampling: thin coloured lines smear under
 // 4:2:0.
 bool encodeJpeg(const Bitmap& bitmap, std::vector<unsigned char>& out,

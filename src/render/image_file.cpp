@@ -73,37 +73,14 @@ bool writeAll(int fd, const std::vector<unsigned char>& bytes) {
 
 }  // namespace
 
-const char* mimeTypeFor(int imageType) {
-  switch (imageType) {
-    case ImageBmp:
-      return "image/bmp";
-    case ImageJpeg:
-      return "image/jpeg";
-    case ImageTiff:
-      return "image/tiff";
-    default:
-      return "image/gif";
-  }
-}
-
-bool writeImageFile(const Bitmap& bitmap, int imageType,
-                    const std::string& fileName, std::ostream& err) {
-  return writeImageFile(bitmap, mimeTypeFor(imageType), imageEncoders(),
-                        fileName, err);
-}
-
-bool writeImageFile(const Bitmap& bitmap, const std::string& mimeType,
-                    const std::vector<ImageEncoder>& encoders,
+bool writeImageFile(const Bitmap& bitmap, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err) {
   if (!bitmap.ok()) return fail(err, fileName, "the picture could not be made");
-  EncodeFunction encode = nullptr;
-  if (findEncoderClsid(mimeType, &encode, encoders) < 0)
-    return fail(err, fileName, "no encoder for " + mimeType);
 
   // Encoding first means a library failure leaves nothing on disk at all.
   std::vector<unsigned char> bytes;
   std::string reason;
-  if (!encode(bitmap, bytes, reason))
+  if (!format.encode(bitmap, bytes, reason))
     return fail(err, fileName, reason.empty() ? "encoding failed" : reason);
 
   std::string tempName;

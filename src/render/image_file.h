@@ -3,30 +3,17 @@
 
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "render/bitmap.h"
-#include "render/image_encoders.h"
+#include "render/image_format.h"
 
 namespace marl {
 
-// Image type codes of a job, with the extension each gives to file names.
-enum ImageType { ImageBmp = 0, ImageJpeg = 1, ImageTiff = 2, ImageGif = 3 };
-
-// "image/bmp", "image/jpeg", "image/tiff", and "image/gif" for any other code.
-const char* mimeTypeFor(int imageType);
-
-// Writes `bitmap` under `fileName` with the encoder for `imageType`'s MIME
-// type. The picture goes to a temporary file in the same folder first and is
+// Writes `bitmap` under `fileName` in `format`. The picture goes to a temporary file in the same folder first and is
 // renamed into place, so no truncated file is ever left under the final name.
 // On failure prints "marl: error: cannot write 'NAME': REASON" on `err` and
 // returns false.
-bool writeImageFile(const Bitmap& bitmap, int imageType,
-                    const std::string& fileName, std::ostream& err);
-
-// The same with the MIME type and the encoder table given.
-bool writeImageFile(const Bitmap& bitmap, const std::string& mimeType,
-                    const std::vector<ImageEncoder>& encoders,
+bool writeImageFile(const Bitmap& bitmap, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err);
 
 }  // namespace marl

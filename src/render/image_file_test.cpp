@@ -45,6 +45,11 @@ class TempDir {
   std::string path_;
 };
 
+const ImageFormat& ImageBmp = *findFormat("bmp");
+const ImageFormat& ImageJpeg = *findFormat("jpeg");
+const ImageFormat& ImageTiff = *findFormat("tiff");
+const ImageFormat& ImageGif = *findFormat("gif");
+
 uint32_t argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
   return a << 24 | r << 16 | g << 8 | b;
 }
@@ -216,8 +221,8 @@ TEST(ImageFileTest, GifWithManyColoursIsQuantised) {
   Bitmap bitmap(Width, Height);
   paintGradient(bitmap);
   std::ostringstream err;
-  // Any image type outside 0 to 3 is a GIF.
-  ASSERT_TRUE(writeImageFile(bitmap, 7, dir.file("a.gif"), err)) << err.str();
+  ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file("a.gif"), err))
+      << err.str();
   const DecodedImage picture = decodeImageFile(dir.file("a.gif"));
   EXPECT_EQ(picture.colours, 256);
   ASSERT_EQ(picture.width, Width);
@@ -289,19 +294,14 @@ TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
   const std::string name = dir.file("a.png");
   std::ostringstream err;
 
-  EXPECT_FALSE(writeImageFile(bitmap, "image/png", imageEncoders(), name, err));
-  EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
-                           "': no encoder for image/png\n");
-
-  const std::vector<ImageEncoder> failing = {
-      {"image/png",
-       [](const Bitmap&, std::vector<unsigned char>& out, std::string& error) {
-         out.assign(10, 0);
-         error = "disk of the encoder on fire";
-         return false;
-       }}};
-  err.str("");
-  EXPECT_FALSE(writeImageFile(bitmap, "image/png", failing, name, err));
+  const ImageFormat failing = {
+      "png", {}, "png",
+      [](const Bitmap&, std::vector<unsigned char>& out, std::string& error) {
+        out.assign(10, 0);
+        error = "disk of the encoder on fire";
+        return false;
+      }};
+  EXPECT_FALSE(writeImageFile(bitmap, failing, name, err));
   EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
                            "': disk of the encoder on fire\n");
 

@@ -1,4 +1,4 @@
-#include "attractor/random_source.h"
+#include "base/random_source.h"
 
 #include <gtest/gtest.h>
 
@@ -8,29 +8,29 @@ namespace {
 // Every test starts from the state a fresh process has.
 class RandomSourceTest : public ::testing::Test {
  protected:
-  void SetUp() override { randomEngine.seed(); }
+  RandomSource random;
 };
 
 TEST_F(RandomSourceTest, EngineIsTheStandardMersenneTwisterWithDefaultSeed) {
   boost::random::mt19937 fresh;
-  EXPECT_EQ(randomEngine, fresh);
-  for (int i = 1; i < 10000; ++i) next();
+  EXPECT_EQ(random.engine(), fresh);
+  for (int i = 1; i < 10000; ++i) random.next();
   // The value the C++ standard gives for the 10000th output.
-  EXPECT_EQ(next(), 4123659995u);
+  EXPECT_EQ(random.next(), 4123659995u);
 }
 
 TEST_F(RandomSourceTest, AdvanceDependsOnlyOnTheSecondModulo2000) {
-  advanceForTime(1767225600 - 1600);  // remainder 0: no draw
-  EXPECT_EQ(randomEngine, boost::random::mt19937());
+  random.advanceForTime(1767225600 - 1600);  // remainder 0: no draw
+  EXPECT_EQ(random.engine(), boost::random::mt19937());
 
-  advanceForTime(-5);  // a negative remainder draws nothing either
-  EXPECT_EQ(randomEngine, boost::random::mt19937());
+  random.advanceForTime(-5);  // a negative remainder draws nothing either
+  EXPECT_EQ(random.engine(), boost::random::mt19937());
 
-  advanceForTime(1999);
-  const boost::random::mt19937 after1999 = randomEngine;
-  randomEngine.seed();
-  advanceForTime(2000 * 7 + 1999);
-  EXPECT_EQ(randomEngine, after1999);
+  random.advanceForTime(1999);
+  const boost::random::mt19937 after1999 = random.engine();
+  RandomSource other;
+  other.advanceForTime(2000 * 7 + 1999);
+  EXPECT_EQ(other.engine(), after1999);
 
   // Each of the 1999 pairs takes one raw value per draw (the ranges are far
   // below 2^32, so no rejection happens in practice): 3998 raw values.
@@ -41,26 +41,26 @@ TEST_F(RandomSourceTest, AdvanceDependsOnlyOnTheSecondModulo2000) {
 
 TEST_F(RandomSourceTest, DrawsStayInTheirRanges) {
   for (int i = 0; i < 20000; ++i) {
-    const double unit = drawUnit();
+    const double unit = random.drawUnit();
     ASSERT_GE(unit, 0.0);
     ASSERT_LT(unit, 1.0);
-    const double real = drawReal(0.8, 2.2);
+    const double real = random.drawReal(0.8, 2.2);
     ASSERT_GE(real, 0.8);
     ASSERT_LT(real, 2.2);
-    const int32_t small = drawSmallInteger(-3, 3);
+    const int32_t small = random.drawSmallInteger(-3, 3);
     ASSERT_GE(small, -3);
     ASSERT_LE(small, 3);
-    const int32_t integer = drawInteger(5, 42);
+    const int32_t integer = random.drawInteger(5, 42);
     ASSERT_GE(integer, 5);
     ASSERT_LE(integer, 42);
   }
-  EXPECT_EQ(drawInteger(7, 7), 7);
+  EXPECT_EQ(random.drawInteger(7, 7), 7);
 }
 
 TEST_F(RandomSourceTest, EmptyIntegerRangeStaysBetweenItsBounds) {
   bool sawLow = false, sawHigh = false;
   for (int i = 0; i < 2000; ++i) {
-    const int32_t n = drawInteger(50, 40);
+    const int32_t n = random.drawInteger(50, 40);
     ASSERT_GE(n, 40);
     ASSERT_LE(n, 50);
     sawLow |= n == 40;
@@ -70,7 +70,7 @@ TEST_F(RandomSourceTest, EmptyIntegerRangeStaysBetweenItsBounds) {
   // It takes one raw value, as a non-empty range of that width does.
   boost::random::mt19937 stepped;
   stepped.discard(2000);
-  EXPECT_EQ(randomEngine, stepped);
+  EXPECT_EQ(random.engine(), stepped);
 }
 
 }  // namespace

@@ -1,0 +1,18 @@
+#ifndef MARL_DRIVER_SETTINGS_READER_H_
+#define MARL_DRIVER_SETTINGS_READER_H_
+
+#include <ostream>
+
+#include "driver/argument_map.h"
+#include "job/job_settings.h"
+
+namespace marl {
+
+// Turns the option map into the settings every job of the run shares,
+// applying each option's limits; a value a limit lowers to the largest side
+// is reported on `err`. Options of the tiling are read only with quazi.
+JobSettings readJobSettings(const ArgumentMap& map, std::ostream& err);
+
+}  // namespace marl
+
+#endif  // MARL_DRIVER_SETTINGS_READER_H_

@@ -1,0 +1,82 @@
+#ifndef MARL_JOB_PICTURE_JOB_H_
+#define MARL_JOB_PICTURE_JOB_H_
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "attractor/hit_grid.h"
+#include "attractor/run_control.h"
+#include "attractor/run_observer.h"
+#include "attractor/torus_map.h"
+#include "base/random_source.h"
+#include "job/job_settings.h"
+#include "job/output_names.h"
+#include "quazi/quazi_image.h"
+#include "render/bitmap.h"
+
+namespace marl {
+
+// The values one picture is made with, after its own draws.
+struct PictureParameters {
+  uint32_t startColour = 0;  // 0xAARRGGBB
+  uint32_t finishColour = 0;
+  bool quazi = false;
+  QuaziSettings quaziSettings = {};  // meaningful only with quazi
+};
+
+// Makes one picture. prepare() takes every draw the picture needs, in the
+// order of draw_sequence.h, and finds the attempt the fill check keeps;
+// finish() does the rest (the remaining iterations, colouring, the tiling
+// picture and writing), which draws nothing and so may run later or on
+// another thread. Console lines go to `out`, diagnostics to `err`.
+class PictureJob {
+ public:
+  PictureJob(const JobSettings& settings, std::ostream& out,
+             std::ostream& err);
+  PictureJob(const PictureJob&) = delete;
+  PictureJob& operator=(const PictureJob&) = delete;
+
+  // Returns false when the job cannot go on (its grid cannot be allocated);
+  // that has been reported on `err`.
+  bool prepare(RandomSource& random, std::time_t now);
+  // Returns false when a requested file was not written (reported on `err`).
+  bool finish();
+
+  const JobSettings& settings() const { return settings_; }
+  const PictureParameters& parameters() const { return parameters_; }
+  const OutputNames& names() const { return names_; }
+  const TorusMap& map() const { return map_; }
+  const HitGrid& grid() const { return grid_; }
+  const std::vector<double>& spacingUnits() const { return spacingUnits_; }
+
+ private:
+  // Steps 1 to 4 of the draw sequence, with the settings' echo.
+  bool drawParameters(RandomSource& random);
+  void drawQuaziParameters(RandomSource& random);
+  // A fresh map, start point and image number, and the file names.
+  void randomize(RandomSource& random);
+  void findAttractor(RandomSource& random);
+  bool allocateGrid(uint32_t side);
+  bool writePicture(const Bitmap& bitmap, const std::string& fileName);
+  bool writeQuaziPicture(const Bitmap& attractor);
+
+  const JobSettings settings_;
+  std::ostream& out_;
+  std::ostream& err_;
+  PictureParameters parameters_;
+  TorusMap map_;
+  HitGrid grid_;
+  OutputNames names_;
+  std::vector<double> spacingUnits_;
+  ConsoleRunObserver printer_;
+  std::optional<OrbitRun> run_;
+};
+
+}  // namespace marl
+
+#endif  // MARL_JOB_PICTURE_JOB_H_

@@ -1,0 +1,211 @@
+#include "job/picture_job.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <boost/random/mersenne_twister.hpp>
+#include <boost/random/uniform_01.hpp>
+#include <boost/random/uniform_int.hpp>
+#include <boost/random/uniform_real.hpp>
+#include <boost/random/uniform_smallint.hpp>
+#include <gtest/gtest.h>
+
+namespace marl {
+namespace {
+
+// 2026-01-01 00:00:00 UTC, whose second is 1600 modulo 2000.
+const std::time_t kNewYear = 1767225600;
+
+uint32_t red(uint32_t c) { return (c >> 16) & 0xFF; }
+uint32_t green(uint32_t c) { return (c >> 8) & 0xFF; }
+uint32_t blue(uint32_t c) { return c & 0xFF; }
+
+class PictureJobTest : public ::testing::Test {
+ protected:
+  // Prepares a job with `settings` on a fresh random source.
+  bool prepare(const JobSettings& settings, std::time_t now = kNewYear) {
+    out_.str("");
+    random_ = RandomSource();
+    job_ = std::make_unique<PictureJob>(settings, out_, err_);
+    return job_->prepare(random_, now);
+  }
+  static JobSettings quick() {
+    JobSettings s;
+    s.iterationMaximum = 0;
+    return s;
+  }
+  const PictureParameters& p() const { return job_->parameters(); }
+
+  std::ostringstream out_, err_;
+  RandomSource random_;
+  std::unique_ptr<PictureJob> job_;
+};
+
+TEST_F(PictureJobTest, EchoOfTheSettings) {
+  JobSettings s = quick();
+  s.imageWord = "Gif!";
+  ASSERT_TRUE(prepare(s));
+  EXPECT_EQ(job_->grid().size(), 1201u);
+  EXPECT_EQ(job_->grid().stride(), 1211u);
+  for (uint32_t c : {p().startColour, p().finishColour}) {
+    EXPECT_EQ(c >> 24, 0xFFu);
+    for (uint32_t channel : {red(c), green(c), blue(c)}) {
+      EXPECT_GE(channel, 55u);
+      EXPECT_LE(channel, 255u);
+    }
+  }
+  std::ostringstream expected;
+  expected << "Start color = Red " << red(p().startColour) << " Green "
+           << green(p().startColour) << " Blue " << blue(p().startColour)
+           << "\nFinal color = Red " << red(p().finishColour) << " Green "
+           << green(p().finishColour) << " Blue " << blue(p().finishColour)
+           << "\nbase file name is symmetric_square\n"
+              "Image will be Gif! type\nDetail level = 6\n"
+              "The image will be 1201 x 1201 pixels\n"
+           << job_->names().fileName << "\nWill run to 0\n";
+  EXPECT_EQ(out_.str(), expected.str());
+  EXPECT_EQ(err_.str(), "");
+}
+
+TEST_F(PictureJobTest, ClockDecidesTheDrawsAndGivenChannelsAreNotDrawn) {
+  ASSERT_TRUE(prepare(quick()));
+  const PictureParameters first = p();
+  ASSERT_TRUE(prepare(quick()));
+  EXPECT_EQ(p().startColour, first.startColour);
+  EXPECT_EQ(p().finishColour, first.finishColour);
+  ASSERT_TRUE(prepare(quick(), kNewYear + 1));
+  EXPECT_NE(p().startColour, first.startColour);
+
+  JobSettings given = quick();
+  const uint32_t channels[6] = {255, 255, 7, 0, 0, 255};
+  for (int c = 0; c < 6; ++c) given.channels[c] = channels[c];
+  ASSERT_TRUE(prepare(given));
+  EXPECT_EQ(p().startColour, 0xFFFFFF07u);
+  EXPECT_EQ(p().finishColour, 0xFF0000FFu);
+  EXPECT_NE(out_.str().find("Start color = Red 255 Green 255 Blue 7\n"
+                            "Final color = Red 0 Green 0 Blue 255\n"),
+            std::string::npos);
+}
+
+TEST_F(PictureJobTest, QuaziValuesAreDrawnInTheirRangesOrLimited) {
+  JobSettings s = quick();
+  s.quazi = true;
+  s.side = 300;
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_TRUE(prepare(s, kNewYear + i));
+    const QuaziSettings& q = p().quaziSettings;
+    EXPECT_GE(q.qline, 5);
+    EXPECT_LE(q.qline, 42);
+    EXPECT_EQ(job_->spacingUnits().size(), std::size_t(q.qline));
+    EXPECT_GE(q.qsize, 240);
+    EXPECT_LT(q.qsize, 660);
+    for (int32_t position : {q.qx, q.qy}) {
+      EXPECT_GE(position, 50);
+      EXPECT_LE(position, 300);
+    }
+    EXPECT_GE(q.qscale, 0.05);
+    EXPECT_LT(q.qscale, 3.0);
+    EXPECT_GE(q.qsep, 0.01);
+    EXPECT_LT(q.qsep, 0.1);
+  }
+  EXPECT_NE(out_.str().find("pixels\nA quazi-crystal image tiling will also "
+                            "be created\n"),
+            std::string::npos);
+  // Below a side of 50 the position range is empty; it stays bounded.
+  s.side = 45;
+  ASSERT_TRUE(prepare(s));
+  EXPECT_GE(p().quaziSettings.qx, 45);
+  EXPECT_LE(p().quaziSettings.qx, 50);
+  // A given position is lowered to the tiling's side, even below 20.
+  s.qsize = 10;
+  s.qx = 20;
+  s.qy = 5000;
+  ASSERT_TRUE(prepare(s));
+  EXPECT_EQ(p().quaziSettings.qx, 10);
+  EXPECT_EQ(p().quaziSettings.qy, 10);
+}
+
+// The draw sequence of a whole job, replayed from its written description
+// on a bare engine: any change to the order changes every later picture.
+TEST_F(PictureJobTest, DrawSequenceIsPinned) {
+  JobSettings s;
+  s.iterationMaximum = 1000001;  // one fill check, perhaps restarts
+  s.detail = 2;
+  s.side = 40;
+  s.quazi = true;
+  s.channels[1] = 9;  // G0 given: not drawn
+  s.qsize = 300;      // given: not drawn
+  std::srand(4242);
+  ASSERT_TRUE(prepare(s, kNewYear + 7));
+  std::size_t restarts = 0;
+  for (std::size_t at = out_.str().find("Reseting"); at != std::string::npos;
+       at = out_.str().find("Reseting", at + 1))
+    ++restarts;
+
+  boost::random::mt19937 e;
+  auto small = [&](int lo, int hi) {
+    return boost::random::uniform_smallint<int>(lo, hi)(e);
+  };
+  auto integer = [&](int lo, int hi) { return boost::uniform_int<int>(lo, hi)(e); };
+  auto real = [&](double lo, double hi) {
+    return boost::uniform_real<double>(lo, hi)(e);
+  };
+  auto unit = [&] { return boost::random::uniform_01<double>()(e); };
+  for (int i = 0; i < 1607; ++i) {  // 1. the clock's second mod 2000
+    small(0, 200);
+    integer(0, 99000);
+  }
+  for (int i = 0; i < 3 * 12006; ++i) small(0, 200);  // 2. colour slots
+  const uint32_t r0 = 55 + small(0, 200);              // 3. open channels
+  const uint32_t b0 = 55 + small(0, 200);
+  EXPECT_EQ(p().startColour, 0xFF000000u + r0 * 65536 + 9 * 256 + b0);
+  for (int c = 0; c < 3; ++c) small(0, 200);
+  for (int i = 0; i < 100; ++i) {  // 4. the tiling's values
+    e();
+    integer(40, 50);  // an empty range 50..40 draws over 40..50
+    integer(5, 42);
+    e();
+  }
+  const QuaziSettings& q = p().quaziSettings;
+  EXPECT_EQ(q.qline, integer(5, 42));
+  EXPECT_EQ(q.qsize, 300);
+  EXPECT_EQ(q.qx, integer(40, 50));
+  EXPECT_EQ(q.qy, integer(40, 50));
+  EXPECT_EQ(q.qscale, real(0.05, 3.0));
+  EXPECT_EQ(q.qsep, real(0.01, 0.1));
+  std::srand(4242);
+  int imageNumber = -1, linear = 0;
+  double offset = 0, first = 0;
+  for (std::size_t attempt = 0; attempt <= restarts; ++attempt) {  // 5., 6.
+    linear = small(-3, 3);
+    e.discard(202);
+    unit();  // the start point
+    unit();
+    offset = std::rand() % 2 == 0 ? 0.5 : 0.0;
+    first = unit() * 0.8 - 0.4;
+    for (int k = 1; k < 4; ++k) unit();
+    imageNumber = small(0, 30000);
+  }
+  EXPECT_EQ(job_->map().linearCoefficient, linear);
+  EXPECT_EQ(job_->map().offsetX, offset);
+  EXPECT_EQ(job_->map().coefficientMatrix[0][0], first);
+  char name[64];
+  std::snprintf(name, sizeof name, "symmetric_square%06d.jpg", imageNumber);
+  EXPECT_EQ(job_->names().fileName, name);
+  for (double u : job_->spacingUnits()) EXPECT_EQ(u, unit());  // 7.
+  EXPECT_EQ(random_.engine(), e);
+}
+
+TEST_F(PictureJobTest, UnallocatableGridStopsTheJobAfterTheColours) {
+  JobSettings s = quick();
+  s.side = 0xFFFFFFF0u;  // no machine has memory for this
+  EXPECT_FALSE(prepare(s));
+  EXPECT_NE(err_.str().find("marl: error: cannot allocate the hit grid"),
+            std::string::npos);
+  EXPECT_EQ(out_.str().find("The image will be"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace marl

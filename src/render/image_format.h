@@ -1,0 +1,33 @@
+#ifndef MARL_RENDER_IMAGE_FORMAT_H_
+#define MARL_RENDER_IMAGE_FORMAT_H_
+
+#include <string>
+#include <vector>
+
+#include "render/image_encoders.h"
+
+namespace marl {
+
+// One picture file format: what selects it, what its files are called and
+// what writes them.
+struct ImageFormat {
+  const char* name;          // the plain word for it, as a recipe writes it
+  const char* spellings[3];  // any of these inside an image= value selects it
+  const char* extension;     // of its file names, without the dot
+  EncodeFunction encode;
+};
+
+// Every format, in the order an image= value is searched: the last row with
+// a spelling in the value wins, and JPEG (the first row, which no spelling
+// selects) is what a value without any gives.
+const std::vector<ImageFormat>& imageFormats();
+
+// The format an image= value selects, as above.
+const ImageFormat& formatForWord(const std::string& word);
+
+// The format whose plain name is `name`; nullptr when there is none.
+const ImageFormat* findFormat(const std::string& name);
+
+}  // namespace marl
+
+#endif  // MARL_RENDER_IMAGE_FORMAT_H_
