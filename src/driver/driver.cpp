@@ -4,6 +4,7 @@
 
 #include "driver/argument_map.h"
 #include "driver/usage_text.h"
+#include "driver/version.h"
 #include "job/symmetric_square.h"
 
 namespace marl {
@@ -24,6 +25,7 @@ bool makeImage(SymmetricSquare& job, const ArgumentMap& map) {
 int runMarl(int argc, const char* const* argv, std::ostream& out,
             std::ostream& err, const Clock& clock) {
   const ArgumentMap map(argc, argv, err);
+  if (printVersionIfAsked(map, out)) return 0;
   printUsage(out);
   // Cairo needs no start-up, so there is no imaging service to start here.
   if (map.has("-h") || map.has("help")) return 0;
