@@ -10,6 +10,7 @@ packages=(
   libturbojpeg0-dev libtiff-dev libgif-dev
   libgtest-dev libbenchmark-dev
   faketime
+  mandoc groff-base
 )
 
 missing=()

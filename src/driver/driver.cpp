@@ -6,6 +6,7 @@
 #include "driver/argument_map.h"
 #include "driver/settings_reader.h"
 #include "driver/usage_text.h"
+#include "driver/version.h"
 #include "job/picture_job.h"
 
 namespace marl {
@@ -13,6 +14,7 @@ namespace marl {
 int runMarl(int argc, const char* const* argv, std::ostream& out,
             std::ostream& err, const Clock& clock) {
   const ArgumentMap map(argc, argv, err);
+  if (printVersionIfAsked(map, out)) return 0;
   printUsage(out);
   // Cairo needs no start-up, so there is no imaging service to start here.
   if (map.has("-h") || map.has("help")) return 0;

@@ -1,0 +1,39 @@
+# bash completion for marl(1): option keys as key=, the file types after
+# image=, file names after file= and basename=. Uses only bash builtins, so
+# it works without the bash-completion package's helpers.
+
+_marl() {
+  # The whole word being typed: bash splits key=value at the '=' when '=' is
+  # in COMP_WORDBREAKS, so read it from the line instead of COMP_WORDS.
+  local line=${COMP_LINE:0:COMP_POINT}
+  local word=${line##*[[:space:]]}
+  COMPREPLY=()
+
+  if [[ $word != *=* ]]; then
+    local keys="count= it= size= detail= image= basename= R0= G0= B0= R1= G1=
+      B1= quazi= qline= qsize= qx= qy= qscale= qsep= file="
+    # Bare words count only before the first key=value word.
+    local before=${line%"$word"}
+    [[ $before == *=* ]] || keys+=" help -h version --version"
+    COMPREPLY=($(compgen -W "$keys" -- "$word"))
+    [[ " ${COMPREPLY[*]} " == *"= "* ]] && compopt -o nospace 2>/dev/null
+    return 0
+  fi
+
+  local key=${word%%=*} value=${word#*=}
+  case $key in
+    image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp" -- "$value")) ;;
+    quazi) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    file | basename)
+      compopt -o filenames 2>/dev/null
+      local IFS=$'\n'
+      COMPREPLY=($(compgen -f -- "$value"))
+      ;;
+  esac
+  # Without '=' in COMP_WORDBREAKS the reply replaces the whole key=value.
+  if [[ $COMP_WORDBREAKS != *=* ]]; then
+    COMPREPLY=("${COMPREPLY[@]/#/$key=}")
+  fi
+  return 0
+}
+complete -F _marl marl
