@@ -1,9 +1,11 @@
 #include "driver/driver.h"
 
+#include <limits>
 #include <memory>
 
 #include "base/random_source.h"
 #include "driver/argument_map.h"
+#include "driver/option_reader.h"
 #include "driver/settings_reader.h"
 #include "driver/usage_text.h"
 #include "driver/version.h"
@@ -19,15 +21,18 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   // Cairo needs no start-up, so there is no imaging service to start here.
   if (map.has("-h") || map.has("help")) return 0;
 
-  int32_t count = 1;
-  map.getInt("count", count);
+  OptionReader read(map, err);
+  const int64_t count =
+      read.integer("count", std::numeric_limits<int32_t>::min(),
+                   std::numeric_limits<int32_t>::max())
+          .value_or(1);
   out << count << " image(s) will be created" << std::endl;
   if (count <= 0) return 0;
 
   const JobSettings settings = readJobSettings(map, err);
   RandomSource random;
   bool allWritten = true;
-  for (int32_t i = 0; i < count; ++i) {
+  for (int64_t i = 0; i < count; ++i) {
     // One job at a time: each is destroyed before the next is made.
     auto job = std::make_unique<PictureJob>(settings, out, err);
     if (!job->prepare(random, clock()) || !job->finish()) allWritten = false;

@@ -1,69 +1,55 @@
 #include "driver/settings_reader.h"
 
-#include "driver/number_text.h"
+#include <limits>
+
+#include "driver/option_reader.h"
 
 namespace marl {
 
 namespace {
 
 const char* const kChannelKeys[6] = {"R0", "G0", "B0", "R1", "G1", "B1"};
+constexpr int64_t kInt32Min = std::numeric_limits<int32_t>::min();
+constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
 
-// A channel above 255 is 255; otherwise its low 8 bits count, so -1 reads
-// as 255.
-uint32_t limitChannel(int32_t n) { return n > 255 ? 255u : uint32_t(n) & 0xFFu; }
-
-int32_t limitSide(int32_t side, const char* key, std::ostream& err) {
-  const int32_t largest = int32_t(JobSettings::kMaxSide);
-  if (side <= largest) return side;
-  err << "marl: warning: " << key << "=" << side << " is above the largest "
-      << "side " << largest << "; using " << largest << "\n";
-  return largest;
-}
-
-std::optional<int32_t> optionalInteger(const ArgumentMap& map,
-                                       const char* key) {
-  const std::string* value = map.find(key);
+std::optional<int32_t> narrow(std::optional<int64_t> value) {
   if (!value) return std::nullopt;
-  return parseInteger(*value);
+  return int32_t(*value);
 }
 
-void readQuaziSettings(const ArgumentMap& map, JobSettings& s,
-                       std::ostream& err) {
-  int32_t qline = 0;
-  if (map.getIntInRange("qline", qline, 5, 42)) s.qline = qline;
-  if (std::optional<int32_t> qsize = optionalInteger(map, "qsize"))
-    s.qsize = limitSide(*qsize, "qsize", err);
-  for (auto [key, field] : {std::pair{"qx", &s.qx}, std::pair{"qy", &s.qy}}) {
-    if (std::optional<int32_t> position = optionalInteger(map, key))
-      *field = std::max(*position, int32_t(20));
-  }
-  double real = 0.0;
-  if (map.getDoubleInRange("qscale", real, 0.05, 3.0)) s.qscale = real;
-  if (map.getDoubleInRange("qsep", real, 0.01, 0.1)) s.qsep = real;
+void readQuaziSettings(OptionReader& read, JobSettings& s) {
+  const int64_t largest = JobSettings::kMaxSide;
+  s.qline = narrow(read.integer("qline", 5, 42));
+  s.qsize = narrow(read.integer("qsize", kInt32Min, largest));
+  s.qx = narrow(read.integer("qx", 20, kInt32Max));
+  s.qy = narrow(read.integer("qy", 20, kInt32Max));
+  s.qscale = read.real("qscale", 0.05, 3.0);
+  s.qsep = read.real("qsep", 0.01, 0.1);
 }
 
 }  // namespace
 
 JobSettings readJobSettings(const ArgumentMap& map, std::ostream& err) {
+  OptionReader read(map, err);
   JobSettings s;
-  for (int c = 0; c < 6; ++c) {
-    if (std::optional<int32_t> n = optionalInteger(map, kChannelKeys[c]))
-      s.channels[c] = limitChannel(*n);
-  }
+  for (int c = 0; c < 6; ++c) s.channels[c] = read.channel(kChannelKeys[c]);
   if (const std::string* basename = map.find("basename"))
     s.basename = *basename;
-  int32_t iterations = 200000000;
-  map.getInt("it", iterations);
-  s.iterationMaximum = iterations;
+  // The one option beyond 32 bits: an enlargement needs billions of steps.
+  s.iterationMaximum =
+      read.integer("it", std::numeric_limits<int64_t>::min(),
+                   std::numeric_limits<int64_t>::max())
+          .value_or(s.iterationMaximum);
   if (const std::string* image = map.find("image")) {
     s.imageWord = *image;
     s.format = &formatForWord(*image);
   }
-  map.getIntInRange("detail", s.detail, 2, 12);
-  if (std::optional<int32_t> size = optionalInteger(map, "size"))
-    s.side = uint32_t(limitSide(std::max(*size, int32_t(40)), "size", err));
+  s.detail = narrow(read.integer("detail", 2, 12)).value_or(s.detail);
+  if (std::optional<int64_t> size =
+          read.integer("size", 40, JobSettings::kMaxSide))
+    s.side = uint32_t(*size);
   map.getBool("quazi", s.quazi);
-  if (s.quazi) readQuaziSettings(map, s, err);
+  if (s.quazi) readQuaziSettings(read, s);
   return s;
 }
 

@@ -63,13 +63,14 @@ TEST_F(SettingsReaderTest, DetailSizeAndIterationLimits) {
   const JobSettings small = read({"size=10", "it=-5"});
   EXPECT_EQ(small.side, 40u);
   EXPECT_EQ(small.iterationMaximum, -5);
-  EXPECT_EQ(read({"size=40"}).side, 40u);
+  EXPECT_EQ(read({"size=40", "it=3200000000"}).side, 40u);
   EXPECT_EQ(err_.str(), "");
+  EXPECT_EQ(read({"it=3200000000"}).iterationMaximum, 3200000000);
 }
 
 TEST_F(SettingsReaderTest, OversizedSidesAreLoweredWithAWarning) {
   EXPECT_EQ(read({"size=99999999999"}).side, JobSettings::kMaxSide);
-  EXPECT_NE(err_.str().find("marl: warning: size=2147483647 is above"),
+  EXPECT_NE(err_.str().find("marl: warning: size=99999999999 is above 16384"),
             std::string::npos);
   const JobSettings s = read({"quazi=true", "qsize=20000", "qx=19000"});
   EXPECT_EQ(s.qsize, 16384);

@@ -29,6 +29,15 @@ void echoColour(std::ostream& out, const char* label, uint32_t colour) {
 
 }  // namespace
 
+int32_t PictureJob::givenPosition(const char* key, int32_t given,
+                                  int32_t qsize) {
+  // A given position lies on the picture: at most its side.
+  if (given <= qsize) return given;
+  err_ << "marl: warning: " << key << "=" << given << " is above qsize "
+       << qsize << "; using " << qsize << "\n";
+  return qsize;
+}
+
 bool PictureJob::drawParameters(RandomSource& random) {
   const JobSettings& s = settings_;
   parameters_.startColour = colourOf(s, 0, random);
@@ -66,9 +75,10 @@ void PictureJob::drawQuaziParameters(RandomSource& random) {
     const double drawn = random.drawReal(0.8, 2.2) * double(grid_.size());
     q.qsize = std::min(int32_t(drawn), int32_t(JobSettings::kMaxSide));
   }
-  // A given position lies on the picture: at most its side.
-  q.qx = s.qx ? std::min(*s.qx, q.qsize) : random.drawInteger(50, side);
-  q.qy = s.qy ? std::min(*s.qy, q.qsize) : random.drawInteger(50, side);
+  q.qx = s.qx ? givenPosition("qx", *s.qx, q.qsize)
+              : random.drawInteger(50, side);
+  q.qy = s.qy ? givenPosition("qy", *s.qy, q.qsize)
+              : random.drawInteger(50, side);
   q.qscale = s.qscale ? *s.qscale : random.drawReal(0.05, 3.0);
   q.qsep = s.qsep ? *s.qsep : random.drawReal(0.01, 0.1);
 }

@@ -58,6 +58,7 @@ class PictureJob {
   // Steps 1 to 4 of the draw sequence, with the settings' echo.
   bool drawParameters(RandomSource& random);
   void drawQuaziParameters(RandomSource& random);
+  int32_t givenPosition(const char* key, int32_t given, int32_t qsize);
   // A fresh map, start point and image number, and the file names.
   void randomize(RandomSource& random);
   void findAttractor(RandomSource& random);
