@@ -15,7 +15,9 @@ class HitGrid {
  public:
   static constexpr uint32_t GridMargin = 10;
   // Above this side the fill check judges a coarser grid (see filledFraction).
-  static constexpr uint32_t FillCheckMaxSide = 2578;
+  // The 997,000 hits of one fill-check window could fill 15% of at most 2578
+  // cells a side, and in practice no orbit comes near that beyond about 2400.
+  static constexpr uint32_t FillCheckMaxSide = 2000;
 
   HitGrid() = default;
 
@@ -27,8 +29,7 @@ class HitGrid {
   // Share of the counted square that has been visited. Up to a side of
   // FillCheckMaxSide every cell is judged; above it, cells are grouped into
   // f x f blocks (f the smallest whole factor with side / f within the limit)
-  // and a block counts as visited when any of its cells is, since the hits of
-  // one fill-check window could never visit 15% of a finer grid.
+  // and a block counts as visited when any of its cells is.
   double filledFraction() const;
   // One pass over the counted square raising maxCount to the counts seen.
   // The lowest count is always taken as 0, never scanned for.

@@ -67,12 +67,12 @@ TEST(HitGrid, LargeSidesAreJudgedOnCoarseBlocks) {
   const double side = HitGrid::FillCheckMaxSide;
   EXPECT_EQ(grid.filledFraction(), 1.0 / (side * side));
 
-  // One above the limit: blocks of 2 x 2, 1290 blocks a side.
+  // One above the limit: blocks of 2 x 2, 1001 blocks a side.
   grid.setSize(HitGrid::FillCheckMaxSide + 1);
   grid.at(0, 0) = 1;
   grid.at(1, 1) = 1;  // same block
-  grid.at(2578, 2578) = 1;  // the last, partial block
-  EXPECT_EQ(grid.filledFraction(), 2.0 / (1290.0 * 1290.0));
+  grid.at(2000, 2000) = 1;  // the last, partial block
+  EXPECT_EQ(grid.filledFraction(), 2.0 / (1001.0 * 1001.0));
 
   // A grid with every other row and column hit fills all blocks.
   grid.clearHits();

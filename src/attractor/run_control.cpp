@@ -12,11 +12,12 @@ void countHit(HitGrid& grid, uint32_t* cell) {
 }  // namespace
 
 OrbitRun::OrbitRun(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
-                   RunObserver& observer)
+                   RunObserver& observer, int32_t maxRejectedAttempts)
     : map_(map),
       grid_(grid),
       observer_(observer),
-      iterationMaximum_(iterationMaximum) {}
+      iterationMaximum_(iterationMaximum),
+      maxRejectedAttempts_(maxRejectedAttempts) {}
 
 OrbitRun::Outcome OrbitRun::runAttempt() { return iterate(true); }
 
@@ -66,7 +67,10 @@ OrbitRun::Outcome OrbitRun::iterate(bool stopAtJudgement) {
         } else {
           const double fillval = grid_.filledFraction();
           observer_.fillChecked(fillval);
-          if (fillval < FillThreshold) {
+          if (fillval < FillThreshold && rejections_ >= maxRejectedAttempts_) {
+            keptUnfilled_ = true;
+          } else if (fillval < FillThreshold) {
+            ++rejections_;
             grid_.clearHits();
             // The new attempt counts from 1: its first pass follows the
             // increment the old one would have made.

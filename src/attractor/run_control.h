@@ -16,6 +16,10 @@ constexpr int64_t WarmUpIterations = 3000;
 constexpr int64_t FillCheckInterval = 1000000;
 // Share of the counted square an attempt must have visited to be kept.
 constexpr double FillThreshold = 0.15;
+// Attempts thrown away before the next one is kept whatever its fill, so
+// that every run ends: far more than a picture up to 2000 pixels a side
+// needs in practice.
+constexpr int32_t MaxRejectedAttempts = 100;
 // After acceptance, the count range is refreshed and progress reported this
 // often.
 constexpr int64_t RefreshInterval = 10000000;
@@ -23,7 +27,8 @@ constexpr int64_t RefreshInterval = 10000000;
 // The iteration of one picture's orbit: `map` is iterated up to
 // iterationMaximum times, every point after the warm-up counted into `grid`
 // (raising grid.maxCount). At the fill check an attempt that has filled less
-// than FillThreshold of the grid is thrown away. The run can stop when an
+// than FillThreshold of the grid is thrown away, up to MaxRejectedAttempts
+// times. The run can stop when an
 // attempt is judged and go on later, so that the phase that may restart
 // (and so draws fresh maps) and the rest can run at different times.
 class OrbitRun {
@@ -35,7 +40,8 @@ class OrbitRun {
   };
 
   OrbitRun(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
-           RunObserver& observer);
+           RunObserver& observer,
+           int32_t maxRejectedAttempts = MaxRejectedAttempts);
 
   // Iterates until the current attempt is judged or the maximum is reached.
   Outcome runAttempt();
@@ -49,6 +55,9 @@ class OrbitRun {
   // Iterations done so far in the current attempt.
   int64_t iterationCount() const { return itcnt_; }
   bool isAccepted() const { return accepted_; }
+  // Whether the kept attempt filled too little and was kept only because
+  // MaxRejectedAttempts had been thrown away.
+  bool keptUnfilled() const { return keptUnfilled_; }
 
  private:
   // Iterates until `stopAtJudgement` and a judgement, or the maximum.
@@ -58,11 +67,14 @@ class OrbitRun {
   HitGrid& grid_;
   RunObserver& observer_;
   const int64_t iterationMaximum_;
+  const int32_t maxRejectedAttempts_;
   int64_t itcnt_ = 0;
   // The next count at which the grid is read: the fill check, then every
   // refresh.
   int64_t nextCheck_ = FillCheckInterval;
   bool accepted_ = false;
+  int32_t rejections_ = 0;
+  bool keptUnfilled_ = false;
 };
 
 // The whole run at once: every attempt, with `restart` giving the map fresh

@@ -289,5 +289,28 @@ TEST(RunOrbitTest, StopsAtAcceptanceAndResumes) {
   EXPECT_EQ(grid.maxCount, largestCell(grid));
 }
 
+// However poorly every map fills, the run ends: after the allowed number of
+// rejections the next attempt is kept.
+TEST(RunOrbitTest, KeepsAnAttemptAfterTooManyRejections) {
+  struct Counter : RunObserver {
+    int restarts = 0, kept = 0;
+    void progress(int64_t) override {}
+    void fillChecked(double) override {}
+    void restarted() override { ++restarts; }
+    void accepted() override { ++kept; }
+  } counter;
+  TorusMap map = fixedPointMap();
+  HitGrid grid = gridOfSide(16);
+  OrbitRun run(map, grid, 1000001, counter, 2);
+  while (run.runAttempt() == OrbitRun::Outcome::Rejected) {
+    map = fixedPointMap();
+    run.restart();
+  }
+  EXPECT_EQ(counter.restarts, 2);
+  EXPECT_EQ(counter.kept, 1);
+  EXPECT_TRUE(run.keptUnfilled());
+  EXPECT_EQ(totalHits(grid), 997000u);
+}
+
 }  // namespace
 }  // namespace marl

@@ -56,6 +56,12 @@ void PictureJob::findAttractor(RandomSource& random) {
     randomize(random);
     run_->restart();
   }
+  if (run_->keptUnfilled()) {
+    err_ << "marl: warning: no map filled " << FillThreshold * 100
+         << "% of the picture in " << MaxRejectedAttempts + 1
+         << " attempts; keeping the last for '" << names_.fileName
+         << "' (a smaller size fills more easily)\n";
+  }
 }
 
 bool PictureJob::finish() {
