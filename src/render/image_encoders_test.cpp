@@ -7,7 +7,8 @@
 namespace marl {
 namespace {
 
-bool encodeNothing(const Bitmap&, std::vector<unsigned char>&, std::string&) {
+bool encodeNothing(const Bitmap&, const std::string&,
+                   std::vector<unsigned char>&, std::string&) {
   return false;
 }
 

@@ -87,14 +87,16 @@ const char* mimeTypeFor(int imageType) {
 }
 
 bool writeImageFile(const Bitmap& bitmap, int imageType,
-                    const std::string& fileName, std::ostream& err) {
+                    const std::string& fileName, std::ostream& err,
+                    const std::string& embeddedText) {
   return writeImageFile(bitmap, mimeTypeFor(imageType), imageEncoders(),
-                        fileName, err);
+                        fileName, err, embeddedText);
 }
 
 bool writeImageFile(const Bitmap& bitmap, const std::string& mimeType,
                     const std::vector<ImageEncoder>& encoders,
-                    const std::string& fileName, std::ostream& err) {
+                    const std::string& fileName, std::ostream& err,
+                    const std::string& embeddedText) {
   if (!bitmap.ok()) return fail(err, fileName, "the picture could not be made");
   EncodeFunction encode = nullptr;
   if (findEncoderClsid(mimeType, &encode, encoders) < 0)
@@ -103,7 +105,7 @@ bool writeImageFile(const Bitmap& bitmap, const std::string& mimeType,
   // Encoding first means a library failure leaves nothing on disk at all.
   std::vector<unsigned char> bytes;
   std::string reason;
-  if (!encode(bitmap, bytes, reason))
+  if (!encode(bitmap, embeddedText, bytes, reason))
     return fail(err, fileName, reason.empty() ? "encoding failed" : reason);
 
   std::string tempName;

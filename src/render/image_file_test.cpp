@@ -295,7 +295,8 @@ TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
 
   const std::vector<ImageEncoder> failing = {
       {"image/png",
-       [](const Bitmap&, std::vector<unsigned char>& out, std::string& error) {
+       [](const Bitmap&, const std::string&, std::vector<unsigned char>& out,
+          std::string& error) {
          out.assign(10, 0);
          error = "disk of the encoder on fire";
          return false;

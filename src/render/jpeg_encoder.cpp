@@ -1,6 +1,7 @@
 #include <turbojpeg.h>
 
 #include "render/image_encoders.h"
+#include "render/jpeg_comment.h"
 
 namespace marl {
 
@@ -14,8 +15,8 @@ constexpr int Quality = 95;
 
 }  // namespace
 
-bool encodeJpeg(const Bitmap& bitmap, std::vector<unsigned char>& out,
-                std::string& error) {
+bool encodeJpeg(const Bitmap& bitmap, const std::string& embeddedText,
+                std::vector<unsigned char>& out, std::string& error) {
   tjhandle handle = tjInitCompress();
   if (!handle) {
     error = tjGetErrorStr2(nullptr);
@@ -38,7 +39,8 @@ bool encodeJpeg(const Bitmap& bitmap, std::vector<unsigned char>& out,
   }
   tjFree(jpeg);
   tjDestroy(handle);
-  return status == 0;
+  // TurboJPEG has no way to write a comment, so it goes in afterwards.
+  return status == 0 && insertJpegComment(out, embeddedText, error);
 }
 
 }  // namespace marl
