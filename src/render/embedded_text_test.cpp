@@ -108,6 +108,15 @@ TEST(EmbeddedTextTest, PicturesWithoutTextSaySoAndBmpHasNone) {
     EXPECT_EQ(r.reason, std::string("this ") + kind.format +
                             " picture holds no embedded text");
   }
+  // Extensions need GIF89a; without one the file stays as it was.
+  EXPECT_EQ(contents(write(dir, "p", ImageGif, "")).substr(0, 6), "GIF87a");
+  EXPECT_EQ(contents(write(dir, "p", ImageGif, "x")).substr(0, 6), "GIF89a");
+  // The description is a C string.
+  Bitmap bitmap(2, 2);
+  std::ostringstream err;
+  EXPECT_FALSE(writeImageFile(bitmap, ImageTiff, dir.file("nul.tif"), err,
+                              std::string("a\0b", 3)));
+  EXPECT_FALSE(fs::exists(dir.file("nul.tif")));
   // A BMP is recognised as a picture, so it is not mistaken for a text file.
   const Result bmp = readEmbeddedText(write(dir, "p.bmp", ImageBmp, Recipe));
   EXPECT_EQ(bmp.status, Result::NoText);

@@ -97,7 +97,8 @@ bool putComment(GifFileType* gif, const std::string& text) {
   if (EGifPutExtensionLeader(gif, COMMENT_EXT_FUNC_CODE) != GIF_OK)
     return false;
   for (std::size_t from = 0; from < text.size(); from += 255) {
-    const int n = static_cast<int>(std::min<std::size_t>(255, text.size() - from));
+    const int n =
+        static_cast<int>(std::min<std::size_t>(255, text.size() - from));
     if (EGifPutExtensionBlock(gif, n, text.data() + from) != GIF_OK)
       return false;
   }

@@ -35,6 +35,10 @@ bool encodeJpeg(const Bitmap& bitmap, const std::string& embeddedText,
   if (status != 0) {
     error = tjGetErrorStr2(handle);
   } else {
+    // Room for the comment too, so that inserting it moves bytes within the
+    // buffer instead of copying them to a new one.
+    out.reserve(jpegSize + embeddedText.size() +
+                4 * (embeddedText.size() / MaxJpegCommentSegment + 1));
     out.assign(jpeg, jpeg + jpegSize);
   }
   tjFree(jpeg);
