@@ -1,12 +1,14 @@
 // Costs of turning a finished grid into a picture: the colour render
-// (histogram, palette, paint) at the default and a large side, and saving
-// the default side in each format.
+// (histogram, palette, paint) at the default and a large side, saving the
+// default side in each format, and what an embedded text adds to a JPEG.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -15,6 +17,7 @@
 #include "attractor/hit_grid.h"
 #include "render/bitmap.h"
 #include "render/colour_renderer.h"
+#include "render/embedded_text.h"
 #include "render/image_file.h"
 
 namespace marl {
@@ -59,8 +62,10 @@ BENCHMARK(BM_RenderToBitmap)
     ->Arg(4096)
     ->Unit(benchmark::kMillisecond);
 
-void BM_WriteImageFile(benchmark::State& state) {
-  const ImageFormat& format = imageFormats()[std::size_t(state.range(0))];
+// Writes a default-side picture in `format` with `text` embedded, again and
+// again.
+void writeRepeatedly(benchmark::State& state, const ImageFormat& format,
+                     const std::string& text) {
   constexpr uint32_t Side = 1201;
   HitGrid grid;
   fillPlausibly(grid, Side);
@@ -78,7 +83,7 @@ void BM_WriteImageFile(benchmark::State& state) {
   const std::string name = folder + "/picture";
   std::ostringstream err;
   for (auto _ : state) {
-    if (!writeImageFile(bitmap, format, name, err)) {
+    if (!writeImageFile(bitmap, format, name, err, text)) {
       state.SkipWithError(err.str().c_str());
       break;
     }
@@ -88,9 +93,60 @@ void BM_WriteImageFile(benchmark::State& state) {
   state.SetLabel(format.name);
   fs::remove_all(folder, ignored);
 }
+
+void BM_WriteImageFile(benchmark::State& state) {
+  writeRepeatedly(state, imageFormats()[std::size_t(state.range(0))],
+                  std::string());
+}
 BENCHMARK(BM_WriteImageFile)
     ->DenseRange(0, 3)
     ->Unit(benchmark::kMillisecond);
+
+// A JPEG without and with a text of the given length, shaped like a
+// recipe's lines of keys and 17-digit reals.
+void BM_WriteJpegWithText(benchmark::State& state) {
+  std::string text;
+  while (text.size() < static_cast<std::size_t>(state.range(0)))
+    text += "a" + std::to_string(text.size() % 97) + "=-0.12345678901234567\n";
+  writeRepeatedly(state, *findFormat("jpeg"), text);
+  state.counters["text"] = double(text.size());
+}
+BENCHMARK(BM_WriteJpegWithText)
+    ->Arg(0)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond);
+
+// Reading a 5 KB text back from a default-side picture of each format with
+// text.
+void BM_ReadEmbeddedText(benchmark::State& state) {
+  const ImageFormat& format = imageFormats()[std::size_t(state.range(0))];
+  HitGrid grid;
+  fillPlausibly(grid, 1201);
+  Bitmap bitmap(1201, 1201);
+  ColourRenderer().renderToBitmap(bitmap, grid, StartColour, FinishColour);
+  const std::string text(5000, 'k');
+  const std::string name =
+      (std::filesystem::temp_directory_path() / "marl-bench-read").string() +
+      std::to_string(getpid());
+  std::ostringstream err;
+  if (!writeImageFile(bitmap, format, name, err, text)) {
+    state.SkipWithError(err.str().c_str());
+    return;
+  }
+  for (auto _ : state) {
+    const EmbeddedTextResult r = readEmbeddedText(name);
+    if (r.text.size() != text.size()) {
+      state.SkipWithError(r.reason.c_str());
+      break;
+    }
+    state.counters["bytesRead"] = double(r.bytesRead);
+  }
+  std::remove(name.c_str());
+  state.SetLabel(format.name);
+}
+BENCHMARK(BM_ReadEmbeddedText)
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace marl

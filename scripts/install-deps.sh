@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   libboost-dev
   libcairo2-dev
-  libturbojpeg0-dev libtiff-dev libgif-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
   libgtest-dev libbenchmark-dev
   faketime
   mandoc groff-base

@@ -7,8 +7,8 @@
 
 namespace marl {
 
-bool encodeBmp(const Bitmap& bitmap, std::vector<unsigned char>& out,
-               std::string& error) {
+bool encodeBmp(const Bitmap& bitmap, const std::string& /*embeddedText*/,
+               std::vector<unsigned char>& out, std::string& error) {
   namespace gil = boost::gil;
   cairo_surface_flush(bitmap.surface());
   try {

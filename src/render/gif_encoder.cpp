@@ -1,5 +1,6 @@
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "render/image_encoders.h"
@@ -90,8 +91,23 @@ bool quantize(const Bitmap& bitmap, IndexedPicture& picture,
   return true;
 }
 
+// A Comment Extension in sub-blocks of at most 255 bytes. giflib's
+// EGifPutComment would stop at a NUL byte; this keeps every byte.
+bool putComment(GifFileType* gif, const std::string& text) {
+  if (EGifPutExtensionLeader(gif, COMMENT_EXT_FUNC_CODE) != GIF_OK)
+    return false;
+  for (std::size_t from = 0; from < text.size(); from += 255) {
+    const int n =
+        static_cast<int>(std::min<std::size_t>(255, text.size() - from));
+    if (EGifPutExtensionBlock(gif, n, text.data() + from) != GIF_OK)
+      return false;
+  }
+  return EGifPutExtensionTrailer(gif) == GIF_OK;
+}
+
 bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
-              std::vector<unsigned char>& out, std::string& error) {
+              const std::string& text, std::vector<unsigned char>& out,
+              std::string& error) {
   // A colour map holds a power of two entries, at least 2.
   const int bits = GifBitSize(static_cast<int>(picture.colours.size()));
   ColorMapObject* map = GifMakeMapObject(1 << bits, nullptr);
@@ -111,9 +127,14 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
     error = GifErrorString(status);
     return false;
   }
+  // Extensions came with GIF89a; a picture without text stays GIF87a.
+  if (!text.empty()) EGifSetGifVersion(gif, true);
   const int width = bitmap.width(), height = bitmap.height();
+  // The comment goes before the image, so that a reader finds it without
+  // going through the picture data.
   bool ok =
       EGifPutScreenDesc(gif, width, height, bits, 0, map) == GIF_OK &&
+      (text.empty() || putComment(gif, text)) &&
       EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
   GifFreeMapObject(map);  // the screen descriptor keeps its own copy
   for (int y = 0; ok && y < height; ++y) {
@@ -133,8 +154,8 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
 
 }  // namespace
 
-bool encodeGif(const Bitmap& bitmap, std::vector<unsigned char>& out,
-               std::string& error) {
+bool encodeGif(const Bitmap& bitmap, const std::string& embeddedText,
+               std::vector<unsigned char>& out, std::string& error) {
   if (bitmap.width() > MaxSide || bitmap.height() > MaxSide) {
     error = "picture too large for GIF (65535 pixels a side at most)";
     return false;
@@ -146,7 +167,7 @@ bool encodeGif(const Bitmap& bitmap, std::vector<unsigned char>& out,
     picture = IndexedPicture();
     if (!quantize(bitmap, picture, error)) return false;
   }
-  return writeGif(bitmap, picture, out, error);
+  return writeGif(bitmap, picture, embeddedText, out, error);
 }
 
 }  // namespace marl

@@ -8,27 +8,33 @@
 
 namespace marl {
 
-// Encodes a whole bitmap into the bytes of an image file. On failure returns
-// false and puts the library's reason in `error`. Formats without alpha show
-// transparent pixels as black (the premultiplied colour over black).
+// Encodes a whole bitmap into the bytes of an image file, with
+// `embeddedText` stored in the file where the format has a place for text
+// (nothing is stored when it is empty). On failure returns false and puts the
+// library's reason in `error`. Formats without alpha show transparent pixels
+// as black (the premultiplied colour over black).
 using EncodeFunction = bool (*)(const Bitmap& bitmap,
+                                const std::string& embeddedText,
                                 std::vector<unsigned char>& out,
                                 std::string& error);
 
 // Quality 95 without chroma subsampling: thin coloured lines smear under
-// 4:2:0.
-bool encodeJpeg(const Bitmap& bitmap, std::vector<unsigned char>& out,
-                std::string& error);
+// 4:2:0. The text goes into COM segments right after the JFIF header.
+bool encodeJpeg(const Bitmap& bitmap, const std::string& embeddedText,
+                std::vector<unsigned char>& out, std::string& error);
 // Deflate-compressed, lossless: RGB when every pixel is opaque, otherwise
-// RGBA with unassociated (un-premultiplied) alpha.
-bool encodeTiff(const Bitmap& bitmap, std::vector<unsigned char>& out,
-                std::string& error);
+// RGBA with unassociated (un-premultiplied) alpha. The text is the
+// ImageDescription tag, a C string: a text holding a NUL byte is refused.
+bool encodeTiff(const Bitmap& bitmap, const std::string& embeddedText,
+                std::vector<unsigned char>& out, std::string& error);
 // The exact colours when there are 256 or fewer, else a quantised palette.
-bool encodeGif(const Bitmap& bitmap, std::vector<unsigned char>& out,
-               std::string& error);
-// 24-bit RGB.
-bool encodeBmp(const Bitmap& bitmap, std::vector<unsigned char>& out,
-               std::string& error);
+// The text is a Comment Extension before the image (the file is then
+// GIF89a).
+bool encodeGif(const Bitmap& bitmap, const std::string& embeddedText,
+               std::vector<unsigned char>& out, std::string& error);
+// 24-bit RGB. BMP has no place for text: `embeddedText` is ignored.
+bool encodeBmp(const Bitmap& bitmap, const std::string& embeddedText,
+               std::vector<unsigned char>& out, std::string& error);
 
 }  // namespace marl
 

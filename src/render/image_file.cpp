@@ -74,13 +74,14 @@ bool writeAll(int fd, const std::vector<unsigned char>& bytes) {
 }  // namespace
 
 bool writeImageFile(const Bitmap& bitmap, const ImageFormat& format,
-                    const std::string& fileName, std::ostream& err) {
+                    const std::string& fileName, std::ostream& err,
+                    const std::string& embeddedText) {
   if (!bitmap.ok()) return fail(err, fileName, "the picture could not be made");
 
   // Encoding first means a library failure leaves nothing on disk at all.
   std::vector<unsigned char> bytes;
   std::string reason;
-  if (!format.encode(bitmap, bytes, reason))
+  if (!format.encode(bitmap, embeddedText, bytes, reason))
     return fail(err, fileName, reason.empty() ? "encoding failed" : reason);
 
   std::string tempName;

@@ -296,7 +296,8 @@ TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
 
   const ImageFormat failing = {
       "png", {}, "png",
-      [](const Bitmap&, std::vector<unsigned char>& out, std::string& error) {
+      [](const Bitmap&, const std::string&, std::vector<unsigned char>& out,
+         std::string& error) {
         out.assign(10, 0);
         error = "disk of the encoder on fire";
         return false;

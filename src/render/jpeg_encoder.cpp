@@ -1,6 +1,7 @@
 #include <turbojpeg.h>
 
 #include "render/image_encoders.h"
+#include "render/jpeg_comment.h"
 
 namespace marl {
 
@@ -14,8 +15,8 @@ constexpr int Quality = 95;
 
 }  // namespace
 
-bool encodeJpeg(const Bitmap& bitmap, std::vector<unsigned char>& out,
-                std::string& error) {
+bool encodeJpeg(const Bitmap& bitmap, const std::string& embeddedText,
+                std::vector<unsigned char>& out, std::string& error) {
   tjhandle handle = tjInitCompress();
   if (!handle) {
     error = tjGetErrorStr2(nullptr);
@@ -34,11 +35,16 @@ bool encodeJpeg(const Bitmap& bitmap, std::vector<unsigned char>& out,
   if (status != 0) {
     error = tjGetErrorStr2(handle);
   } else {
+    // Room for the comment too, so that inserting it moves bytes within the
+    // buffer instead of copying them to a new one.
+    out.reserve(jpegSize + embeddedText.size() +
+                4 * (embeddedText.size() / MaxJpegCommentSegment + 1));
     out.assign(jpeg, jpeg + jpegSize);
   }
   tjFree(jpeg);
   tjDestroy(handle);
-  return status == 0;
+  // TurboJPEG has no way to write a comment, so it goes in afterwards.
+  return status == 0 && insertJpegComment(out, embeddedText, error);
 }
 
 }  // namespace marl

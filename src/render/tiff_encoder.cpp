@@ -128,11 +128,15 @@ bool writeRows(TIFF* tif, const Bitmap& bitmap, bool opaque) {
 
 }  // namespace
 
-bool encodeTiff(const Bitmap& bitmap, std::vector<unsigned char>& out,
-                std::string& error) {
+bool encodeTiff(const Bitmap& bitmap, const std::string& embeddedText,
+                std::vector<unsigned char>& out, std::string& error) {
   cairo_surface_flush(bitmap.surface());
   out.clear();
   error.clear();
+  if (embeddedText.find('\0') != std::string::npos) {
+    error = "the text to embed holds a NUL byte, which a TIFF cannot store";
+    return false;
+  }
   MemoryFile file{&out, 0};
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
   if (!options) {
@@ -160,6 +164,8 @@ bool encodeTiff(const Bitmap& bitmap, std::vector<unsigned char>& out,
             TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
             TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
             TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+  if (ok && !embeddedText.empty())
+    ok = TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, embeddedText.c_str());
   if (ok && !opaque) {
     const uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
     ok = TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);

@@ -1,0 +1,122 @@
+#include "render/embedded_text.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "render/bounded_file.h"
+#include "render/embedded_text_readers.h"
+
+namespace marl {
+
+namespace {
+
+enum class Format { None, Jpeg, Tiff, Gif, Bmp };
+
+uint32_t littleEndian32(const unsigned char* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+         uint32_t(p[3]) << 24;
+}
+
+bool startsWith(const unsigned char* head, std::size_t n, const char* magic,
+                std::size_t length) {
+  return n >= length && std::memcmp(head, magic, length) == 0;
+}
+
+// "BM" alone could begin a text file, so a BMP must also give the file's
+// own size and a known info-header size.
+bool isBmp(const unsigned char* head, std::size_t n, uint64_t fileSize) {
+  if (n < 18 || !startsWith(head, n, "BM", 2)) return false;
+  const uint32_t infoSize = littleEndian32(head + 14);
+  return littleEndian32(head + 2) == fileSize &&
+         (infoSize == 12 || infoSize == 40 || infoSize == 52 ||
+          infoSize == 56 || infoSize == 108 || infoSize == 124);
+}
+
+Format formatOf(const unsigned char* head, std::size_t n, uint64_t fileSize) {
+  if (startsWith(head, n, "\xFF\xD8\xFF", 3)) return Format::Jpeg;
+  // Classic and big TIFF, in either byte order.
+  if (startsWith(head, n, "II*\0", 4) || startsWith(head, n, "MM\0*", 4) ||
+      startsWith(head, n, "II+\0", 4) || startsWith(head, n, "MM\0+", 4))
+    return Format::Tiff;
+  if (startsWith(head, n, "GIF87a", 6) || startsWith(head, n, "GIF89a", 6))
+    return Format::Gif;
+  if (isBmp(head, n, fileSize)) return Format::Bmp;
+  return Format::None;
+}
+
+void cannotRead(int error, EmbeddedTextResult& result) {
+  result.status = EmbeddedTextResult::Unreadable;
+  result.reason = std::strerror(error);
+}
+
+}  // namespace
+
+void failReading(const BoundedFile& file, bool ranOut,
+                 const std::string& message, EmbeddedTextResult& result) {
+  if (file.exhaustedBudget()) {
+    result.status = EmbeddedTextResult::TooLong;
+    result.reason = "the text embedded in this " + result.format +
+                    " picture does not end within the first MiB read";
+  } else if (file.readError() != 0) {
+    cannotRead(file.readError(), result);
+  } else {
+    result.status = EmbeddedTextResult::Damaged;
+    result.reason = "this " + result.format + " picture is " +
+                    (ranOut ? "truncated" : "damaged");
+    if (!message.empty()) result.reason += " (" + message + ")";
+  }
+}
+
+void foundText(const std::string& text, EmbeddedTextResult& result) {
+  if (text.empty()) {
+    result.status = EmbeddedTextResult::NoText;
+    result.reason = "this " + result.format + " picture holds no embedded text";
+  } else {
+    result.status = EmbeddedTextResult::Found;
+    result.text = text;
+  }
+}
+
+EmbeddedTextResult readEmbeddedText(const std::string& path) {
+  EmbeddedTextResult result;
+  BoundedFile file(MaxEmbeddedTextRead);
+  if (!file.open(path)) {
+    cannotRead(errno, result);
+    return result;
+  }
+  if (!file.isRegular()) return result;
+
+  unsigned char head[18];
+  const std::size_t n = file.read(head, sizeof head);
+  if (file.readError() != 0) {
+    cannotRead(file.readError(), result);
+  } else {
+    file.seek(0);
+    switch (formatOf(head, n, file.size())) {
+      case Format::Jpeg:
+        result.format = "JPEG";
+        readJpegText(file, result);
+        break;
+      case Format::Tiff:
+        result.format = "TIFF";
+        readTiffText(file, result);
+        break;
+      case Format::Gif:
+        result.format = "GIF";
+        readGifText(file, result);
+        break;
+      case Format::Bmp:
+        result.format = "BMP";
+        result.status = EmbeddedTextResult::NoText;
+        result.reason = "a BMP picture has no place for an embedded text";
+        break;
+      case Format::None:
+        break;
+    }
+  }
+  result.bytesRead = file.bytesRead();
+  return result;
+}
+
+}  // namespace marl

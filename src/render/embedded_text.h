@@ -1,0 +1,45 @@
+#ifndef MARL_RENDER_EMBEDDED_TEXT_H_
+#define MARL_RENDER_EMBEDDED_TEXT_H_
+
+#include <cstddef>
+#include <string>
+
+namespace marl {
+
+// Reading a picture's text reads no more than this of any file, wherever in
+// the file the text lies.
+constexpr std::size_t MaxEmbeddedTextRead = std::size_t(1) << 20;
+
+// What readEmbeddedText found.
+struct EmbeddedTextResult {
+  enum Status {
+    Found,        // `text` is the text embedded in the picture
+    NotAPicture,  // no picture format known here: read it as a text file
+    NoText,       // a picture (JPEG, TIFF, GIF or BMP) holding no text
+    Damaged,      // a picture truncated or malformed before its text ends
+    TooLong,      // the text does not end within MaxEmbeddedTextRead bytes
+    Unreadable,   // the file cannot be opened or read
+  };
+  Status status = NotAPicture;
+  std::string text;
+  // Unless Found or NotAPicture: why, as words to follow the file's name,
+  // for example "this JPEG picture holds no embedded text".
+  std::string reason;
+  // "JPEG", "TIFF", "GIF" or "BMP"; empty when not a picture.
+  std::string format;
+  // Bytes read from the file in all; never above MaxEmbeddedTextRead.
+  std::size_t bytesRead = 0;
+};
+
+// Reads the text stored in the picture at `path`: a JPEG's COM segments, a
+// TIFF's ImageDescription (first image), or a GIF's Comment Extensions
+// before its first image, several segments or blocks joined in file order.
+// The format is told from the first bytes, never from the name. A BMP holds
+// no text (NoText). Files that are not regular files (pipes, devices) are
+// NotAPicture without a byte read, so that they can still be read as text.
+// The codec libraries print nothing: every failure is a status and reason.
+EmbeddedTextResult readEmbeddedText(const std::string& path);
+
+}  // namespace marl
+
+#endif  // MARL_RENDER_EMBEDDED_TEXT_H_

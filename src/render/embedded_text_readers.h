@@ -1,0 +1,29 @@
+#ifndef MARL_RENDER_EMBEDDED_TEXT_READERS_H_
+#define MARL_RENDER_EMBEDDED_TEXT_READERS_H_
+
+#include <string>
+
+#include "render/bounded_file.h"
+#include "render/embedded_text.h"
+
+namespace marl {
+
+// Each reads the text of a picture of its format from `file`, at its start,
+// with the format's own library, and fills `result` (format, status, text,
+// reason) except for bytesRead.
+void readJpegText(BoundedFile& file, EmbeddedTextResult& result);
+void readTiffText(BoundedFile& file, EmbeddedTextResult& result);
+void readGifText(BoundedFile& file, EmbeddedTextResult& result);
+
+// Sets `result` for a picture whose reading failed: the file's own state
+// (budget spent, read error) says why first, then `ranOut` (the library
+// wanted bytes past the end of the file), then the library's `message`.
+void failReading(const BoundedFile& file, bool ranOut,
+                 const std::string& message, EmbeddedTextResult& result);
+
+// Sets `result` to Found with `text`, or to NoText when it is empty.
+void foundText(const std::string& text, EmbeddedTextResult& result);
+
+}  // namespace marl
+
+#endif  // MARL_RENDER_EMBEDDED_TEXT_READERS_H_

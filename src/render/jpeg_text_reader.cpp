@@ -1,0 +1,125 @@
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+
+// jpeglib.h needs size_t and FILE declared before it.
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+#include "render/embedded_text_readers.h"
+
+namespace marl {
+
+namespace {
+
+constexpr std::size_t ChunkSize = 4096;
+
+// libjpeg reports errors by calling error_exit, which must not return: it
+// jumps back to the reading function, keeping the message.
+struct JumpingErrors {
+  jpeg_error_mgr manager;
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+void jumpBack(j_common_ptr cinfo) {
+  auto* errors = reinterpret_cast<JumpingErrors*>(cinfo->err);
+  errors->manager.format_message(cinfo, errors->message);
+  std::longjmp(errors->jump, 1);
+}
+
+// Warnings are not printed; a stream good enough to reach its picture data
+// has given all its comments.
+void printNothing(j_common_ptr) {}
+
+// Feeds libjpeg from the bounded file in chunks.
+struct BoundedSource {
+  jpeg_source_mgr manager;
+  BoundedFile* file;
+  // Reading ahead in chunks meets the end of a good small file too; only a
+  // refill that finds nothing means the stream is cut short.
+  bool ranOut;
+  JOCTET buffer[ChunkSize];
+};
+
+void startSource(j_decompress_ptr) {}
+
+boolean fillBuffer(j_decompress_ptr cinfo) {
+  auto* source = reinterpret_cast<BoundedSource*>(cinfo->src);
+  const std::size_t n = source->file->read(source->buffer, ChunkSize);
+  // The headers end at the start of scan, so running out before it means
+  // the file is cut short (or the budget spent): an error, not the usual
+  // fake end marker.
+  if (n == 0) {
+    source->ranOut = source->file->reachedEnd();
+    ERREXIT(cinfo, JERR_INPUT_EOF);
+  }
+  source->manager.next_input_byte = source->buffer;
+  source->manager.bytes_in_buffer = n;
+  return TRUE;
+}
+
+// Skipped segments are seeked over, not read, so they cost no budget.
+void skipData(j_decompress_ptr cinfo, long count) {
+  if (count <= 0) return;
+  auto* source = reinterpret_cast<BoundedSource*>(cinfo->src);
+  jpeg_source_mgr& manager = source->manager;
+  const std::size_t skip = static_cast<std::size_t>(count);
+  if (skip <= manager.bytes_in_buffer) {
+    manager.next_input_byte += skip;
+    manager.bytes_in_buffer -= skip;
+    return;
+  }
+  source->file->seek(source->file->position() +
+                     (skip - manager.bytes_in_buffer));
+  manager.bytes_in_buffer = 0;
+}
+
+void endSource(j_decompress_ptr) {}
+
+struct JpegReading {
+  jpeg_decompress_struct cinfo;
+  JumpingErrors errors;
+  BoundedSource source;
+};
+
+// Kept apart and free of C++ objects, since a long jump skips destructors.
+bool readHeader(JpegReading& r) {
+  if (setjmp(r.errors.jump)) return false;
+  jpeg_create_decompress(&r.cinfo);
+  r.cinfo.src = &r.source.manager;
+  jpeg_save_markers(&r.cinfo, JPEG_COM, 0xFFFF);
+  jpeg_read_header(&r.cinfo, TRUE);
+  return true;
+}
+
+}  // namespace
+
+void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
+  JpegReading reading{};
+  JpegReading* r = &reading;
+  r->cinfo.err = jpeg_std_error(&r->errors.manager);
+  r->errors.manager.error_exit = jumpBack;
+  r->errors.manager.output_message = printNothing;
+  r->source.file = &file;
+  r->source.manager.init_source = startSource;
+  r->source.manager.fill_input_buffer = fillBuffer;
+  r->source.manager.skip_input_data = skipData;
+  r->source.manager.resync_to_restart = jpeg_resync_to_restart;
+  r->source.manager.term_source = endSource;
+
+  if (readHeader(*r)) {
+    std::string text;
+    for (jpeg_saved_marker_ptr m = r->cinfo.marker_list; m; m = m->next)
+      if (m->marker == JPEG_COM)
+        text.append(reinterpret_cast<const char*>(m->data), m->data_length);
+    foundText(text, result);
+  } else {
+    failReading(file, r->source.ranOut, r->errors.message, result);
+  }
+  jpeg_destroy_decompress(&r->cinfo);
+}
+
+}  // namespace marl

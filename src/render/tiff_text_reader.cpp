@@ -1,0 +1,103 @@
+#include <tiffio.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "render/embedded_text_readers.h"
+
+namespace marl {
+
+namespace {
+
+// libtiff reads through these, so every byte it takes counts against the
+// budget, while it seeks freely to the directory at the end of the file.
+tmsize_t boundedRead(thandle_t handle, void* buffer, tmsize_t size) {
+  if (size <= 0) return 0;
+  return static_cast<tmsize_t>(static_cast<BoundedFile*>(handle)->read(
+      buffer, static_cast<std::size_t>(size)));
+}
+
+tmsize_t noWrite(thandle_t, void*, tmsize_t) { return 0; }
+
+toff_t boundedSeek(thandle_t handle, toff_t offset, int whence) {
+  auto* file = static_cast<BoundedFile*>(handle);
+  switch (whence) {
+    case SEEK_SET:
+      file->seek(offset);
+      break;
+    case SEEK_CUR:
+      file->seek(file->position() + offset);
+      break;
+    case SEEK_END:
+      file->seek(file->size() + offset);
+      break;
+    default:
+      return static_cast<toff_t>(-1);
+  }
+  return file->position();
+}
+
+int noClose(thandle_t) { return 0; }
+
+toff_t fileSize(thandle_t handle) {
+  return static_cast<BoundedFile*>(handle)->size();
+}
+
+int noMap(thandle_t, void**, toff_t*) { return 0; }
+void noUnmap(thandle_t, void*, toff_t) {}
+
+// The first error is kept as the reason; nothing reaches the error stream.
+int keepError(TIFF*, void* userData, const char*, const char* format,
+              va_list args) {
+  auto* error = static_cast<std::string*>(userData);
+  if (error->empty()) {
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    *error = text;
+  }
+  return 1;
+}
+
+int dropWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+// No single allocation for a directory and its tags needs more; a forged
+// count must not make libtiff ask for gigabytes.
+constexpr tmsize_t MaxAllocation = 4 * tmsize_t(MaxEmbeddedTextRead);
+
+}  // namespace
+
+void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
+  std::string error;
+  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+  if (!options) {
+    failReading(file, false, "out of memory", result);
+    return;
+  }
+  TIFFOpenOptionsSetErrorHandlerExtR(options, keepError, &error);
+  TIFFOpenOptionsSetWarningHandlerExtR(options, dropWarning, nullptr);
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options, MaxAllocation);
+  // "m": never map the file into memory, which would bypass the budget.
+  TIFF* tif = TIFFClientOpenExt("picture", "rm", &file, boundedRead, noWrite,
+                                boundedSeek, noClose, fileSize, noMap, noUnmap,
+                                options);
+  TIFFOpenOptionsFree(options);
+  if (!tif) {
+    failReading(file, file.reachedEnd(), error, result);
+    return;
+  }
+  const char* description = nullptr;
+  const bool has =
+      TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &description) == 1 &&
+      description != nullptr;
+  // libtiff drops a tag whose value it cannot read, sometimes without an
+  // error: a short read then tells a missing text from an absent one.
+  const bool cut = file.exhaustedBudget() || file.readError() != 0 ||
+                   file.reachedEnd() || !error.empty();
+  if (!has && cut)
+    failReading(file, file.reachedEnd(), error, result);
+  else
+    foundText(has ? std::string(description) : std::string(), result);
+  TIFFClose(tif);
+}
+
+}  // namespace marl
