@@ -12,12 +12,19 @@ void countHit(HitGrid& grid, uint32_t* cell) {
 }  // namespace
 
 OrbitRun::OrbitRun(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
-                   RunObserver& observer, int32_t maxRejectedAttempts)
+                   RunObserver& observer, int32_t maxRejectedAttempts,
+                   Judged judged, int64_t firstCount)
     : map_(map),
       grid_(grid),
       observer_(observer),
       iterationMaximum_(iterationMaximum),
-      maxRejectedAttempts_(maxRejectedAttempts) {}
+      maxRejectedAttempts_(maxRejectedAttempts),
+      itcnt_(firstCount) {
+  if (judged == Judged::Already) {
+    accepted_ = true;
+    nextCheck_ = RefreshInterval;
+  }
+}
 
 OrbitRun::Outcome OrbitRun::runAttempt() { return iterate(true); }
 

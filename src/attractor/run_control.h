@@ -39,9 +39,15 @@ class OrbitRun {
     Finished,  // the maximum was reached without a (further) judgement
   };
 
+  // Whether the attempt still faces its fill check.
+  enum class Judged { NotYet, Already };
+
+  // `firstCount` is the count of the first pass: 0 for a run's first
+  // attempt, 1 for an attempt after a restart (see restart()).
   OrbitRun(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
            RunObserver& observer,
-           int32_t maxRejectedAttempts = MaxRejectedAttempts);
+           int32_t maxRejectedAttempts = MaxRejectedAttempts,
+           Judged judged = Judged::NotYet, int64_t firstCount = 0);
 
   // Iterates until the current attempt is judged or the maximum is reached.
   Outcome runAttempt();

@@ -17,7 +17,8 @@ const std::set<std::string>& knownKeys() {
       "R0",  "G0",    "B0",   "R1",    "G1",    "B1",   "basename",
       "it",  "image", "detail", "size", "quazi", "qline", "qsize",
       "qx",  "qy",    "qscale", "qsep", "count", "help", "-h",
-      "file", "version", "--version"};
+      "file", "version", "--version", "linear", "offset", "startx",
+      "starty", "coefficients", "number", "attempt", "spacings", "check"};
   return keys;
 }
 
@@ -36,7 +37,10 @@ void ArgumentMap::addWord(const std::string& word, Source source) {
   const std::size_t equals = word.find('=');
   if (equals != std::string::npos) {
     const std::string key = word.substr(0, equals);
+    if (source == Source::ParameterFile)
+      fileValues_.emplace(key, word.substr(equals + 1));
     const bool inserted = values_.emplace(key, word.substr(equals + 1)).second;
+    if (inserted && source == Source::ParameterFile) keysFromFile_.insert(key);
     if (inserted && !fromArgumentZero) warnIfUnknown(key);
     pairSeen_ = true;
     return;
@@ -85,6 +89,15 @@ void ArgumentMap::warnIfUnknown(const std::string& key) {
   if (knownKeys().count(key) != 0) return;
   diagnostics_ << "marl: warning: unknown option '" << key
                << "' is ignored; the usage text lists the options\n";
+}
+
+const std::string* ArgumentMap::fileValue(const std::string& key) const {
+  auto it = fileValues_.find(key);
+  return it == fileValues_.end() ? nullptr : &it->second;
+}
+
+bool ArgumentMap::isFromFile(const std::string& key) const {
+  return keysFromFile_.count(key) != 0;
 }
 
 const std::string* ArgumentMap::find(const std::string& key) const {

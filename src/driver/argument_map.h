@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <ostream>
 #include <string>
 
@@ -34,6 +35,12 @@ class ArgumentMap {
 
   const std::map<std::string, std::string>& values() const { return values_; }
 
+  // The value the parameter file gives for `key`, whether or not the
+  // command line overrides it; nullptr when the file has none.
+  const std::string* fileValue(const std::string& key) const;
+  // Whether the value in force for `key` came from the parameter file.
+  bool isFromFile(const std::string& key) const;
+
  private:
   enum class Source { ProgramPath, CommandLine, ParameterFile };
   // Applies one command-line word or parameter-file line.
@@ -42,6 +49,8 @@ class ArgumentMap {
   void warnIfUnknown(const std::string& key);
 
   std::map<std::string, std::string> values_;
+  std::map<std::string, std::string> fileValues_;
+  std::set<std::string> keysFromFile_;
   bool pairSeen_ = false;
   std::ostream& diagnostics_;
 };

@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "base/random_source.h"
 #include "driver/argument_map.h"
@@ -22,14 +23,23 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   if (map.has("-h") || map.has("help")) return 0;
 
   OptionReader read(map, err);
-  const int64_t count =
-      read.integer("count", std::numeric_limits<int32_t>::min(),
-                   std::numeric_limits<int32_t>::max())
-          .value_or(1);
+  int64_t count = read.integer("count", std::numeric_limits<int32_t>::min(),
+                               std::numeric_limits<int32_t>::max())
+                      .value_or(1);
+  std::optional<JobSettings> settings_read;
+  if (count > 0) {
+    settings_read = readJobSettings(map, err);
+    if (!settings_read) return 1;
+    if (settings_read->map && count > 1) {
+      err << "marl: warning: count=" << count << " with a given map would "
+          << "make the same picture " << count << " times; making it once\n";
+      count = 1;
+    }
+  }
   out << count << " image(s) will be created" << std::endl;
   if (count <= 0) return 0;
 
-  const JobSettings settings = readJobSettings(map, err);
+  const JobSettings& settings = *settings_read;
   RandomSource random;
   bool allWritten = true;
   for (int64_t i = 0; i < count; ++i) {

@@ -1,7 +1,10 @@
 #include "driver/settings_reader.h"
 
+#include <cmath>
 #include <limits>
 
+#include "driver/given_map_reader.h"
+#include "driver/number_text.h"
 #include "driver/option_reader.h"
 
 namespace marl {
@@ -27,9 +30,25 @@ void readQuaziSettings(OptionReader& read, JobSettings& s) {
   s.qsep = read.real("qsep", 0.01, 0.1);
 }
 
+// A recipe replayed at another size keeps its hits per pixel: the count of
+// steps it was made with grows with the square of the side, unless the
+// command line gives the count.
+void scaleStepsToSide(const ArgumentMap& map, JobSettings& s) {
+  const std::string* recipeSide = map.fileValue("size");
+  if (!s.map || !recipeSide || !map.isFromFile("it") || map.isFromFile("size"))
+    return;
+  const int64_t from = parseInteger(*recipeSide);
+  if (from <= 0 || uint32_t(from) == s.side) return;
+  const long double ratio = (long double)(s.side) / (long double)(from);
+  const long double steps = (long double)(s.iterationMaximum) * ratio * ratio;
+  s.iterationMaximum = steps >= 9.2e18L ? std::numeric_limits<int64_t>::max()
+                                        : int64_t(std::llround(steps));
+}
+
 }  // namespace
 
-JobSettings readJobSettings(const ArgumentMap& map, std::ostream& err) {
+std::optional<JobSettings> readJobSettings(const ArgumentMap& map,
+                                           std::ostream& err) {
   OptionReader read(map, err);
   JobSettings s;
   for (int c = 0; c < 6; ++c) s.channels[c] = read.channel(kChannelKeys[c]);
@@ -50,6 +69,15 @@ JobSettings readJobSettings(const ArgumentMap& map, std::ostream& err) {
     s.side = uint32_t(*size);
   map.getBool("quazi", s.quazi);
   if (s.quazi) readQuaziSettings(read, s);
+  std::string why;
+  if (!readGivenMap(map, s, why)) {
+    const std::string* file = map.find("file");
+    err << "marl: error: ";
+    if (file) err << "the recipe in '" << *file << "' is unusable: ";
+    err << why << "; no picture is made\n";
+    return std::nullopt;
+  }
+  scaleStepsToSide(map, s);
   return s;
 }
 

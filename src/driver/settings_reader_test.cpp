@@ -18,7 +18,7 @@ class SettingsReaderTest : public ::testing::Test {
     for (const std::string& w : words) argv.push_back(w.c_str());
     err_.str("");
     const ArgumentMap map(int(argv.size()), argv.data(), err_);
-    return readJobSettings(map, err_);
+    return readJobSettings(map, err_).value();
   }
   std::ostringstream err_;
 };

@@ -4,10 +4,25 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "render/image_format.h"
 
 namespace marl {
+
+// A map the user gives (from a recipe) instead of letting the job draw one.
+struct GivenMap {
+  int32_t linearCoefficient = 0;
+  double offset = 0.0;
+  double startX = 0.0;
+  double startY = 0.0;
+  std::vector<double> coefficients;  // detail x detail, row by row
+  int32_t imageNumber = 0;
+  // Which attempt of its run the map was (1 for the first): a restarted
+  // attempt counts its steps from 1, so its orbit is counted one step
+  // earlier.
+  int32_t attempt = 1;
+};
 
 // What the user asked of every picture of a run, with the limits already
 // applied. An empty optional is a value each job draws for itself; the
@@ -37,6 +52,11 @@ struct JobSettings {
   std::optional<int32_t> qy;
   std::optional<double> qscale;  // 0.05..3.0
   std::optional<double> qsep;    // 0.01..0.1
+
+  // With a map given the job draws no map and makes no fill check; with
+  // spacings given (one per family, each in [0, 1)) the tiling draws none.
+  std::optional<GivenMap> map;
+  std::optional<std::vector<double>> spacingUnits;
 };
 
 }  // namespace marl

@@ -4,6 +4,7 @@
 
 #include "attractor/map_parameters.h"
 #include "base/draw_sequence.h"
+#include "job/recipe.h"
 #include "render/colour_renderer.h"
 #include "render/image_file.h"
 
@@ -23,9 +24,12 @@ bool PictureJob::prepare(RandomSource& random, std::time_t now) {
   if (!drawParameters(random)) return false;
   findAttractor(random);
   if (parameters_.quazi) {
-    spacingUnits_ = drawSpacingUnits(
-        random, uint32_t(parameters_.quaziSettings.qline));
+    spacingUnits_ = settings_.spacingUnits
+                        ? *settings_.spacingUnits
+                        : drawSpacingUnits(random, uint32_t(
+                                                       parameters_.quaziSettings.qline));
   }
+  recipe_ = recipeOf(*this);
   return true;
 }
 
@@ -43,16 +47,45 @@ bool PictureJob::allocateGrid(uint32_t side) {
 void PictureJob::randomize(RandomSource& random) {
   map_.detail = settings_.detail;
   const int32_t imageNumber = randomizeMap(map_, random);
+  start_ = {map_.x, map_.y, imageNumber, start_.attempt};
   names_ = makeOutputNames(settings_.basename, imageNumber,
                            settings_.format->extension);
 }
 
+void PictureJob::takeGivenMap(const GivenMap& given) {
+  map_.detail = settings_.detail;
+  map_.linearCoefficient = given.linearCoefficient;
+  map_.offsetX = map_.offsetY = given.offset;
+  map_.x = given.startX;
+  map_.y = given.startY;
+  for (int32_t i = 0; i < map_.detail; ++i)
+    for (int32_t j = 0; j < map_.detail; ++j)
+      map_.coefficientMatrix[i][j] =
+          given.coefficients[std::size_t(i * map_.detail + j)];
+  start_ = {given.startX, given.startY, given.imageNumber, given.attempt};
+  names_ = makeOutputNames(settings_.basename, given.imageNumber,
+                           settings_.format->extension);
+}
+
 void PictureJob::findAttractor(RandomSource& random) {
-  randomize(random);
+  if (settings_.map) {
+    takeGivenMap(*settings_.map);
+  } else {
+    randomize(random);
+  }
   out_ << names_.fileName << std::endl;
   out_ << "Will run to " << settings_.iterationMaximum << std::endl;
+  if (settings_.map) {
+    // The user chose this map: no fill check, and the steps counted as in
+    // the attempt it was.
+    run_.emplace(map_, grid_, settings_.iterationMaximum, printer_,
+                 MaxRejectedAttempts, OrbitRun::Judged::Already,
+                 start_.attempt > 1 ? 1 : 0);
+    return;
+  }
   run_.emplace(map_, grid_, settings_.iterationMaximum, printer_);
   while (run_->runAttempt() == OrbitRun::Outcome::Rejected) {
+    ++start_.attempt;
     randomize(random);
     run_->restart();
   }
@@ -87,7 +120,7 @@ bool PictureJob::finish() {
 
 bool PictureJob::writePicture(const Bitmap& bitmap,
                               const std::string& fileName) {
-  return writeImageFile(bitmap, *settings_.format, fileName, err_);
+  return writeImageFile(bitmap, *settings_.format, fileName, err_, recipe_);
 }
 
 bool PictureJob::writeQuaziPicture(const Bitmap& attractor) {

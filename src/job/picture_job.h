@@ -29,6 +29,14 @@ struct PictureParameters {
   QuaziSettings quaziSettings = {};  // meaningful only with quazi
 };
 
+// Where the kept attempt's orbit started, and what it is called.
+struct StartOfMap {
+  double x = 0.0;
+  double y = 0.0;
+  int32_t imageNumber = 0;
+  int32_t attempt = 1;  // 1 for the run's first attempt
+};
+
 // Makes one picture. prepare() takes every draw the picture needs, in the
 // order of draw_sequence.h, and finds the attempt the fill check keeps;
 // finish() does the rest (the remaining iterations, colouring, the tiling
@@ -53,6 +61,7 @@ class PictureJob {
   const TorusMap& map() const { return map_; }
   const HitGrid& grid() const { return grid_; }
   const std::vector<double>& spacingUnits() const { return spacingUnits_; }
+  const StartOfMap& start() const { return start_; }
 
  private:
   // Steps 1 to 4 of the draw sequence, with the settings' echo.
@@ -62,6 +71,8 @@ class PictureJob {
   // A fresh map, start point and image number, and the file names.
   void randomize(RandomSource& random);
   void findAttractor(RandomSource& random);
+  // Takes the given map instead of drawing one.
+  void takeGivenMap(const GivenMap& given);
   bool allocateGrid(uint32_t side);
   bool writePicture(const Bitmap& bitmap, const std::string& fileName);
   bool writeQuaziPicture(const Bitmap& attractor);
@@ -74,6 +85,8 @@ class PictureJob {
   HitGrid grid_;
   OutputNames names_;
   std::vector<double> spacingUnits_;
+  StartOfMap start_;
+  std::string recipe_;
   ConsoleRunObserver printer_;
   std::optional<OrbitRun> run_;
 };

@@ -1,0 +1,22 @@
+#ifndef MARL_DRIVER_GIVEN_MAP_READER_H_
+#define MARL_DRIVER_GIVEN_MAP_READER_H_
+
+#include <string>
+
+#include "driver/argument_map.h"
+#include "job/job_settings.h"
+
+namespace marl {
+
+// Reads the map a recipe gives (linear, offset, startx, starty,
+// coefficients, number, attempt) and, with the tiling, its spacings into
+// `settings`, whose detail and qline are already read. None of the keys
+// present leaves the settings alone. Returns false with the reason in `why`
+// when a key is missing or a value is absurd: such a recipe makes no
+// picture.
+bool readGivenMap(const ArgumentMap& map, JobSettings& settings,
+                  std::string& why);
+
+}  // namespace marl
+
+#endif  // MARL_DRIVER_GIVEN_MAP_READER_H_
