@@ -1,6 +1,7 @@
 #include "job/picture_job.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -196,6 +197,49 @@ TEST_F(PictureJobTest, DrawSequenceIsPinned) {
   EXPECT_EQ(job_->names().fileName, name);
   for (double u : job_->spacingUnits()) EXPECT_EQ(u, unit());  // 7.
   EXPECT_EQ(random_.engine(), e);
+}
+
+// A map made at one side and given again at twice the side counts the same
+// orbit: x * 2S is exactly 2 * (x * S), so every cell splits into 2 x 2.
+TEST_F(PictureJobTest, GivenMapAtTwiceTheSideNestsItsCells) {
+  char folder[] = "/tmp/marl-job-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  JobSettings s;
+  s.iterationMaximum = 1200000;
+  s.detail = 3;
+  s.side = 90;
+  s.basename = std::string(folder) + "/a";
+  ASSERT_TRUE(prepare(s));
+  ASSERT_TRUE(job_->finish());
+  const HitGrid small = job_->grid();
+  GivenMap given;
+  given.linearCoefficient = int32_t(job_->map().linearCoefficient);
+  given.offset = job_->map().offsetX;
+  given.startX = job_->start().x;
+  given.startY = job_->start().y;
+  given.imageNumber = job_->start().imageNumber;
+  given.attempt = job_->start().attempt;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      given.coefficients.push_back(job_->map().coefficientMatrix[i][j]);
+  s.map = given;
+  s.side = 180;
+  ASSERT_TRUE(prepare(s, kNewYear + 999));  // the clock no longer matters
+  ASSERT_TRUE(job_->finish());
+  EXPECT_EQ(out_.str().find("fillval"), std::string::npos);
+  const HitGrid& large = job_->grid();
+  uint64_t total = 0;
+  for (uint32_t r = 0; r < 90; ++r) {
+    for (uint32_t c = 0; c < 90; ++c) {
+      const uint32_t sum = large.at(2 * r, 2 * c) + large.at(2 * r, 2 * c + 1) +
+                           large.at(2 * r + 1, 2 * c) +
+                           large.at(2 * r + 1, 2 * c + 1);
+      ASSERT_EQ(sum, small.at(r, c)) << r << "," << c;
+      total += sum;
+    }
+  }
+  EXPECT_GT(total, 1000000u);
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(PictureJobTest, UnallocatableGridStopsTheJobAfterTheColours) {
