@@ -24,6 +24,7 @@ bool makeImage(SymmetricSquare& job, const ArgumentMap& map) {
 int runMarl(int argc, const char* const* argv, std::ostream& out,
             std::ostream& err, const Clock& clock) {
   const ArgumentMap map(argc, argv, err);
+  if (!map.ok()) return 1;  // a parameter file beyond its bounds, reported
   printUsage(out);
   // Cairo needs no start-up, so there is no imaging service to start here.
   if (map.has("-h") || map.has("help")) return 0;
