@@ -1,6 +1,5 @@
 // End-to-end runs that write pictures: every file type, byte-identical
 // repeats, files that cannot be written, and large sides.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
