@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages marl needs to build, test and benchmark.
 # Idempotent: only packages that are missing are installed.
+# With --fuzz, also clang and its fuzzing runtime (for scripts/fuzz.sh).
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,9 @@ packages=(
   libgtest-dev libbenchmark-dev
   faketime
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "attractor/run_control.h"
+#include "base/escaped_text.h"
 #include "quazi/quazi_image.h"
 #include "render/bitmap.h"
 #include "render/image_file.h"
@@ -69,7 +70,7 @@ bool SymmetricSquare::saveImage() {
     written = writeImageFile(bitmap, parameters_.imageType, names_.fileName,
                              err_);
   } else {
-    err_ << "marl: error: cannot write '" << names_.fileName
+    err_ << "marl: error: cannot write '" << Escaped{names_.fileName}
          << "': no memory for a " << side << " x " << side
          << " picture; give a smaller size\n";
   }
