@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages marl needs to build, test and benchmark.
 # Idempotent: only packages that are missing are installed.
+# With --fuzz, also clang and its fuzzing runtime (for scripts/fuzz.sh).
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,9 @@ packages=(
   faketime
   mandoc groff-base
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

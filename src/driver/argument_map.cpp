@@ -1,11 +1,16 @@
 #include "driver/argument_map.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <set>
 
+#include "base/escaped_text.h"
 #include "driver/number_text.h"
+#include "driver/parameter_lines.h"
 
 namespace marl {
 
@@ -30,6 +35,19 @@ ArgumentMap::ArgumentMap(int argc, const char* const* argv,
   for (int i = 0; i < argc; ++i)
     addWord(argv[i], i == 0 ? Source::ProgramPath : Source::CommandLine);
   if (const std::string* path = find("file")) readParameterFile(*path);
+  if (hiddenWarnings_ > 0) {
+    diagnostics_ << "marl: warning: " << hiddenWarnings_
+                 << " more warnings about ignored words and lines not shown\n";
+  }
+}
+
+bool ArgumentMap::mayWarn() {
+  if (shownWarnings_ < MaxWordWarnings) {
+    ++shownWarnings_;
+    return true;
+  }
+  ++hiddenWarnings_;
+  return false;
 }
 
 void ArgumentMap::addWord(const std::string& word, Source source) {
@@ -46,17 +64,20 @@ void ArgumentMap::addWord(const std::string& word, Source source) {
     return;
   }
   if (word == "-f" && !fromArgumentZero) {
-    diagnostics_ << "marl: warning: '-f' names no parameter file; use "
-                    "file=PATH instead\n";
+    if (mayWarn()) {
+      diagnostics_ << "marl: warning: '-f' names no parameter file; use "
+                      "file=PATH instead\n";
+    }
     if (!pairSeen_) values_.emplace(word, "");
     return;
   }
   if (pairSeen_) {
+    if (fromArgumentZero || !mayWarn()) return;
     if (source == Source::ParameterFile) {
-      diagnostics_ << "marl: warning: ignoring parameter-file line '" << word
-                   << "': it has no '='\n";
-    } else if (!fromArgumentZero) {
-      diagnostics_ << "marl: warning: ignoring '" << word
+      diagnostics_ << "marl: warning: ignoring parameter-file line '"
+                   << Escaped{word} << "': it has no '='\n";
+    } else {
+      diagnostics_ << "marl: warning: ignoring '" << Escaped{word}
                    << "': a word without '=' counts only before the first "
                       "key=value word\n";
     }
@@ -67,27 +88,60 @@ void ArgumentMap::addWord(const std::string& word, Source source) {
 }
 
 void ArgumentMap::readParameterFile(const std::string& path) {
-  errno = 0;
-  std::ifstream file(path);
-  if (!file) {
-    const char* reason = errno != 0 ? std::strerror(errno) : "cannot open";
-    diagnostics_ << "marl: warning: cannot read parameter file '" << path
-                 << "': " << reason << "\n";
+  // Not blocking: a FIFO must be reported, not waited on.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat info {};
+  const char* reason = nullptr;
+  if (fd < 0 || fstat(fd, &info) != 0) {
+    reason = std::strerror(errno);
+  } else if (S_ISDIR(info.st_mode)) {
+    reason = "it is a folder";
+  } else if (!S_ISREG(info.st_mode)) {
+    reason = "it is a device, pipe or socket, not a regular file";
+  }
+  if (reason) {
+    if (fd >= 0) close(fd);
+    diagnostics_ << "marl: warning: cannot read parameter file '"
+                 << Escaped{path} << "': " << reason << "\n";
     return;
   }
-  std::string line;
-  while (std::getline(file, line)) {
+
+  ParameterLines lines([this](const std::string& text) {
+    std::string line = text;
     // Files written on Windows end their lines with a carriage return.
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() < 2) continue;
-    if (line[0] == '\\' || line[1] == '\\') continue;  // comment line
+    if (line.size() < 2) return;
+    if (line[0] == '\\' || line[1] == '\\') return;  // comment line
     addWord(line, Source::ParameterFile);
+  });
+  char chunk[16384];
+  int readError = 0;
+  for (;;) {
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) readError = errno;
+    if (n <= 0 || !lines.feed(chunk, std::size_t(n))) break;
   }
+  close(fd);
+  if (readError == 0 && lines.finish()) return;
+
+  ok_ = false;
+  diagnostics_ << "marl: error: cannot use parameter file '" << Escaped{path}
+               << "': ";
+  if (readError != 0) {
+    diagnostics_ << std::strerror(readError);
+  } else if (lines.status() == ParameterLines::Status::LineTooLong) {
+    diagnostics_ << "line " << lines.lineNumber() << " is longer than "
+                 << lines.maxLine() << " bytes";
+  } else {
+    diagnostics_ << "it is larger than " << lines.maxTotal() << " bytes";
+  }
+  diagnostics_ << "; nothing is made\n";
 }
 
 void ArgumentMap::warnIfUnknown(const std::string& key) {
-  if (knownKeys().count(key) != 0) return;
-  diagnostics_ << "marl: warning: unknown option '" << key
+  if (knownKeys().count(key) != 0 || !mayWarn()) return;
+  diagnostics_ << "marl: warning: unknown option '" << Escaped{key}
                << "' is ignored; the usage text lists the options\n";
 }
 

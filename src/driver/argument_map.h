@@ -17,9 +17,18 @@ class ArgumentMap {
  public:
   // Builds the map from all arguments, argument 0 included, then from the
   // parameter file. Words nobody will read (unknown keys, bare words that
-  // come too late, "-f") and an unreadable parameter file are reported on
-  // `diagnostics` as warnings; the map itself follows the rules regardless.
+  // come too late, "-f") and a parameter file that cannot be opened or is
+  // not a regular file are reported on `diagnostics` as warnings (the first
+  // MaxWordWarnings about words, then a count of the rest); the map itself
+  // follows the rules regardless. Text from the user is shown escaped.
   ArgumentMap(int argc, const char* const* argv, std::ostream& diagnostics);
+
+  static constexpr int MaxWordWarnings = 20;
+
+  // False when the parameter file was opened but not read to its end: a
+  // line or the whole file beyond ParameterLines' bounds, or a read error.
+  // That has been reported as an error, and the options cannot be trusted.
+  bool ok() const { return ok_; }
 
   bool has(const std::string& key) const { return values_.count(key) != 0; }
   const std::string* find(const std::string& key) const;
@@ -47,11 +56,16 @@ class ArgumentMap {
   void addWord(const std::string& word, Source source);
   void readParameterFile(const std::string& path);
   void warnIfUnknown(const std::string& key);
+  // Whether one more warning about a word may be shown; counts it if not.
+  bool mayWarn();
 
   std::map<std::string, std::string> values_;
   std::map<std::string, std::string> fileValues_;
   std::set<std::string> keysFromFile_;
   bool pairSeen_ = false;
+  bool ok_ = true;
+  int shownWarnings_ = 0;
+  long hiddenWarnings_ = 0;
   std::ostream& diagnostics_;
 };
 

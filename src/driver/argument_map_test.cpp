@@ -1,5 +1,9 @@
 #include "driver/argument_map.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -169,6 +173,68 @@ TEST(ArgumentMap, UnreadableParameterFileIsReportedAndSkipped) {
   // A bare "file" has an empty path: reported the same way.
   auto bare = build({"marl", "file"});
   EXPECT_NE(bare->diagnostics.str().find("cannot read parameter file ''"),
+            std::string::npos);
+}
+
+TEST(ArgumentMap, OnlyRegularParameterFilesAreRead) {
+  char dir[] = "/tmp/marl-params-dir-XXXXXX";
+  ASSERT_TRUE(mkdtemp(dir));
+  const std::string fifo = std::string(dir) + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (auto [path, reason] : std::vector<std::pair<std::string, std::string>>{
+           {dir, "it is a folder"},
+           {"/dev/null", "it is a device, pipe or socket, not a regular file"},
+           {fifo, "it is a device, pipe or socket, not a regular file"}}) {
+    auto b = build({"marl", "file=" + path, "count=2"});
+    EXPECT_EQ(b->diagnostics.str(), "marl: warning: cannot read parameter "
+                                    "file '" + path + "': " + reason + "\n");
+    EXPECT_TRUE(b->map->ok());
+    EXPECT_EQ(b->map->values().size(), 3u);
+  }
+  std::remove(fifo.c_str());
+  rmdir(dir);
+}
+
+TEST(ArgumentMap, ParameterFileBeyondItsBoundsIsAnError) {
+  // A line of exactly the longest length is fine.
+  const std::string longest = "basename=" + std::string(65536 - 9, 'b');
+  ParameterFile fits(longest + "\nR0=1\n");
+  auto good = build({"marl", "file=" + fits.path()});
+  EXPECT_TRUE(good->map->ok());
+  EXPECT_EQ(value(*good->map, "basename").size(), 65536u - 9);
+  EXPECT_EQ(value(*good->map, "R0"), "1");
+
+  ParameterFile longLine("R0=1\n" + longest + "b\nG0=2\n");
+  auto bad = build({"marl", "file=" + longLine.path()});
+  EXPECT_FALSE(bad->map->ok());
+  EXPECT_EQ(bad->diagnostics.str(),
+            "marl: error: cannot use parameter file '" + longLine.path() +
+                "': line 2 is longer than 65536 bytes; nothing is made\n");
+
+  std::string lines;
+  while (lines.size() <= 16 * 1024 * 1024) lines += std::string(99, 'c') + "\n";
+  ParameterFile large("\\" + lines);
+  auto tooLarge = build({"marl", "file=" + large.path()});
+  EXPECT_FALSE(tooLarge->map->ok());
+  EXPECT_NE(tooLarge->diagnostics.str().find(
+                "': it is larger than 16777216 bytes; nothing is made\n"),
+            std::string::npos);
+}
+
+TEST(ArgumentMap, WarningsAboutWordsAreCappedAndEscaped) {
+  std::string text;
+  for (int i = 0; i < 30; ++i) text += "\x1b[31m" + std::to_string(i) + "\n";
+  ParameterFile file(text);
+  auto b = build({"marl", "file=" + file.path(), "bad\\key=1"});
+  const std::string diagnostics = b->diagnostics.str();
+  EXPECT_EQ(diagnostics.find('\x1b'), std::string::npos);
+  EXPECT_NE(diagnostics.find("unknown option 'bad\\\\key'"), std::string::npos);
+  EXPECT_NE(diagnostics.find("line '\\x1b[31m0'"), std::string::npos);
+  EXPECT_NE(diagnostics.find("line '\\x1b[31m18'"), std::string::npos);
+  EXPECT_EQ(diagnostics.find("line '\\x1b[31m19'"), std::string::npos);
+  EXPECT_EQ(std::count(diagnostics.begin(), diagnostics.end(), '\n'), 21);
+  EXPECT_NE(diagnostics.find("marl: warning: 11 more warnings about ignored "
+                             "words and lines not shown\n"),
             std::string::npos);
 }
 

@@ -17,6 +17,7 @@ namespace marl {
 int runMarl(int argc, const char* const* argv, std::ostream& out,
             std::ostream& err, const Clock& clock) {
   const ArgumentMap map(argc, argv, err);
+  if (!map.ok()) return 1;  // a parameter file beyond its bounds, reported
   if (printVersionIfAsked(map, out)) return 0;
   printUsage(out);
   // Cairo needs no start-up, so there is no imaging service to start here.

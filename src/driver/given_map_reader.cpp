@@ -1,5 +1,6 @@
 #include "driver/given_map_reader.h"
 
+#include "base/escaped_text.h"
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -79,7 +80,7 @@ bool readGivenMap(const ArgumentMap& map, JobSettings& s, std::string& why) {
   }
   GivenMap given;
   const auto bad = [&](const char* key, const char* what) {
-    why = std::string(key) + "=" + *map.find(key) + " is not " + what;
+    why = std::string(key) + "=" + escapedText(*map.find(key)) + " is not " + what;
     return false;
   };
   if (!readWhole(*map.find("linear"), -3, 3, given.linearCoefficient))

@@ -1,9 +1,22 @@
+#include <unistd.h>
+
+#include <cstring>
 #include <ctime>
 #include <iostream>
 
+#include "base/fd_output_buffer.h"
+#include "base/termination_signals.h"
 #include "driver/driver.h"
 
 int main(int argc, char** argv) {
-  return marl::runMarl(argc, argv, std::cout, std::cerr,
-                       [] { return std::time(nullptr); });
+  marl::installTerminationHandlers();
+  marl::FdOutputBuffer outBuffer(STDOUT_FILENO);
+  std::ostream out(&outBuffer);
+  const int status = marl::runMarl(argc, argv, out, std::cerr,
+                                   [] { return std::time(nullptr); });
+  out.flush();
+  if (outBuffer.error() == 0) return status;
+  std::cerr << "marl: error: cannot write to standard output: "
+            << std::strerror(outBuffer.error()) << "\n";
+  return 1;
 }

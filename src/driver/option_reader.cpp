@@ -1,5 +1,6 @@
 #include "driver/option_reader.h"
 
+#include "base/escaped_text.h"
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -76,7 +77,8 @@ std::string show(T value) {
 
 void OptionReader::warn(const char* key, const std::string& text,
                         const char* why, const std::string& used) {
-  err_ << "marl: warning: " << key << "=" << text << " " << why << "; using "
+  err_ << "marl: warning: " << key << "=" << Escaped{text} << " " << why
+       << "; using "
        << used << "\n";
 }
 

@@ -1,5 +1,6 @@
 #include "driver/settings_reader.h"
 
+#include "base/escaped_text.h"
 #include <cmath>
 #include <limits>
 
@@ -73,7 +74,7 @@ std::optional<JobSettings> readJobSettings(const ArgumentMap& map,
   if (!readGivenMap(map, s, why)) {
     const std::string* file = map.find("file");
     err << "marl: error: ";
-    if (file) err << "the recipe in '" << *file << "' is unusable: ";
+    if (file) err << "the recipe in '" << Escaped{*file} << "' is unusable: ";
     err << why << "; no picture is made\n";
     return std::nullopt;
   }

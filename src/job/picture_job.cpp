@@ -3,6 +3,7 @@
 #include <new>
 
 #include "attractor/map_parameters.h"
+#include "base/escaped_text.h"
 #include "base/draw_sequence.h"
 #include "job/recipe.h"
 #include "render/colour_renderer.h"
@@ -92,7 +93,7 @@ void PictureJob::findAttractor(RandomSource& random) {
   if (run_->keptUnfilled()) {
     err_ << "marl: warning: no map filled " << FillThreshold * 100
          << "% of the picture in " << MaxRejectedAttempts + 1
-         << " attempts; keeping the last for '" << names_.fileName
+         << " attempts; keeping the last for '" << Escaped{names_.fileName}
          << "' (a smaller size fills more easily)\n";
   }
 }
@@ -108,7 +109,7 @@ bool PictureJob::finish() {
                             parameters_.finishColour);
     written = writePicture(bitmap, names_.fileName);
   } else {
-    err_ << "marl: error: cannot write '" << names_.fileName
+    err_ << "marl: error: cannot write '" << Escaped{names_.fileName}
          << "': no memory for a " << side << " x " << side
          << " picture; give a smaller size\n";
   }

@@ -63,9 +63,11 @@ std::string write(const TempDir& dir, const std::string& name,
   for (int y = 0; y < side; ++y)
     for (int x = 0; x < side; ++x) bitmap.row(y)[x] = gen() | 0xFF000000u;
   std::ostringstream err;
-  const std::string path = dir.file(name);
-  EXPECT_TRUE(writeImageFile(bitmap, type, path, err, text)) << err.str();
-  return path;
+  std::string written;
+  EXPECT_TRUE(writeImageFile(bitmap, type, dir.file(name), err, text,
+                             &written))
+      << err.str();
+  return written;
 }
 
 std::string contents(const std::string& path) {

@@ -1,108 +1,110 @@
 #include "render/image_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <random>
+#include <new>
+
+#include "base/escaped_text.h"
+#include "render/temporary_file.h"
 
 namespace marl {
 
 namespace {
 
-bool fail(std::ostream& err, const std::string& fileName,
-          const std::string& reason) {
-  err << "marl: error: cannot write '" << fileName << "': " << reason
+bool fail(std::ostream& err, const std::string& fileName, const char* reason) {
+  err << "marl: error: cannot write '" << Escaped{fileName} << "': " << reason
       << std::endl;
   return false;
 }
 
-// Creates a new file whose name starts with `prefix`. Unlike mkstemp's 0600,
-// the file gets the mode the final picture should have (0666 less umask).
-int createUnique(const std::string& prefix, std::string& name) {
-  static const char Letters[] =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  // A private generator: the process-wide random source must not be drawn
-  // from here, as its order of draws decides the pictures.
-  std::minstd_rand pick(static_cast<std::minstd_rand::result_type>(
-      std::chrono::steady_clock::now().time_since_epoch().count() ^
-      (static_cast<long>(getpid()) << 16)));
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = prefix;
-    for (int i = 0; i < 6; ++i) name += Letters[pick() % (sizeof Letters - 1)];
-    const int fd =
-        open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+// Runs the encoder; anything it throws is a failed picture, never the end
+// of the run.
+bool encodeSafely(EncodeFunction encode, const Bitmap& bitmap,
+                  const std::string& embeddedText,
+                  std::vector<unsigned char>& bytes, std::string& reason) {
+  try {
+    if (encode(bitmap, embeddedText, bytes, reason)) return true;
+    if (reason.empty()) reason = "encoding failed";
+  } catch (const std::bad_alloc&) {
+    reason = "out of memory while encoding; give a smaller size";
+  } catch (const std::exception& e) {
+    reason = e.what();
+  } catch (...) {
+    reason = "the encoder failed";
   }
-  errno = EEXIST;
-  return -1;
+  std::vector<unsigned char>().swap(bytes);
+  return false;
 }
 
-// The temporary file lies in the folder of the final name, so that the
-// rename cannot cross file systems. When the name is already near the
-// limit for one name, a short one in the same folder is used instead.
-int createTemporary(const std::string& fileName, std::string& tempName) {
-  int fd = createUnique(fileName + ".tmp-", tempName);
-  if (fd < 0 && errno == ENAMETOOLONG) {
-    const std::size_t slash = fileName.rfind('/');
-    const std::string folder = slash == std::string::npos
-                                   ? std::string()
-                                   : fileName.substr(0, slash + 1);
-    fd = createUnique(folder + ".marl.tmp-", tempName);
+// Moves the finished temporary file to `fileName` or, when that is taken,
+// the first free numbered name. False with errno set when none could be
+// taken; `name` is the last one tried.
+bool moveToFreeName(TemporaryFile& file, const std::string& fileName,
+                    std::string& name) {
+  name = fileName;
+  for (int number = 2;; ++number) {
+    if (file.moveToNewName(name)) return true;
+    if (errno != EEXIST || number > LastNameNumber) return false;
+    name = numberedName(fileName, number);
   }
-  return fd;
 }
 
-bool writeAll(int fd, const std::vector<unsigned char>& bytes) {
-  const unsigned char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
+bool writeEncoded(const std::vector<unsigned char>& bytes,
+                  const std::string& fileName, std::ostream& err,
+                  std::string* writtenName) {
+  TemporaryFile file;
+  if (!file.create(fileName)) return fail(err, fileName, std::strerror(errno));
+  if (!file.write(bytes.data(), bytes.size()) || !file.close())
+    return fail(err, fileName, std::strerror(errno));
+  std::string name;
+  if (!moveToFreeName(file, fileName, name)) {
+    const int error = errno;
+    if (name == fileName) return fail(err, fileName, std::strerror(error));
+    err << "marl: error: cannot write '" << Escaped{fileName} << "': ";
+    if (error == EEXIST) {
+      err << "it and every numbered name up to '" << Escaped{name}
+          << "' exist; give another basename" << std::endl;
+    } else {
+      err << "it exists, and '" << Escaped{name}
+          << "' cannot be written: " << std::strerror(error) << std::endl;
     }
-    p += n;
-    left -= static_cast<std::size_t>(n);
+    return false;
   }
+  if (name != fileName) {
+    err << "marl: warning: '" << Escaped{fileName} << "' exists; wrote '"
+        << Escaped{name} << "' instead" << std::endl;
+  }
+  if (writtenName) *writtenName = name;
   return true;
 }
 
 }  // namespace
 
+std::string numberedName(const std::string& fileName, int number) {
+  const std::size_t slash = fileName.rfind('/');
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  std::size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos || dot <= start) dot = fileName.size();
+  return fileName.substr(0, dot) + "-" + std::to_string(number) +
+         fileName.substr(dot);
+}
+
 bool writeImageFile(const Bitmap& bitmap, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err,
-                    const std::string& embeddedText) {
+                    const std::string& embeddedText,
+                    std::string* writtenName) {
   if (!bitmap.ok()) return fail(err, fileName, "the picture could not be made");
-
-  // Encoding first means a library failure leaves nothing on disk at all.
-  std::vector<unsigned char> bytes;
-  std::string reason;
-  if (!format.encode(bitmap, embeddedText, bytes, reason))
-    return fail(err, fileName, reason.empty() ? "encoding failed" : reason);
-
-  std::string tempName;
-  const int fd = createTemporary(fileName, tempName);
-  if (fd < 0) return fail(err, fileName, std::strerror(errno));
-  bool ok = writeAll(fd, bytes);
-  int error = ok ? 0 : errno;
-  // close can report a write the kernel could not complete.
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
+  try {
+    // Encoding first means a library failure leaves nothing on disk at all.
+    std::vector<unsigned char> bytes;
+    std::string reason;
+    if (!encodeSafely(format.encode, bitmap, embeddedText, bytes, reason))
+      return fail(err, fileName, reason.c_str());
+    return writeEncoded(bytes, fileName, err, writtenName);
+  } catch (const std::bad_alloc&) {
+    // The temporary file, if any, has been removed on the way out.
+    return fail(err, fileName, "out of memory");
   }
-  if (ok && std::rename(tempName.c_str(), fileName.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
-    unlink(tempName.c_str());
-    return fail(err, fileName, std::strerror(error));
-  }
-  return true;
 }
 
 }  // namespace marl

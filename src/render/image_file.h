@@ -9,15 +9,30 @@
 
 namespace marl {
 
-// Writes `bitmap` under `fileName` in `format`. The picture goes to a
-// temporary file in the same folder first and is renamed into place, so no truncated file is ever left under the final name.
-// `embeddedText`, when not empty, is stored in the file where the format has
-// a place for text (JPEG, TIFF, GIF; BMP has none and drops it).
-// On failure prints "marl: error: cannot write 'NAME': REASON" on `err` and
-// returns false.
+// Writes `bitmap` under `fileName` in `format`, with `embeddedText` stored
+// where the format has a place for text (JPEG, TIFF, GIF; BMP has none and
+// drops it). The picture goes to a temporary file in the same folder first
+// and is renamed into place, so no truncated file is ever left under the
+// final name. Nothing is ever replaced: when `fileName` exists (an old file,
+// an earlier picture, another process's), the first free name of
+// NAME-2.EXT, NAME-3.EXT, ... is taken at the rename itself, and
+// "marl: warning: 'NAME.EXT' exists; wrote 'NAME-2.EXT' instead" goes to
+// `err`. The name written is stored in `*writtenName` when that is given.
+// On failure (the encoder's exceptions, std::bad_alloc included, are failures
+// too) prints "marl: error: cannot write 'NAME': REASON" on `err`, leaves no
+// file, and returns false.
 bool writeImageFile(const Bitmap& bitmap, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err,
-                    const std::string& embeddedText = std::string());
+                    const std::string& embeddedText = std::string(),
+                    std::string* writtenName = nullptr);
+
+// Numbered names go from NAME-2.EXT up to this; past it writing fails.
+constexpr int LastNameNumber = 1000;
+
+// `fileName` with "-N" put before its extension (the last dot of the last
+// path part, unless that part starts with it): "a/b.c.jpg" gives
+// "a/b.c-2.jpg" for 2, and "a.d/name" gives "a.d/name-2".
+std::string numberedName(const std::string& fileName, int number);
 
 }  // namespace marl
 

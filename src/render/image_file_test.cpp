@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
+#include <stdexcept>
 
 #include "support/decoded_image.h"
 
@@ -247,7 +249,7 @@ TEST(ImageFileTest, MissingFolderLeavesNothingAndSaysWhy) {
   EXPECT_TRUE(dir.entries().empty());
 }
 
-TEST(ImageFileTest, ReplacesAnExistingFileWhole) {
+TEST(ImageFileTest, NeverReplacesAnExistingFile) {
   TempDir dir;
   const std::string name = dir.file("a.bmp");
   {
@@ -257,11 +259,50 @@ TEST(ImageFileTest, ReplacesAnExistingFileWhole) {
   Bitmap bitmap(Width, Height);
   paintNoise(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, name, err)) << err.str();
+  std::string written;
+  ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, name, err, "", &written))
+      << err.str();
+  EXPECT_EQ(written, dir.file("a-2.bmp"));
+  EXPECT_EQ(err.str(), "marl: warning: '" + name + "' exists; wrote '" +
+                           written + "' instead\n");
+  EXPECT_EQ(fs::file_size(name), 100000u);
   // 54 bytes of headers and rows padded to 4 bytes.
-  EXPECT_EQ(fs::file_size(name), 54u + 112u * Height);
-  expectSamePixels(bitmap, decodeImageFile(name));
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.bmp"});
+  EXPECT_EQ(fs::file_size(written), 54u + 112u * Height);
+  expectSamePixels(bitmap, decodeImageFile(written));
+
+  // The next free number is taken, past a gap-free run of taken ones.
+  std::ofstream(dir.file("a-3.bmp")) << "";
+  ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, name, err, "", &written));
+  EXPECT_EQ(written, dir.file("a-4.bmp"));
+  EXPECT_EQ(dir.entries().size(), 4u);
+  EXPECT_EQ(fs::file_size(dir.file("a-3.bmp")), 0u);
+}
+
+TEST(ImageFileTest, NumberGoesBeforeTheExtensionOfTheLastPart) {
+  EXPECT_EQ(numberedName("symmetric_square011920.jpg", 2),
+            "symmetric_square011920-2.jpg");
+  EXPECT_EQ(numberedName("out/b.c.gif", 12), "out/b.c-12.gif");
+  EXPECT_EQ(numberedName("a.d/name", 3), "a.d/name-3");
+  EXPECT_EQ(numberedName("dir/.hidden", 2), "dir/.hidden-2");
+  EXPECT_EQ(numberedName("plain", 2), "plain-2");
+}
+
+TEST(ImageFileTest, EveryNumberTakenIsAnErrorWithoutAFile) {
+  TempDir dir;
+  const std::string name = dir.file("t.gif");
+  std::ofstream(name) << "";
+  for (int n = 2; n <= LastNameNumber; ++n)
+    std::ofstream(numberedName(name, n)) << "";
+  Bitmap bitmap(4, 4);
+  std::ostringstream err;
+  std::string written = "untouched";
+  EXPECT_FALSE(writeImageFile(bitmap, ImageGif, name, err, "", &written));
+  EXPECT_EQ(written, "untouched");
+  EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
+                           "': it and every numbered name up to '" +
+                           numberedName(name, LastNameNumber) +
+                           "' exist; give another basename\n");
+  EXPECT_EQ(dir.entries().size(), std::size_t(LastNameNumber));
 }
 
 TEST(ImageFileTest, FileTakesUsualModeNotPrivateOne) {
@@ -315,17 +356,59 @@ TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
   EXPECT_TRUE(dir.entries().empty());
 }
 
-TEST(ImageFileTest, RenameOntoAFolderFailsCleanly) {
+TEST(ImageFileTest, AFolderOfTheNameIsSteppedAround) {
   TempDir dir;
   const std::string name = dir.file("taken");
   ASSERT_TRUE(fs::create_directory(name));
   Bitmap bitmap(4, 4);
   std::ostringstream err;
-  EXPECT_FALSE(writeImageFile(bitmap, ImageTiff, name, err));
-  EXPECT_EQ(err.str(),
-            "marl: error: cannot write '" + name + "': Is a directory\n");
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"taken"});
+  EXPECT_TRUE(writeImageFile(bitmap, ImageTiff, name, err));
+  EXPECT_EQ(err.str(), "marl: warning: '" + name + "' exists; wrote '" +
+                           name + "-2' instead\n");
+  std::vector<std::string> entries = dir.entries();
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"taken", "taken-2"}));
   EXPECT_TRUE(fs::is_empty(name));
+}
+
+TEST(ImageFileTest, EncoderExceptionsAreFailuresOfThePicture) {
+  TempDir dir;
+  Bitmap bitmap(4, 4);
+  using Text = const std::string&;
+  using Bytes = std::vector<unsigned char>&;
+  const ImageFormat throwing[] = {
+      {"a", {}, "a",
+       [](const Bitmap&, Text, Bytes, std::string&) -> bool {
+         throw std::bad_alloc();
+       }},
+      {"b", {}, "b",
+       [](const Bitmap&, Text, Bytes, std::string&) -> bool {
+         throw std::runtime_error("odd");
+       }},
+      {"c", {}, "c",
+       [](const Bitmap&, Text, Bytes, std::string&) -> bool { throw 7; }}};
+  const std::string reasons[] = {
+      "out of memory while encoding; give a smaller size", "odd",
+      "the encoder failed"};
+  for (int k = 0; k < 3; ++k) {
+    const ImageFormat& type = throwing[k];
+    const std::string& reason = reasons[k];
+    std::ostringstream err;
+    EXPECT_FALSE(writeImageFile(bitmap, type, dir.file("e"), err));
+    EXPECT_EQ(err.str(), "marl: error: cannot write '" + dir.file("e") +
+                             "': " + reason + "\n");
+  }
+  EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(ImageFileTest, ControlBytesInNamesAreShownEscaped) {
+  TempDir dir;
+  const std::string name = dir.file("absent/\x1b[31m.bmp");
+  std::ostringstream err;
+  EXPECT_FALSE(writeImageFile(Bitmap(2, 2), ImageBmp, name, err));
+  EXPECT_EQ(err.str(), "marl: error: cannot write '" + dir.path() +
+                           "/absent/\\x1b[31m.bmp': No such file or "
+                           "directory\n");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // End-to-end runs that write pictures: every file type, byte-identical
 // repeats, files that cannot be written, and large sides.
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/marl_process.h"
+#include "render/image_file.h"
 #include "support/decoded_image.h"
 
 namespace marl_e2e {
@@ -105,13 +106,17 @@ TEST(ImageEndToEnd, MissingFolderIsAnErrorAndTheRunGoesOn) {
 }
 
 TEST(ImageEndToEnd, AFailedPictureLeavesTheNextOneWritten) {
-  // Learn the names this clock gives, then block the first with a folder of
-  // the same name (which even root cannot replace with a file).
+  // Learn the names this clock gives, then take the first and every
+  // numbered name it could step aside to (with dangling links: quick to
+  // make, and not plain files).
   TempFolder probe, folder;
   const std::vector<std::string> words = quick({"count=2", "it=0"});
   const std::vector<std::string> names = printedNames(runMarl(probe, words).out);
   ASSERT_EQ(names.size(), 2u);
-  ASSERT_EQ(mkdir((folder.path() + "/" + names[0]).c_str(), 0755), 0);
+  const std::string blocked = folder.path() + "/" + names[0];
+  ASSERT_EQ(symlink("nowhere", blocked.c_str()), 0);
+  for (int n = 2; n <= marl::LastNameNumber; ++n)
+    ASSERT_EQ(symlink("nowhere", marl::numberedName(blocked, n).c_str()), 0);
 
   const RunResult run = runMarl(folder, words);
   EXPECT_EQ(run.status, 1);

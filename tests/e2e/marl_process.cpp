@@ -1,8 +1,12 @@
 #include "e2e/marl_process.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -83,6 +87,95 @@ RunResult runMarl(const TempFolder& folder,
   result.err = folder.read(".stderr");
   std::remove(out.c_str());
   std::remove(err.c_str());
+  return result;
+}
+
+MarlProcess::MarlProcess(const TempFolder& folder,
+                         const std::vector<std::string>& args,
+                         const Launch& launch)
+    : folder_(folder) {
+  static int serial = 0;
+  ++serial;
+  outName_ = ".out" + std::to_string(serial);
+  errName_ = ".err" + std::to_string(serial);
+  const std::string outPath = launch.standardOutput.empty()
+                                  ? folder.path() + "/" + outName_
+                                  : launch.standardOutput;
+  const std::string errPath = folder.path() + "/" + errName_;
+  std::string binary = MARL_BINARY;
+  // Everything exec needs is built before the fork.
+  std::vector<char*> argv = {binary.data()};
+  std::vector<std::string> words = args;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> settings;
+  if (launch.frozenClock) {
+    settings = {"LD_PRELOAD=/usr/$LIB/faketime/libfaketime.so.1",
+                std::string("FAKETIME=") + kFrozenTime, "TZ=UTC"};
+  }
+  std::vector<char*> envp;
+  for (std::string& setting : settings) envp.push_back(setting.data());
+  for (char** e = environ; *e; ++e) envp.push_back(*e);
+  envp.push_back(nullptr);
+
+  pid_ = fork();
+  if (pid_ != 0) return;
+  const int in = open("/dev/null", O_RDONLY);
+  const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (in < 0 || out < 0 || err < 0 || chdir(folder.path().c_str()) != 0)
+    _exit(127);
+  dup2(in, 0);
+  dup2(out, 1);
+  dup2(err, 2);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  for (int signo : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ, SIGPIPE})
+    ::signal(signo, SIG_DFL);
+  if (launch.fileSizeLimit >= 0) {
+    const rlimit limit = {rlim_t(launch.fileSizeLimit),
+                          rlim_t(launch.fileSizeLimit)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  execve(argv[0], argv.data(), envp.data());
+  _exit(127);
+}
+
+MarlProcess::~MarlProcess() {
+  if (pid_ > 0 && !ended_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &rawStatus_, 0);
+  }
+}
+
+void MarlProcess::signal(int signo) { kill(pid_, signo); }
+
+bool MarlProcess::halt() {
+  if (ended_) return false;
+  kill(pid_, SIGSTOP);
+  int status = 0;
+  if (waitpid(pid_, &status, WUNTRACED) != pid_) return false;
+  if (WIFSTOPPED(status)) return true;
+  rawStatus_ = status;
+  ended_ = true;
+  return false;
+}
+
+void MarlProcess::resume() { kill(pid_, SIGCONT); }
+
+RunResult MarlProcess::wait() {
+  while (!ended_) {
+    if (waitpid(pid_, &rawStatus_, 0) != pid_) break;
+    ended_ = WIFEXITED(rawStatus_) || WIFSIGNALED(rawStatus_);
+  }
+  RunResult result;
+  result.status = WIFEXITED(rawStatus_) ? WEXITSTATUS(rawStatus_) : -1;
+  result.signal = WIFSIGNALED(rawStatus_) ? WTERMSIG(rawStatus_) : 0;
+  result.out = folder_.read(outName_);
+  result.err = folder_.read(errName_);
+  std::remove((folder_.path() + "/" + outName_).c_str());
+  std::remove((folder_.path() + "/" + errName_).c_str());
   return result;
 }
 

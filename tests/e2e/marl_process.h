@@ -13,7 +13,8 @@ constexpr long kFrozenSeconds = 1767225600;
 struct RunResult {
   std::string out;
   std::string err;
-  int status = -1;
+  int status = -1;  // the exit status; -1 after a death by a signal
+  int signal = 0;   // the signal it died of, if any
 };
 
 // A temporary folder, removed with everything in it when the object goes.
@@ -34,6 +35,41 @@ class TempFolder {
 // Runs the built marl with `args` in `folder` under the frozen clock.
 RunResult runMarl(const TempFolder& folder,
                   const std::vector<std::string>& args);
+
+// How MarlProcess starts marl.
+struct Launch {
+  // The frozen clock, with libfaketime preloaded directly: unlike the
+  // faketime wrapper, it lets a death by a signal be seen.
+  bool frozenClock = true;
+  long fileSizeLimit = -1;     // RLIMIT_FSIZE in bytes; -1 keeps it
+  std::string standardOutput;  // a path instead of a file of its own
+};
+
+// The built marl started in `folder` while the test goes on, with standard
+// output and error captured in hidden files of its own.
+class MarlProcess {
+ public:
+  MarlProcess(const TempFolder& folder, const std::vector<std::string>& args,
+              const Launch& launch = {});
+  ~MarlProcess();  // kills a process still running
+  MarlProcess(const MarlProcess&) = delete;
+  MarlProcess& operator=(const MarlProcess&) = delete;
+
+  void signal(int signo);
+  // Halts the process (SIGSTOP) and returns once it is halted; false when
+  // it has ended instead.
+  bool halt();
+  void resume();
+  // Waits for the end; the output files are read and removed.
+  RunResult wait();
+
+ private:
+  const TempFolder& folder_;
+  std::string outName_, errName_;
+  int pid_ = -1;
+  int rawStatus_ = 0;
+  bool ended_ = false;
+};
 
 // The usage text as users see it, empty first line included.
 std::string usageText();

@@ -1,0 +1,108 @@
+// End-to-end runs that meet faults from outside: termination signals, a
+// file-size limit, a full output device and a parameter file beyond bounds.
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "e2e/marl_process.h"
+
+namespace marl_e2e {
+namespace {
+
+bool isTemporary(const std::string& name) {
+  return name.find(".tmp-") != std::string::npos;
+}
+
+// The files of the folder but the captured output.
+std::vector<std::string> pictureFiles(const TempFolder& folder) {
+  std::vector<std::string> names;
+  for (const std::string& name : folder.files())
+    if (name[0] != '.') names.push_back(name);
+  return names;
+}
+
+// Halts `marl` at a moment when it has written one picture and has the
+// temporary file of the next; false when it ended or took too long.
+bool haltWhileWritingSecondPicture(MarlProcess& marl, const TempFolder& folder) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (!marl.halt()) return false;
+    int finished = 0, temporary = 0;
+    for (const std::string& name : pictureFiles(folder))
+      ++(isTemporary(name) ? temporary : finished);
+    if (finished == 1 && temporary == 1) return true;
+    marl.resume();
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+  }
+  return false;
+}
+
+TEST(FaultEndToEnd, SignalsRemoveTheTemporaryFileAndKeepFinishedPictures) {
+  for (int signo : {SIGINT, SIGTERM, SIGHUP}) {
+    TempFolder folder;
+    // Large BMP files take long enough to write to be caught at it.
+    MarlProcess marl(folder, {"count=2", "it=0", "size=2000", "image=bmp"});
+    ASSERT_TRUE(haltWhileWritingSecondPicture(marl, folder)) << signo;
+    marl.signal(signo);
+    marl.resume();
+    const RunResult run = marl.wait();
+    EXPECT_EQ(run.signal, 0) << signo;
+    EXPECT_EQ(run.status, 128 + signo);
+    const std::vector<std::string> files = pictureFiles(folder);
+    ASSERT_EQ(files.size(), 1u) << signo;
+    EXPECT_FALSE(isTemporary(files[0]));
+    EXPECT_EQ(folder.read(files[0]).size(), 54u + 6000u * 2000u);
+  }
+}
+
+TEST(FaultEndToEnd, FileSizeLimitIsAnErrorWithoutATemporaryFile) {
+  TempFolder folder;
+  Launch launch;
+  launch.fileSizeLimit = 100000;
+  MarlProcess marl(folder, {"it=0", "size=400", "image=bmp"}, launch);
+  const RunResult run = marl.wait();
+  EXPECT_EQ(run.signal, 0);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("marl: error: cannot write 'symmetric_square"),
+            std::string::npos);
+  EXPECT_NE(run.err.find(".bmp': File too large\n"), std::string::npos)
+      << run.err;
+  EXPECT_TRUE(folder.files().empty());
+}
+
+TEST(FaultEndToEnd, FullStandardOutputIsAnError) {
+  TempFolder folder;
+  Launch launch;
+  launch.standardOutput = "/dev/full";
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"count=0"}, {"help"}}) {
+    MarlProcess marl(folder, words, launch);
+    const RunResult run = marl.wait();
+    EXPECT_EQ(run.status, 1) << words[0];
+    EXPECT_EQ(run.err,
+              "marl: error: cannot write to standard output: No space left on "
+              "device\n");
+  }
+}
+
+TEST(FaultEndToEnd, ParameterFileBeyondItsBoundsStopsTheRunAtOnce) {
+  TempFolder folder;
+  folder.write("p.txt", "count=1\nbasename=" + std::string(70000, 'x') + "\n");
+  const RunResult run = runMarl(folder, {"file=p.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "marl: error: cannot use parameter file 'p.txt': line 2 is longer "
+            "than 65536 bytes; nothing is made\n");
+  EXPECT_EQ(folder.files(), std::vector<std::string>{"p.txt"});
+}
+
+}  // namespace
+}  // namespace marl_e2e
