@@ -11,6 +11,8 @@
 #include "base/escaped_text.h"
 #include "driver/number_text.h"
 #include "driver/parameter_lines.h"
+#include "job/recipe.h"
+#include "render/embedded_text.h"
 
 namespace marl {
 
@@ -88,6 +90,17 @@ void ArgumentMap::addWord(const std::string& word, Source source) {
 }
 
 void ArgumentMap::readParameterFile(const std::string& path) {
+  // A picture marl wrote carries its recipe; any other file is read as text.
+  const EmbeddedTextResult picture = readEmbeddedText(path);
+  if (picture.status == EmbeddedTextResult::Found) {
+    readLinesOf(picture.text, path);
+    return;
+  }
+  if (picture.status != EmbeddedTextResult::NotAPicture &&
+      picture.status != EmbeddedTextResult::Unreadable) {
+    failFile(path, picture.reason);
+    return;
+  }
   // Not blocking: a FIFO must be reported, not waited on.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   struct stat info {};
@@ -106,13 +119,10 @@ void ArgumentMap::readParameterFile(const std::string& path) {
     return;
   }
 
-  ParameterLines lines([this](const std::string& text) {
-    std::string line = text;
-    // Files written on Windows end their lines with a carriage return.
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() < 2) return;
-    if (line[0] == '\\' || line[1] == '\\') return;  // comment line
-    addWord(line, Source::ParameterFile);
+  RecipeChecker recipe;
+  ParameterLines lines([this, &recipe](const std::string& line) {
+    recipe.addLine(line);
+    addFileLine(line);
   });
   char chunk[16384];
   int readError = 0;
@@ -123,20 +133,58 @@ void ArgumentMap::readParameterFile(const std::string& path) {
     if (n <= 0 || !lines.feed(chunk, std::size_t(n))) break;
   }
   close(fd);
-  if (readError == 0 && lines.finish()) return;
+  if (readError == 0 && lines.finish()) {
+    checkRecipe(recipe, path);
+    return;
+  }
 
+  if (readError != 0) {
+    failFile(path, std::strerror(readError));
+  } else if (lines.status() == ParameterLines::Status::LineTooLong) {
+    failFile(path, "line " + std::to_string(lines.lineNumber()) +
+                       " is longer than " + std::to_string(lines.maxLine()) +
+                       " bytes");
+  } else {
+    failFile(path, "it is larger than " + std::to_string(lines.maxTotal()) +
+                       " bytes");
+  }
+}
+
+void ArgumentMap::readLinesOf(const std::string& text,
+                              const std::string& path) {
+  RecipeChecker recipe;
+  ParameterLines lines([this, &recipe](const std::string& line) {
+    recipe.addLine(line);
+    addFileLine(line);
+  });
+  if (lines.feed(text.data(), text.size()) && lines.finish()) {
+    checkRecipe(recipe, path);
+  } else {
+    failFile(path, "its recipe has a line longer than " +
+                       std::to_string(lines.maxLine()) + " bytes");
+  }
+}
+
+void ArgumentMap::addFileLine(const std::string& text) {
+  std::string line = text;
+  // Files written on Windows end their lines with a carriage return.
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (line.size() < 2) return;
+  if (line[0] == '\\' || line[1] == '\\') return;  // comment line
+  addWord(line, Source::ParameterFile);
+}
+
+void ArgumentMap::checkRecipe(const RecipeChecker& recipe,
+                              const std::string& path) {
+  std::string why;
+  if (recipe.verdict(why) == RecipeChecker::Verdict::Broken)
+    failFile(path, why);
+}
+
+void ArgumentMap::failFile(const std::string& path, const std::string& why) {
   ok_ = false;
   diagnostics_ << "marl: error: cannot use parameter file '" << Escaped{path}
-               << "': ";
-  if (readError != 0) {
-    diagnostics_ << std::strerror(readError);
-  } else if (lines.status() == ParameterLines::Status::LineTooLong) {
-    diagnostics_ << "line " << lines.lineNumber() << " is longer than "
-                 << lines.maxLine() << " bytes";
-  } else {
-    diagnostics_ << "it is larger than " << lines.maxTotal() << " bytes";
-  }
-  diagnostics_ << "; nothing is made\n";
+               << "': " << why << "; nothing is made\n";
 }
 
 void ArgumentMap::warnIfUnknown(const std::string& key) {

@@ -9,6 +9,8 @@
 
 namespace marl {
 
+class RecipeChecker;
+
 // The program's whole configuration: option key to value text, from the
 // command line and, when "file" names one, a parameter file. The first value
 // of a key wins, so the command line beats the file. Values stay text until a
@@ -55,6 +57,13 @@ class ArgumentMap {
   // Applies one command-line word or parameter-file line.
   void addWord(const std::string& word, Source source);
   void readParameterFile(const std::string& path);
+  // One line of a parameter file, without its line feed.
+  void addFileLine(const std::string& text);
+  // The lines of a recipe read from a picture.
+  void readLinesOf(const std::string& text, const std::string& path);
+  // A recipe cut short or changed is an error: it would make another picture.
+  void checkRecipe(const RecipeChecker& recipe, const std::string& path);
+  void failFile(const std::string& path, const std::string& why);
   void warnIfUnknown(const std::string& key);
   // Whether one more warning about a word may be shown; counts it if not.
   bool mayWarn();
