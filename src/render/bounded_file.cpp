@@ -14,7 +14,8 @@ BoundedFile::~BoundedFile() {
 }
 
 bool BoundedFile::open(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: opening a FIFO must not wait for a writer.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd_ < 0) return false;
   struct stat st {};
   if (fstat(fd_, &st) != 0) return false;
