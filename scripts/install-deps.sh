@@ -8,6 +8,7 @@ packages=(
   libboost-dev
   libcairo2-dev
   libturbojpeg0-dev libtiff-dev libgif-dev
+  libhwy-dev
   libgtest-dev libbenchmark-dev
   faketime
 )

@@ -1,0 +1,49 @@
+#ifndef MARL_ATTRACTOR_FAST_ORBITS_H_
+#define MARL_ATTRACTOR_FAST_ORBITS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "attractor/hit_grid.h"
+#include "attractor/torus_map.h"
+
+namespace marl {
+
+// The work of a fast run is cut into FastOrbitChunks chunks of
+// FastOrbitsPerChunk orbits each, whatever the thread count: chunk k steps
+// the orbits started at starts[k * FastOrbitsPerChunk ...] and counts
+// hits / FastOrbitChunks hits (one more for the first hits % FastOrbitChunks
+// chunks), so the grid is the same for any number of threads.
+constexpr std::size_t FastOrbitsPerChunk = 16;
+constexpr std::size_t FastOrbitChunks = 64;
+// Start points a fast run needs: 1024.
+constexpr std::size_t FastOrbitStarts = FastOrbitsPerChunk * FastOrbitChunks;
+
+// Told the number of hits counted so far; calls come one at a time, in
+// increasing order, about every million hits per thread, and the last one
+// reports the whole number.
+using FastOrbitProgress = std::function<void(uint64_t hitsDone)>;
+
+// Adds exactly `hits` counted points of `map` to `grid` (its other counts
+// are kept), from FastOrbitStarts independent orbits, orbit i starting at
+// starts[i] with no warm-up of its own: the starts should be points of an
+// orbit already on the attractor, e.g. of the exact orbit after its warm-up,
+// best some hundred steps apart, since neighbouring points of one orbit stay
+// close for a few dozen steps. Extra start points are ignored. The orbits
+// run on SIMD lanes (TorusMap-like steps, not bit-identical to iterate) on
+// `threads` threads (0 counts as 1). Afterwards grid.maxCount is at least
+// the largest count of the counted square. The grid is byte-identical for
+// any thread count, on a given build and processor. Throws
+// std::invalid_argument when starts are too few, std::bad_alloc when the
+// buffers cannot be had (before counting anything).
+void runFastOrbits(const TorusMap& map,
+                   const std::vector<std::pair<double, double>>& starts,
+                   uint64_t hits, HitGrid& grid, unsigned threads,
+                   const FastOrbitProgress& progress = nullptr);
+
+}  // namespace marl
+
+#endif  // MARL_ATTRACTOR_FAST_ORBITS_H_
