@@ -138,7 +138,7 @@ void runFastOrbits(const TorusMap& map,
   }
   work(run, *workers[0]);
   for (std::thread& helper : helpers) helper.join();
-  grid.scanCountRange();
+  grid.maxCount = std::max(grid.maxCount, run.bands.largestCount());
 }
 
 }  // namespace marl

@@ -34,8 +34,9 @@ using FastOrbitProgress = std::function<void(uint64_t hitsDone)>;
 // best some hundred steps apart, since neighbouring points of one orbit stay
 // close for a few dozen steps. Extra start points are ignored. The orbits
 // run on SIMD lanes (TorusMap-like steps, not bit-identical to iterate) on
-// `threads` threads (0 counts as 1). Afterwards grid.maxCount is at least
-// the largest count of the counted square. The grid is byte-identical for
+// `threads` threads (0 counts as 1). grid.maxCount is raised as the exact
+// loop raises it: to the largest count these hits made, margin included.
+// The grid is byte-identical for
 // any thread count, on a given build and processor. Throws
 // std::invalid_argument when starts are too few, std::bad_alloc when the
 // buffers cannot be had (before counting anything).

@@ -31,11 +31,15 @@ class HitBands {
   int shift() const { return shift_; }
   // Adds one hit per index; every index must lie in `band`.
   void add(std::size_t band, const uint32_t* cells, std::size_t count);
+  // The largest count any add has made, so that nobody needs to scan a
+  // grid of up to a gigabyte for it. Call once every thread has flushed.
+  uint32_t largestCount() const;
 
  private:
   uint32_t* cells_;
   int shift_;
   std::vector<std::mutex> locks_;
+  std::vector<uint32_t> largest_;  // per band, under its lock
 };
 
 // One thread's gathering buffers for a HitBands: Capacity indices per band.
