@@ -138,8 +138,13 @@ TEST(FastOrbitsTest, GridIsTheSameForAnyThreadCountAndCountsEveryHit) {
   for (uint64_t hits : {uint64_t(3000037), uint64_t(1000)}) {
     std::vector<HitGrid> grids(3, exact);
     for (unsigned t = 0; t < 3; ++t) {
-      runFastOrbits(map, starts, hits, grids[t], t + 1);
+      std::vector<uint64_t> reports;
+      runFastOrbits(map, starts, hits, grids[t], t + 1,
+                    [&](uint64_t done) { reports.push_back(done); });
       EXPECT_EQ(totalHits(grids[t]), before + hits) << t + 1 << " threads";
+      ASSERT_FALSE(reports.empty());
+      EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+      EXPECT_EQ(reports.back(), hits);
     }
     const std::size_t bytes = sizeof(uint32_t) * exact.stride() * exact.stride();
     EXPECT_EQ(std::memcmp(grids[0].row(0), grids[1].row(0), bytes), 0);
