@@ -22,24 +22,28 @@ constexpr std::size_t FastOrbitChunks = 64;
 // Start points a fast run needs: 1024.
 constexpr std::size_t FastOrbitStarts = FastOrbitsPerChunk * FastOrbitChunks;
 
-// Told the number of hits counted so far; calls come one at a time, in
-// increasing order, about every million hits per thread, and the last one
-// reports the whole number.
+// Told the number of hits counted so far. Calls come from the worker
+// threads (the caller's among them), one at a time, in increasing order,
+// about every million hits per thread; the last one reports the whole
+// number. It must not throw.
 using FastOrbitProgress = std::function<void(uint64_t hitsDone)>;
 
-// Adds exactly `hits` counted points of `map` to `grid` (its other counts
-// are kept), from FastOrbitStarts independent orbits, orbit i starting at
-// starts[i] with no warm-up of its own: the starts should be points of an
-// orbit already on the attractor, e.g. of the exact orbit after its warm-up,
-// best some hundred steps apart, since neighbouring points of one orbit stay
-// close for a few dozen steps. Extra start points are ignored. The orbits
-// run on SIMD lanes (TorusMap-like steps, not bit-identical to iterate) on
-// `threads` threads (0 counts as 1). grid.maxCount is raised as the exact
-// loop raises it: to the largest count these hits made, margin included.
-// The grid is byte-identical for
-// any thread count, on a given build and processor. Throws
-// std::invalid_argument when starts are too few, std::bad_alloc when the
-// buffers cannot be had (before counting anything).
+// Adds exactly `hits` counted points of `map` to `grid` (a sized grid; its
+// counts so far are kept), from FastOrbitStarts independent orbits, orbit i
+// starting at starts[i] with no warm-up of its own. The starts should be
+// points of an orbit already on the attractor, e.g. of the exact orbit after
+// its warm-up, best some hundred steps apart, since neighbouring points of
+// one orbit stay close for a few dozen steps; extra ones are ignored.
+//
+// The orbits run on SIMD lanes (steps like TorusMap::iterate, not
+// bit-identical to it) on `threads` threads (0 counts as 1). The grid is
+// byte-identical for any thread count, on a given build and processor.
+// grid.maxCount is raised as the exact loop raises it: to the largest count
+// these hits made, margin included. Memory beyond the grid: per thread one
+// buffer of at most 4 MiB (about 100 kB at side 1201).
+//
+// Throws std::invalid_argument when starts are too few and std::bad_alloc
+// when the buffers cannot be had, both before counting anything.
 void runFastOrbits(const TorusMap& map,
                    const std::vector<std::pair<double, double>>& starts,
                    uint64_t hits, HitGrid& grid, unsigned threads,
