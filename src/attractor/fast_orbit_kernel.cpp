@@ -1,6 +1,7 @@
 // The SIMD step of many orbits at once. Highway compiles this file once per
-// x86 target (foreach_target.h re-includes it) and picks the best one for
-// the processor at run time, so the binary needs no -march flag.
+// SIMD target (foreach_target.h re-includes it) and picks the best one the
+// processor has at run time, so the binary needs no -march flag (with
+// -march=native, Highway 1.0.3 and GCC 12 refuse to build it here).
 
 #include "attractor/fast_orbit_kernel.h"
 
