@@ -1,0 +1,157 @@
+// The SIMD step of many orbits at once. Highway compiles this file once per
+// SIMD target (foreach_target.h re-includes it) and picks the best one the
+// processor has at run time, so the binary needs no -march flag (with
+// -march=native, Highway 1.0.3 and GCC 12 refuse to build it here).
+
+#include "attractor/fast_orbit_kernel.h"
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "attractor/fast_orbit_kernel.cpp"
+#include "hwy/foreach_target.h"  // must come before highway.h
+
+#include "hwy/contrib/math/math-inl.h"
+#include "hwy/highway.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace marl {
+namespace HWY_NAMESPACE {
+
+namespace hn = hwy::HWY_NAMESPACE;
+
+constexpr int32_t Harmonics = TorusMap::MaxDetail;
+
+// sin(k a) and cos(k a) for k = 1..detail, lane by lane, harmonic k - 1 at
+// sines[(k - 1) * N]. One vector sine and cosine; the rest by the addition
+// formulas, which cost four multiplies instead of two more library calls.
+template <class D>
+HWY_INLINE void harmonics(D d, hn::Vec<D> angle, int32_t detail,
+                          double* HWY_RESTRICT sines,
+                          double* HWY_RESTRICT cosines) {
+  const std::size_t N = hn::Lanes(d);
+  const auto s1 = hn::Sin(d, angle);
+  const auto c1 = hn::Cos(d, angle);
+  hn::Store(s1, d, sines);
+  hn::Store(c1, d, cosines);
+  auto s = s1;
+  auto c = c1;
+  for (int32_t k = 1; k < detail; ++k) {
+    const auto nextS = hn::MulAdd(s, c1, hn::Mul(c, s1));
+    const auto nextC = hn::MulSub(c, c1, hn::Mul(s, s1));
+    s = nextS;
+    c = nextC;
+    hn::Store(s, d, sines + k * N);
+    hn::Store(c, d, cosines + k * N);
+  }
+}
+
+// TorusMap::wrapToTorus, lane by lane.
+template <class D>
+HWY_INLINE hn::Vec<D> wrap(D d, hn::Vec<D> v) {
+  const auto one = hn::Set(d, 1.0);
+  const auto whole = hn::Trunc(v);
+  const auto above = hn::Sub(v, whole);
+  const auto below = hn::Add(v, hn::Sub(one, whole));
+  return hn::IfThenElse(v > one, above,
+                        hn::IfThenElse(v < hn::Zero(d), below, v));
+}
+
+// One step of the N orbits at x[0..N), y[0..N).
+template <class D>
+HWY_INLINE void stepVector(D d, const FastKernelMap& m,
+                           double* HWY_RESTRICT x, double* HWY_RESTRICT y,
+                           int32_t* HWY_RESTRICT cells) {
+  const std::size_t N = hn::Lanes(d);
+  HWY_ALIGN double sinX[Harmonics * FastKernelGroup];
+  HWY_ALIGN double cosX[Harmonics * FastKernelGroup];
+  HWY_ALIGN double sinY[Harmonics * FastKernelGroup];
+  HWY_ALIGN double cosY[Harmonics * FastKernelGroup];
+
+  const auto vx = hn::LoadU(d, x);
+  const auto vy = hn::LoadU(d, y);
+  const auto scale = hn::Set(d, m.angleScale);
+  const int32_t L = m.detail;
+  harmonics(d, hn::Mul(scale, vx), L, sinX, cosX);
+  harmonics(d, hn::Mul(scale, vy), L, sinY, cosY);
+
+  const auto linear = hn::Set(d, m.linearCoefficient);
+  auto newX = hn::MulAdd(linear, vx, hn::Set(d, m.offsetX));
+  auto newY = hn::MulAdd(linear, vy, hn::Set(d, m.offsetY));
+  for (int32_t i = 0; i < L; ++i) {
+    const double* row = m.matrix + i * TorusMap::MaxDetail;
+    auto first = hn::Set(d, row[0]);
+    auto sumX = hn::Mul(first, hn::Load(d, cosY));
+    auto sumY = hn::Mul(first, hn::Load(d, cosX));
+    for (int32_t j = 1; j < L; ++j) {
+      const auto coefficient = hn::Set(d, row[j]);
+      sumX = hn::MulAdd(coefficient, hn::Load(d, cosY + j * N), sumX);
+      sumY = hn::MulAdd(coefficient, hn::Load(d, cosX + j * N), sumY);
+    }
+    newX = hn::MulAdd(hn::Load(d, sinX + i * N), sumX, newX);
+    newY = hn::MulAdd(hn::Load(d, sinY + i * N), sumY, newY);
+  }
+  newX = wrap(d, newX);
+  newY = wrap(d, newY);
+  hn::StoreU(newX, d, x);
+  hn::StoreU(newY, d, y);
+
+  // Both coordinates are in [0, 1], so truncation is the int conversion of
+  // the exact loop, and the index is a whole number well below 2^53.
+  const auto side = hn::Set(d, m.side);
+  const auto row = hn::Trunc(hn::Mul(side, newY));
+  const auto column = hn::Trunc(hn::Mul(newX, side));
+  const auto index = hn::MulAdd(row, hn::Set(d, m.stride), column);
+  const hn::Rebind<int32_t, D> di;
+  hn::StoreU(hn::DemoteTo(di, index), di, cells);
+}
+
+void StepOrbits(const FastKernelMap& m, double* HWY_RESTRICT xs,
+                double* HWY_RESTRICT ys, std::size_t orbits,
+                std::size_t steps, uint32_t* HWY_RESTRICT cells) {
+  const hn::CappedTag<double, FastKernelGroup> d;
+  const std::size_t N = hn::Lanes(d);
+  HWY_ASSERT(FastKernelGroup % N == 0 && orbits % FastKernelGroup == 0);
+  int32_t* out = reinterpret_cast<int32_t*>(cells);
+  for (std::size_t s = 0; s < steps; ++s) {
+    for (std::size_t o = 0; o < orbits; o += N) {
+      stepVector(d, m, xs + o, ys + o, out + o);
+    }
+    out += orbits;
+  }
+}
+
+const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
+
+}  // namespace HWY_NAMESPACE
+}  // namespace marl
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace marl {
+
+HWY_EXPORT(StepOrbits);
+HWY_EXPORT(TargetName);
+
+FastKernelMap::FastKernelMap(const TorusMap& map, const HitGrid& grid)
+    : detail(map.detail),
+      angleScale(map.angleScale),
+      linearCoefficient(map.linearCoefficient),
+      offsetX(map.offsetX),
+      offsetY(map.offsetY),
+      side(double(grid.size())),
+      stride(double(grid.stride())),
+      matrix{} {
+  const double* source = map.coefficientMatrix.data();
+  for (int32_t i = 0; i < TorusMap::MaxDetail * TorusMap::MaxDetail; ++i) {
+    matrix[i] = source[i];
+  }
+}
+
+void stepFastOrbits(const FastKernelMap& map, double* xs, double* ys,
+                    std::size_t orbits, std::size_t steps, uint32_t* cells) {
+  HWY_DYNAMIC_DISPATCH(StepOrbits)(map, xs, ys, orbits, steps, cells);
+}
+
+const char* fastKernelTarget() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
+
+}  // namespace marl
+#endif  // HWY_ONCE

@@ -1,0 +1,47 @@
+#ifndef MARL_ATTRACTOR_FAST_ORBIT_KERNEL_H_
+#define MARL_ATTRACTOR_FAST_ORBIT_KERNEL_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "attractor/hit_grid.h"
+#include "attractor/torus_map.h"
+
+namespace marl {
+
+// Orbits are stepped in groups of this many; a SIMD target with fewer lanes
+// steps a group as several vectors, so the grouping (and so the work of each
+// orbit) is the same on every target.
+constexpr std::size_t FastKernelGroup = 8;
+
+// One map and the grid it counts into, flattened for the kernel.
+struct FastKernelMap {
+  FastKernelMap(const TorusMap& map, const HitGrid& grid);
+
+  int32_t detail;
+  double angleScale;
+  double linearCoefficient;
+  double offsetX;
+  double offsetY;
+  double side;    // cells per row of the counted square, as a double
+  double stride;  // cells between two row starts, as a double
+  // Row-major, TorusMap::MaxDetail entries per row.
+  double matrix[TorusMap::MaxDetail * TorusMap::MaxDetail];
+};
+
+// Steps `orbits` independent orbits (a multiple of FastKernelGroup) of `map`
+// `steps` times each. xs[o], ys[o] hold orbit o's point and are left at its
+// last one. After step s, the cell index (row * stride + column, column =
+// int(x * side), row = int(side * y)) of orbit o is written to
+// cells[s * orbits + o]. Unlike TorusMap::iterate, the harmonics come from
+// the angle-addition formulas and the sums use fused multiply-add, so points
+// agree with the exact step only to a few units in the last place.
+void stepFastOrbits(const FastKernelMap& map, double* xs, double* ys,
+                    std::size_t orbits, std::size_t steps, uint32_t* cells);
+
+// Name of the SIMD target the kernel dispatches to on this processor.
+const char* fastKernelTarget();
+
+}  // namespace marl
+
+#endif  // MARL_ATTRACTOR_FAST_ORBIT_KERNEL_H_

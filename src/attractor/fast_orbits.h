@@ -1,0 +1,54 @@
+#ifndef MARL_ATTRACTOR_FAST_ORBITS_H_
+#define MARL_ATTRACTOR_FAST_ORBITS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "attractor/hit_grid.h"
+#include "attractor/torus_map.h"
+
+namespace marl {
+
+// The work of a fast run is cut into FastOrbitChunks chunks of
+// FastOrbitsPerChunk orbits each, whatever the thread count: chunk k steps
+// the orbits started at starts[k * FastOrbitsPerChunk ...] and counts
+// hits / FastOrbitChunks hits (one more for the first hits % FastOrbitChunks
+// chunks), so the grid is the same for any number of threads.
+constexpr std::size_t FastOrbitsPerChunk = 16;
+constexpr std::size_t FastOrbitChunks = 64;
+// Start points a fast run needs: 1024.
+constexpr std::size_t FastOrbitStarts = FastOrbitsPerChunk * FastOrbitChunks;
+
+// Told the number of hits counted so far. Calls come from the worker
+// threads (the caller's among them), one at a time, in increasing order,
+// about every million hits per thread; the last one reports the whole
+// number. It must not throw.
+using FastOrbitProgress = std::function<void(uint64_t hitsDone)>;
+
+// Adds exactly `hits` counted points of `map` to `grid` (a sized grid; its
+// counts so far are kept), from FastOrbitStarts independent orbits, orbit i
+// starting at starts[i] with no warm-up of its own. The starts should be
+// points of an orbit already on the attractor, e.g. of the exact orbit after
+// its warm-up, best some hundred steps apart, since neighbouring points of
+// one orbit stay close for a few dozen steps; extra ones are ignored.
+//
+// The orbits run on SIMD lanes (steps like TorusMap::iterate, not
+// bit-identical to it) on `threads` threads (0 counts as 1). The grid is
+// byte-identical for any thread count, on a given build and processor.
+// grid.maxCount is raised as the exact loop raises it: to the largest count
+// these hits made, margin included. Memory beyond the grid: per thread one
+// buffer of at most 4 MiB (about 100 kB at side 1201).
+//
+// Throws std::invalid_argument when starts are too few and std::bad_alloc
+// when the buffers cannot be had, both before counting anything.
+void runFastOrbits(const TorusMap& map,
+                   const std::vector<std::pair<double, double>>& starts,
+                   uint64_t hits, HitGrid& grid, unsigned threads,
+                   const FastOrbitProgress& progress = nullptr);
+
+}  // namespace marl
+
+#endif  // MARL_ATTRACTOR_FAST_ORBITS_H_

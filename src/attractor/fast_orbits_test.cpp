@@ -1,0 +1,198 @@
+#include "attractor/fast_orbits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include <boost/random/mersenne_twister.hpp>
+#include <boost/random/uniform_int_distribution.hpp>
+#include <boost/random/uniform_real_distribution.hpp>
+#include <gtest/gtest.h>
+
+#include "attractor/fast_orbit_kernel.h"
+
+namespace marl {
+namespace {
+
+using Points = std::vector<std::pair<double, double>>;
+
+constexpr uint32_t Side = 256;
+// Small enough that a few million hits leave little sampling noise in the
+// 4 x 4 blocks: two exact orbits of the same map correlate at about 0.99.
+constexpr uint32_t PictureSide = 128;
+constexpr int WarmUp = 3000;
+
+// A map drawn as the program draws them, from a seed of the test's own.
+TorusMap drawMap(uint32_t seed, int32_t detail) {
+  boost::random::mt19937 engine(seed);
+  boost::random::uniform_real_distribution<double> unit(0.0, 1.0);
+  TorusMap map;
+  map.detail = detail;
+  map.linearCoefficient =
+      boost::random::uniform_int_distribution<int>(-3, 3)(engine);
+  map.offsetX = map.offsetY = unit(engine) < 0.5 ? 0.5 : 0.0;
+  for (int32_t i = 0; i < detail; ++i)
+    for (int32_t j = 0; j < detail; ++j)
+      map.coefficientMatrix[i][j] = unit(engine) * 0.8 - 0.4;
+  map.x = unit(engine);
+  map.y = unit(engine);
+  return map;
+}
+
+// The exact orbit after its warm-up, `hits` points counted as the run loop
+// counts them; every spacing-th point is kept as a start for fast orbits.
+Points countExactly(TorusMap& map, uint64_t hits, HitGrid& grid,
+                    uint64_t spacing) {
+  for (int i = 0; i < WarmUp; ++i) map.iterate();
+  Points starts;
+  const double side = grid.size();
+  for (uint64_t i = 0; i < hits; ++i) {
+    map.iterate();
+    uint32_t& cell =
+        grid.at(uint32_t(int32_t(side * map.y)), uint32_t(int32_t(map.x * side)));
+    grid.maxCount = std::max(grid.maxCount, ++cell);
+    if (i % spacing == 0 && starts.size() < FastOrbitStarts)
+      starts.emplace_back(map.x, map.y);
+  }
+  return starts;
+}
+
+// Every cell, margin included.
+uint64_t totalHits(const HitGrid& grid) {
+  uint64_t total = 0;
+  for (uint32_t r = 0; r < grid.stride(); ++r)
+    for (uint32_t c = 0; c < grid.stride(); ++c) total += grid.at(r, c);
+  return total;
+}
+
+uint32_t largestCell(const HitGrid& grid) {
+  uint32_t largest = 0;
+  for (uint32_t r = 0; r < grid.stride(); ++r)
+    for (uint32_t c = 0; c < grid.stride(); ++c)
+      largest = std::max(largest, grid.at(r, c));
+  return largest;
+}
+
+// Correlation of log(1 + count) over 4 x 4 blocks of the counted square.
+double blockCorrelation(const HitGrid& a, const HitGrid& b) {
+  std::vector<double> la, lb;
+  for (uint32_t r = 0; r < a.size(); r += 4) {
+    for (uint32_t c = 0; c < a.size(); c += 4) {
+      double sa = 0, sb = 0;
+      for (uint32_t i = 0; i < 16; ++i) {
+        sa += a.at(r + i / 4, c + i % 4);
+        sb += b.at(r + i / 4, c + i % 4);
+      }
+      la.push_back(std::log1p(sa));
+      lb.push_back(std::log1p(sb));
+    }
+  }
+  const double n = double(la.size());
+  double ma = 0, mb = 0;
+  for (std::size_t i = 0; i < la.size(); ++i) ma += la[i] / n, mb += lb[i] / n;
+  double ab = 0, aa = 0, bb = 0;
+  for (std::size_t i = 0; i < la.size(); ++i) {
+    ab += (la[i] - ma) * (lb[i] - mb);
+    aa += (la[i] - ma) * (la[i] - ma);
+    bb += (lb[i] - mb) * (lb[i] - mb);
+  }
+  return ab / std::sqrt(aa * bb);
+}
+
+TEST(FastOrbitsTest, PaintsTheSameAttractorAsTheExactOrbit) {
+  constexpr uint64_t Hits = 4000000;
+  TorusMap map = drawMap(2, 6);
+  HitGrid exact;
+  exact.setSize(PictureSide);
+  const Points starts = countExactly(map, Hits, exact, 997);
+  ASSERT_GT(exact.filledFraction(), 0.3) << "the test map must fill the square";
+
+  HitGrid fast;
+  fast.setSize(PictureSide);
+  runFastOrbits(map, starts, Hits, fast, 2);
+  EXPECT_GE(blockCorrelation(exact, fast), 0.98);
+
+  // Another map, which also fills the square, paints a different picture.
+  TorusMap other = drawMap(7, 6);
+  HitGrid scratch;
+  scratch.setSize(PictureSide);
+  const Points otherStarts = countExactly(other, 1100000, scratch, 997);
+  ASSERT_GT(scratch.filledFraction(), 0.3);
+  HitGrid control;
+  control.setSize(PictureSide);
+  runFastOrbits(other, otherStarts, Hits, control, 2);
+  EXPECT_LT(blockCorrelation(exact, control), 0.8);
+}
+
+TEST(FastOrbitsTest, GridIsTheSameForAnyThreadCountAndCountsEveryHit) {
+  TorusMap map = drawMap(7, 6);
+  HitGrid exact;
+  exact.setSize(Side);
+  const Points starts = countExactly(map, 300000, exact, 293);
+  const uint64_t before = totalHits(exact);
+  // Hits that split unevenly over chunks and over the orbits of a chunk.
+  for (uint64_t hits : {uint64_t(3000037), uint64_t(1000)}) {
+    std::vector<HitGrid> grids(3, exact);
+    for (unsigned t = 0; t < 3; ++t) {
+      std::vector<uint64_t> reports;
+      runFastOrbits(map, starts, hits, grids[t], t + 1,
+                    [&](uint64_t done) { reports.push_back(done); });
+      EXPECT_EQ(totalHits(grids[t]), before + hits) << t + 1 << " threads";
+      ASSERT_FALSE(reports.empty());
+      EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+      EXPECT_EQ(reports.back(), hits);
+    }
+    const std::size_t bytes = sizeof(uint32_t) * exact.stride() * exact.stride();
+    EXPECT_EQ(std::memcmp(grids[0].row(0), grids[1].row(0), bytes), 0);
+    EXPECT_EQ(std::memcmp(grids[0].row(0), grids[2].row(0), bytes), 0);
+    EXPECT_EQ(grids[1].maxCount, largestCell(grids[1]));
+  }
+}
+
+TEST(FastOrbitsTest, TooFewStartsAreRefused) {
+  HitGrid grid;
+  grid.setSize(8);
+  EXPECT_THROW(runFastOrbits(drawMap(7, 6), Points(FastOrbitStarts - 1), 10,
+                             grid, 1),
+               std::invalid_argument);
+}
+
+// One kernel step lands where the exact step does, up to rounding, and
+// reports the cell of the point it reached.
+TEST(FastOrbitKernelTest, StepAgreesWithTheExactStep) {
+  for (int32_t detail : {1, 6, TorusMap::MaxDetail}) {
+    TorusMap map = drawMap(7, detail);
+    map.linearCoefficient = 2;
+    map.offsetX = map.offsetY = 0.5;
+    HitGrid grid;
+    grid.setSize(Side);
+    const FastKernelMap kernelMap(map, grid);
+    double xs[FastKernelGroup], ys[FastKernelGroup];
+    uint32_t cells[FastKernelGroup];
+    TorusMap exact[FastKernelGroup];
+    for (std::size_t o = 0; o < FastKernelGroup; ++o) {
+      for (int i = 0; i < 50; ++i) map.iterate();
+      exact[o] = map;
+      xs[o] = map.x;
+      ys[o] = map.y;
+      exact[o].iterate();
+    }
+    stepFastOrbits(kernelMap, xs, ys, FastKernelGroup, 1, cells);
+    for (std::size_t o = 0; o < FastKernelGroup; ++o) {
+      // Distance on the torus: a point near an edge may wrap either way.
+      const double dx = std::fabs(xs[o] - exact[o].x);
+      const double dy = std::fabs(ys[o] - exact[o].y);
+      EXPECT_LT(std::min(dx, 1 - dx), 1e-12) << "detail " << detail;
+      EXPECT_LT(std::min(dy, 1 - dy), 1e-12) << "detail " << detail;
+      EXPECT_EQ(cells[o], uint32_t(int32_t(Side * ys[o])) * grid.stride() +
+                              uint32_t(int32_t(xs[o] * Side)));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace marl
