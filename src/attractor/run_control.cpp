@@ -1,5 +1,7 @@
 #include "attractor/run_control.h"
 
+#include <algorithm>
+
 namespace marl {
 
 namespace {
@@ -26,19 +28,25 @@ OrbitRun::OrbitRun(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
   }
 }
 
-OrbitRun::Outcome OrbitRun::runAttempt() { return iterate(true); }
+OrbitRun::Outcome OrbitRun::runAttempt() {
+  return iterate(true, iterationMaximum_);
+}
 
-void OrbitRun::finish() { iterate(false); }
+void OrbitRun::finish() { iterate(false, iterationMaximum_); }
+
+void OrbitRun::finishUpTo(int64_t count) {
+  iterate(false, std::min(count, iterationMaximum_));
+}
 
 void OrbitRun::restart() { observer_.restarted(); }
 
-OrbitRun::Outcome OrbitRun::iterate(bool stopAtJudgement) {
+OrbitRun::Outcome OrbitRun::iterate(bool stopAtJudgement, int64_t stopAt) {
   const double side = double(grid_.size());
   // Locals, not members: the map step is an opaque call, after which members
   // would be read again from memory on every pass.
   int64_t itcnt = itcnt_;
   int64_t nextCheck = nextCheck_;
-  const int64_t maximum = iterationMaximum_;
+  const int64_t maximum = stopAt;
   auto leave = [&](Outcome outcome) {
     itcnt_ = itcnt;
     nextCheck_ = nextCheck;

@@ -57,6 +57,9 @@ class OrbitRun {
   // Iterates to the maximum (after acceptance, or to use up a run too short
   // to be judged).
   void finish();
+  // Iterates after acceptance until `count` iterations are done or the
+  // maximum is reached, whichever is first.
+  void finishUpTo(int64_t count);
 
   // Iterations done so far in the current attempt.
   int64_t iterationCount() const { return itcnt_; }
@@ -66,8 +69,8 @@ class OrbitRun {
   bool keptUnfilled() const { return keptUnfilled_; }
 
  private:
-  // Iterates until `stopAtJudgement` and a judgement, or the maximum.
-  Outcome iterate(bool stopAtJudgement);
+  // Iterates until `stopAtJudgement` and a judgement, or `stopAt`.
+  Outcome iterate(bool stopAtJudgement, int64_t stopAt);
 
   TorusMap& map_;
   HitGrid& grid_;

@@ -25,7 +25,8 @@ const std::set<std::string>& knownKeys() {
       "it",  "image", "detail", "size", "quazi", "qline", "qsize",
       "qx",  "qy",    "qscale", "qsep", "count", "help", "-h",
       "file", "version", "--version", "linear", "offset", "startx",
-      "starty", "coefficients", "number", "attempt", "spacings", "check"};
+      "starty", "coefficients", "number", "attempt", "spacings", "check",
+      "mode"};
   return keys;
 }
 

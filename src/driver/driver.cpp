@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <memory>
+#include <thread>
 #include <optional>
 
 #include "base/random_source.h"
@@ -40,7 +41,8 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   out << count << " image(s) will be created" << std::endl;
   if (count <= 0) return 0;
 
-  const JobSettings& settings = *settings_read;
+  JobSettings& settings = *settings_read;
+  settings.threads = std::max(1u, std::thread::hardware_concurrency());
   RandomSource random;
   bool allWritten = true;
   for (int64_t i = 0; i < count; ++i) {

@@ -1,9 +1,10 @@
 #include "driver/given_map_reader.h"
 
-#include "base/escaped_text.h"
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+
+#include "base/escaped_text.h"
 
 namespace marl {
 

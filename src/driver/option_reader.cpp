@@ -1,12 +1,13 @@
 #include "driver/option_reader.h"
 
-#include "base/escaped_text.h"
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <sstream>
 #include <string>
+
+#include "base/escaped_text.h"
 
 namespace marl {
 

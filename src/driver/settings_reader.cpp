@@ -1,9 +1,9 @@
 #include "driver/settings_reader.h"
 
-#include "base/escaped_text.h"
 #include <cmath>
 #include <limits>
 
+#include "base/escaped_text.h"
 #include "driver/given_map_reader.h"
 #include "driver/number_text.h"
 #include "driver/option_reader.h"
@@ -68,6 +68,14 @@ std::optional<JobSettings> readJobSettings(const ArgumentMap& map,
   if (std::optional<int64_t> size =
           read.integer("size", 40, JobSettings::kMaxSide))
     s.side = uint32_t(*size);
+  if (const std::string* mode = map.find("mode")) {
+    if (*mode == "fast") {
+      s.mode = JobSettings::Mode::Fast;
+    } else if (*mode != "exact") {
+      err << "marl: warning: mode=" << Escaped{*mode}
+          << " is neither exact nor fast; using exact\n";
+    }
+  }
   map.getBool("quazi", s.quazi);
   if (s.quazi) readQuaziSettings(read, s);
   std::string why;

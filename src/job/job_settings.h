@@ -43,6 +43,13 @@ struct JobSettings {
   int32_t detail = 6;
   uint32_t side = kDefaultSide;
 
+  // Fast paints the density of many orbits of the accepted map on every
+  // core and SIMD lane instead of the one exact orbit's.
+  enum class Mode { Exact, Fast };
+  Mode mode = Mode::Exact;
+  // Cores a job's fast orbits may use.
+  unsigned threads = 1;
+
   bool quazi = false;
   // Read only with quazi. qline is 5..42 and qsize at most kMaxSide; qx and
   // qy are at least 20 and are lowered to the job's qsize once it is known.

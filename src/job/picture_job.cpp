@@ -3,8 +3,8 @@
 #include <new>
 
 #include "attractor/map_parameters.h"
-#include "base/escaped_text.h"
 #include "base/draw_sequence.h"
+#include "base/escaped_text.h"
 #include "job/recipe.h"
 #include "render/colour_renderer.h"
 #include "render/image_file.h"
@@ -99,7 +99,13 @@ void PictureJob::findAttractor(RandomSource& random) {
 }
 
 bool PictureJob::finish() {
-  run_->finish();
+  try {
+    finishOrbit();
+  } catch (const std::bad_alloc&) {
+    err_ << "marl: error: cannot write '" << Escaped{names_.fileName}
+         << "': out of memory for the fast orbits; use mode=exact\n";
+    return false;
+  }
   const int side = int(grid_.size());
   Bitmap bitmap(side, side);
   bool written = false;

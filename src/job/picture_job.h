@@ -74,6 +74,8 @@ class PictureJob {
   // Takes the given map instead of drawing one.
   void takeGivenMap(const GivenMap& given);
   bool allocateGrid(uint32_t side);
+  // The iterations left after prepare, exact or fast as the settings say.
+  void finishOrbit();
   bool writePicture(const Bitmap& bitmap, const std::string& fileName);
   bool writeQuaziPicture(const Bitmap& attractor);
 

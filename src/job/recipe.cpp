@@ -74,6 +74,8 @@ std::string recipeOf(const PictureJob& job) {
     << "it=" << s.iterationMaximum << "\n"
     << "size=" << job.grid().size() << "\n"
     << "detail=" << map.detail << "\n"
+    << "mode="
+    << (s.mode == JobSettings::Mode::Fast ? "fast" : "exact") << "\n"
     << "number=" << start.imageNumber << "\n"
     << "attempt=" << start.attempt << "\n"
     << "linear=" << map.linearCoefficient << "\n"

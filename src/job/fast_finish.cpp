@@ -1,0 +1,58 @@
+// The fast finish of an accepted attempt: the density of many orbits of the
+// same map instead of one orbit's.
+#include <utility>
+#include <vector>
+
+#include "attractor/fast_orbits.h"
+#include "job/picture_job.h"
+
+namespace marl {
+
+namespace {
+
+// Exact steps between two start points: neighbouring points of one orbit
+// stay close for a few dozen steps.
+constexpr int64_t kStartSpacing = 256;
+// Below this many fast steps the exact orbit is quicker than setting up.
+constexpr int64_t kLeastFastSteps = 2000000;
+
+}  // namespace
+
+void PictureJob::finishOrbit() {
+  OrbitRun& run = *run_;
+  if (settings_.mode != JobSettings::Mode::Fast || !run.isAccepted()) {
+    run.finish();
+    return;
+  }
+  const int64_t maximum = settings_.iterationMaximum;
+  // Every fast orbit starts on the attractor the exact orbit found: from
+  // points of the exact orbit after its warm-up, which are counted as usual.
+  const int64_t exactSteps =
+      std::max(run.iterationCount(), WarmUpIterations + 1) +
+      int64_t(FastOrbitStarts) * kStartSpacing;
+  if (maximum - exactSteps < kLeastFastSteps) {
+    run.finish();
+    return;
+  }
+  run.finishUpTo(WarmUpIterations + 1);
+  std::vector<std::pair<double, double>> starts;
+  starts.reserve(FastOrbitStarts);
+  for (std::size_t k = 0; k < FastOrbitStarts; ++k) {
+    run.finishUpTo(run.iterationCount() + kStartSpacing);
+    starts.emplace_back(map_.x, map_.y);
+  }
+  // The passes from here to the maximum, all counted, with the progress
+  // lines the exact loop would print after the same passes.
+  const int64_t from = run.iterationCount();
+  int64_t nextLine = (from + RefreshInterval - 1) / RefreshInterval *
+                     RefreshInterval;
+  runFastOrbits(map_, starts, uint64_t(maximum - from), grid_,
+                settings_.threads, [&](uint64_t done) {
+                  while (nextLine - from + 1 <= int64_t(done)) {
+                    printer_.progress(nextLine);
+                    nextLine += RefreshInterval;
+                  }
+                });
+}
+
+}  // namespace marl
