@@ -17,7 +17,7 @@ const std::set<std::string>& knownKeys() {
       "R0",  "G0",    "B0",   "R1",    "G1",    "B1",   "basename",
       "it",  "image", "detail", "size", "quazi", "qline", "qsize",
       "qx",  "qy",    "qscale", "qsep", "count", "help", "-h",
-      "file", "version", "--version"};
+      "file", "version", "--version", "threads"};
   return keys;
 }
 

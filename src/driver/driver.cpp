@@ -1,18 +1,16 @@
 #include "driver/driver.h"
 
-#include <memory>
-
-#include "base/random_source.h"
 #include "driver/argument_map.h"
+#include "driver/picture_batch.h"
 #include "driver/settings_reader.h"
+#include "driver/thread_count.h"
 #include "driver/usage_text.h"
 #include "driver/version.h"
-#include "job/picture_job.h"
 
 namespace marl {
 
 int runMarl(int argc, const char* const* argv, std::ostream& out,
-            std::ostream& err, const Clock& clock) {
+            std::ostream& err, const Clock& clock, bool errIsTerminal) {
   const ArgumentMap map(argc, argv, err);
   if (printVersionIfAsked(map, out)) return 0;
   printUsage(out);
@@ -25,14 +23,11 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   if (count <= 0) return 0;
 
   const JobSettings settings = readJobSettings(map, err);
-  RandomSource random;
-  bool allWritten = true;
-  for (int32_t i = 0; i < count; ++i) {
-    // One job at a time: each is destroyed before the next is made.
-    auto job = std::make_unique<PictureJob>(settings, out, err);
-    if (!job->prepare(random, clock()) || !job->finish()) allWritten = false;
-  }
-  return allWritten ? 0 : 1;
+  BatchOptions batch;
+  batch.count = count;
+  batch.threads = readThreadCount(map, err);
+  batch.progressLine = errIsTerminal;
+  return runPictureBatch(settings, batch, clock, out, err) ? 0 : 1;
 }
 
 }  // namespace marl

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <ctime>
 #include <iostream>
 
@@ -5,5 +7,6 @@
 
 int main(int argc, char** argv) {
   return marl::runMarl(argc, argv, std::cout, std::cerr,
-                       [] { return std::time(nullptr); });
+                       [] { return std::time(nullptr); },
+                       isatty(STDERR_FILENO) == 1);
 }

@@ -52,6 +52,7 @@ void PictureJob::findAttractor(RandomSource& random) {
   out_ << names_.fileName << std::endl;
   out_ << "Will run to " << settings_.iterationMaximum << std::endl;
   run_.emplace(map_, grid_, settings_.iterationMaximum, printer_);
+  run_->countStepsInto(steps_);
   while (run_->runAttempt() == OrbitRun::Outcome::Rejected) {
     randomize(random);
     run_->restart();

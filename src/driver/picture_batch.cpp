@@ -1,0 +1,72 @@
+#include "driver/picture_batch.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <optional>
+
+#include "base/random_source.h"
+#include "base/worker_pool.h"
+#include "driver/ordered_console.h"
+#include "driver/progress_line.h"
+#include "job/picture_job.h"
+
+namespace marl {
+
+namespace {
+
+// The job's finish, with anything it throws (memory, mostly) reported as a
+// failure of this picture alone.
+bool finishJob(PictureJob& job, std::ostream& err) {
+  try {
+    return job.finish();
+  } catch (const std::exception& e) {
+    err << "marl: error: cannot finish '" << job.names().fileName
+        << "': " << e.what() << "\n";
+    return false;
+  }
+}
+
+}  // namespace
+
+bool runPictureBatch(const JobSettings& settings, const BatchOptions& options,
+                     const Clock& clock, std::ostream& out, std::ostream& err) {
+  OrderedConsole console(out, err);
+  BatchProgress progress;
+  std::optional<ProgressLine> progressLine;
+  if (options.progressLine)
+    progressLine.emplace(console, progress, options.count,
+                         settings.iterationMaximum);
+  std::atomic<bool> allWritten{true};
+  {
+    WorkerPool pool(std::min(options.threads, options.count));
+    RandomSource random;
+    for (int32_t i = 0; i < options.count; ++i) {
+      // Room for this job: a thread to prepare it on, and a bound on the
+      // jobs held back behind a slow one (those hold only their text).
+      pool.waitUntilBusyBelow(options.threads);
+      console.waitUntilOpenBelow(2 * options.threads);
+      OrderedConsole::JobStreams& streams = console.open();
+      auto job =
+          std::make_shared<PictureJob>(settings, streams.out(), streams.err());
+      job->countStepsInto(progress.steps);
+      if (!job->prepare(random, clock())) {
+        allWritten = false;
+        job.reset();
+        console.close(streams);
+        ++progress.picturesDone;
+        continue;
+      }
+      pool.post([&, job]() mutable {
+        if (!finishJob(*job, streams.err())) allWritten = false;
+        job.reset();  // its grid goes before the next job is prepared
+        console.close(streams);
+        ++progress.picturesDone;
+      });
+    }
+  }  // the pool finishes every job before it goes
+  return allWritten;
+}
+
+}  // namespace marl
