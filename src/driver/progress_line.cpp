@@ -40,7 +40,7 @@ std::string progressText(int done, int total, double stepsPerSecond,
   if (stepsPerSecond <= 0) return text + "measuring speed";
   char rate[32];
   if (stepsPerSecond >= 1e6)
-    std::snprintf(rate, sizeof rate, "%.1f M", stepsPerSecond / 1e6);
+    std::snprintf(rate, sizeof rate, "%.1f M ", stepsPerSecond / 1e6);
   else
     std::snprintf(rate, sizeof rate, "%.0f ", stepsPerSecond);
   return text + rate + "steps/s, about " + clockText(secondsLeft) + " left";
