@@ -1,5 +1,7 @@
 #include "driver/picture_batch.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -32,6 +34,12 @@ bool finishJob(PictureJob& job, std::ostream& err) {
 
 bool runPictureBatch(const JobSettings& settings, const BatchOptions& options,
                      const Clock& clock, std::ostream& out, std::ostream& err) {
+  // A job's grid is allocated on this thread and freed on a worker, and its
+  // pictures are made there. glibc would keep such freed buffers in the
+  // arena of the thread that made them, so that each worker would go on
+  // holding a picture's worth of memory; buffers of 1 MB and more are
+  // taken from and given back to the system instead.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
   OrderedConsole console(out, err);
   BatchProgress progress;
   std::optional<ProgressLine> progressLine;
