@@ -47,6 +47,11 @@ bool runPictureBatch(const JobSettings& settings, const BatchOptions& options,
     progressLine.emplace(console, progress, options.count,
                          settings.iterationMaximum);
   std::atomic<bool> allWritten{true};
+  auto jobDone = [&](OrderedConsole::JobStreams* streams, bool written) {
+    if (!written) allWritten = false;
+    console.close(*streams);
+    ++progress.picturesDone;
+  };
   {
     WorkerPool pool(std::min(options.threads, options.count));
     RandomSource random;
@@ -55,22 +60,19 @@ bool runPictureBatch(const JobSettings& settings, const BatchOptions& options,
       // jobs held back behind a slow one (those hold only their text).
       pool.waitUntilBusyBelow(options.threads);
       console.waitUntilOpenBelow(2 * options.threads);
-      OrderedConsole::JobStreams& streams = console.open();
-      auto job =
-          std::make_shared<PictureJob>(settings, streams.out(), streams.err());
+      OrderedConsole::JobStreams* streams = &console.open();
+      auto job = std::make_shared<PictureJob>(settings, streams->out(),
+                                              streams->err());
       job->countStepsInto(progress.steps);
       if (!job->prepare(random, clock())) {
-        allWritten = false;
         job.reset();
-        console.close(streams);
-        ++progress.picturesDone;
+        jobDone(streams, false);
         continue;
       }
-      pool.post([&, job]() mutable {
-        if (!finishJob(*job, streams.err())) allWritten = false;
+      pool.post([job, streams, &jobDone]() mutable {
+        const bool written = finishJob(*job, streams->err());
         job.reset();  // its grid goes before the next job is prepared
-        console.close(streams);
-        ++progress.picturesDone;
+        jobDone(streams, written);
       });
     }
   }  // the pool finishes every job before it goes
