@@ -91,6 +91,7 @@ void OrderedConsole::print(Channel channel, const std::string& text) {
   eraseStatus();
   streams_[channel]->write(text.data(), std::streamsize(text.size()));
   streams_[channel]->flush();
+  lineOpen_ = text.back() != '\n';
   drawStatus();
 }
 
@@ -104,7 +105,8 @@ void OrderedConsole::setStatus(const std::string& text) {
 }
 
 void OrderedConsole::drawStatus() {
-  if (status_.empty()) return;
+  // Drawn at the start of a line, it would overwrite the part printed.
+  if (status_.empty() || lineOpen_) return;
   *streams_[kErr] << '\r' << status_ << "\033[K" << std::flush;
   statusShown_ = true;
 }

@@ -20,7 +20,8 @@ namespace marl {
 // if the jobs had run one after another.
 //
 // It also keeps one status line at the foot of the diagnostics stream (a
-// terminal), erased before any other text is written and drawn again after.
+// terminal), erased before any other text is written and drawn again once
+// that text has ended its line.
 class OrderedConsole {
  public:
   class JobStreams;
@@ -61,6 +62,7 @@ class OrderedConsole {
   std::deque<std::unique_ptr<JobStreams>> jobs_;  // open or held back
   std::string status_;
   bool statusShown_ = false;
+  bool lineOpen_ = false;  // the last text printed ended inside a line
 };
 
 class OrderedConsole::ChannelBuffer : public std::streambuf {

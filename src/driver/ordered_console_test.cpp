@@ -42,8 +42,10 @@ TEST(OrderedConsoleTest, StatusLineIsErasedAroundOtherTextAndAtTheEnd) {
     OrderedConsole console(out, err);
     OrderedConsole::JobStreams& job = console.open();
     console.setStatus("1 of 2");
-    job.err() << "marl: error: x\n";
-    console.setStatus("2 of 2");
+    job.err() << "marl: error: " << "x\n";  // written in two pieces
+    job.err() << "marl: ";
+    console.setStatus("2 of 2");  // waits for the end of the line
+    job.err() << "y\n";
     job.out() << "line" << std::endl;
     console.close(job);
   }
@@ -51,7 +53,7 @@ TEST(OrderedConsoleTest, StatusLineIsErasedAroundOtherTextAndAtTheEnd) {
   EXPECT_EQ(err.str(),
             "\r1 of 2\033[K"
             "\r\033[Kmarl: error: x\n\r1 of 2\033[K"
-            "\r2 of 2\033[K"
+            "\r\033[Kmarl: y\n\r2 of 2\033[K"
             "\r\033[K\r2 of 2\033[K"  // around the standard-output line
             "\r\033[K");
 }
