@@ -11,7 +11,7 @@ _marl() {
 
   if [[ $word != *=* ]]; then
     local keys="count= it= size= detail= image= basename= R0= G0= B0= R1= G1=
-      B1= quazi= qline= qsize= qx= qy= qscale= qsep= file="
+      B1= quazi= qline= qsize= qx= qy= qscale= qsep= threads= file="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"

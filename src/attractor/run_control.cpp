@@ -47,7 +47,14 @@ OrbitRun::Outcome OrbitRun::iterate(bool stopAtJudgement, int64_t stopAt) {
   int64_t itcnt = itcnt_;
   int64_t nextCheck = nextCheck_;
   const int64_t maximum = stopAt;
+  int64_t blockLeft = StepCountBlock;
+  auto countSteps = [&] {
+    if (steps_ != nullptr)
+      steps_->fetch_add(StepCountBlock - blockLeft, std::memory_order_relaxed);
+    blockLeft = StepCountBlock;
+  };
   auto leave = [&](Outcome outcome) {
+    countSteps();
     itcnt_ = itcnt;
     nextCheck_ = nextCheck;
     return outcome;
@@ -65,6 +72,7 @@ OrbitRun::Outcome OrbitRun::iterate(bool stopAtJudgement, int64_t stopAt) {
 
   while (itcnt < maximum) {
     map_.iterate();
+    if (--blockLeft == 0) countSteps();
     const int32_t column = static_cast<int32_t>(map_.x * side);
     const int32_t row = static_cast<int32_t>(side * map_.y);
     uint32_t* cell = grid_.row(uint32_t(row)) + column;

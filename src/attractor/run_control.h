@@ -1,6 +1,7 @@
 #ifndef MARL_ATTRACTOR_RUN_CONTROL_H_
 #define MARL_ATTRACTOR_RUN_CONTROL_H_
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -23,6 +24,9 @@ constexpr int32_t MaxRejectedAttempts = 100;
 // After acceptance, the count range is refreshed and progress reported this
 // often.
 constexpr int64_t RefreshInterval = 10000000;
+// Steps are added to a progress counter in blocks of this many (and at every
+// stop), so the loop pays only a countdown for it.
+constexpr int64_t StepCountBlock = int64_t(1) << 16;
 
 // The iteration of one picture's orbit: `map` is iterated up to
 // iterationMaximum times, every point after the warm-up counted into `grid`
@@ -61,6 +65,10 @@ class OrbitRun {
   // maximum is reached, whichever is first.
   void finishUpTo(int64_t count);
 
+  // Adds every step from now on to `steps` (which may be shared by runs on
+  // other threads); nullptr stops it.
+  void countStepsInto(std::atomic<int64_t>* steps) { steps_ = steps; }
+
   // Iterations done so far in the current attempt.
   int64_t iterationCount() const { return itcnt_; }
   bool isAccepted() const { return accepted_; }
@@ -75,6 +83,7 @@ class OrbitRun {
   TorusMap& map_;
   HitGrid& grid_;
   RunObserver& observer_;
+  std::atomic<int64_t>* steps_ = nullptr;
   const int64_t iterationMaximum_;
   const int32_t maxRejectedAttempts_;
   int64_t itcnt_ = 0;

@@ -1,6 +1,7 @@
 #include "attractor/run_control.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -265,16 +266,18 @@ TEST(RunOrbitTest, DeferredCountingMatchesThePlainLoop) {
   }
 }
 
+struct RecordingObserver : RunObserver {
+  std::string events;
+  void progress(int64_t n) override { events += "p" + std::to_string(n); }
+  void fillChecked(double) override { events += "f"; }
+  void restarted() override { events += "r"; }
+  void accepted() override { events += "a"; }
+};
+
 // The events a batch or a recipe writer relies on, with the run stopped at
 // the judgement and resumed later.
 TEST(RunOrbitTest, StopsAtAcceptanceAndResumes) {
-  struct Recorder : RunObserver {
-    std::string events;
-    void progress(int64_t n) override { events += "p" + std::to_string(n); }
-    void fillChecked(double) override { events += "f"; }
-    void restarted() override { events += "r"; }
-    void accepted() override { events += "a"; }
-  } recorder;
+  RecordingObserver recorder;
   TorusMap map = fixedPointMap();
   HitGrid grid = gridOfSide(16);
   OrbitRun run(map, grid, 1005000, recorder);
@@ -310,6 +313,25 @@ TEST(RunOrbitTest, KeepsAnAttemptAfterTooManyRejections) {
   EXPECT_EQ(counter.kept, 1);
   EXPECT_TRUE(run.keptUnfilled());
   EXPECT_EQ(totalHits(grid), 997000u);
+}
+
+// A progress display counts map steps, thrown-away attempts included; the
+// count is whole at every stop, not only in blocks.
+TEST(RunOrbitTest, CountsEveryMapStep) {
+  TorusMap map = fixedPointMap();
+  HitGrid grid = gridOfSide(16);
+  RecordingObserver observer;
+  std::atomic<int64_t> steps{5};
+  OrbitRun run(map, grid, 1005000, observer);
+  run.countStepsInto(&steps);
+  ASSERT_EQ(run.runAttempt(), OrbitRun::Outcome::Rejected);
+  EXPECT_EQ(steps, 5 + 1000001);  // steps 0 to 1,000,000
+  map = spreadingMap();
+  run.restart();
+  ASSERT_EQ(run.runAttempt(), OrbitRun::Outcome::Accepted);
+  EXPECT_EQ(steps, 5 + 2000001);  // the new attempt counts from 1
+  run.finish();
+  EXPECT_EQ(steps, 5 + 2005000);
 }
 
 }  // namespace

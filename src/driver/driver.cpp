@@ -1,22 +1,20 @@
 #include "driver/driver.h"
 
 #include <limits>
-#include <memory>
-#include <thread>
 #include <optional>
 
-#include "base/random_source.h"
 #include "driver/argument_map.h"
 #include "driver/option_reader.h"
+#include "driver/picture_batch.h"
 #include "driver/settings_reader.h"
+#include "driver/thread_count.h"
 #include "driver/usage_text.h"
 #include "driver/version.h"
-#include "job/picture_job.h"
 
 namespace marl {
 
 int runMarl(int argc, const char* const* argv, std::ostream& out,
-            std::ostream& err, const Clock& clock) {
+            std::ostream& err, const Clock& clock, bool errIsTerminal) {
   const ArgumentMap map(argc, argv, err);
   if (!map.ok()) return 1;  // a parameter file beyond its bounds, reported
   if (printVersionIfAsked(map, out)) return 0;
@@ -42,15 +40,14 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   if (count <= 0) return 0;
 
   JobSettings& settings = *settings_read;
-  settings.threads = std::max(1u, std::thread::hardware_concurrency());
-  RandomSource random;
-  bool allWritten = true;
-  for (int64_t i = 0; i < count; ++i) {
-    // One job at a time: each is destroyed before the next is made.
-    auto job = std::make_unique<PictureJob>(settings, out, err);
-    if (!job->prepare(random, clock()) || !job->finish()) allWritten = false;
-  }
-  return allWritten ? 0 : 1;
+  BatchOptions batch;
+  batch.count = count;
+  settings.threads = readThreadCount(map, err);
+  // A fast finish uses every core itself, so fast jobs finish one at a time.
+  batch.threads =
+      settings.mode == JobSettings::Mode::Fast ? 1 : settings.threads;
+  batch.progressLine = errIsTerminal;
+  return runPictureBatch(settings, batch, clock, out, err) ? 0 : 1;
 }
 
 }  // namespace marl

@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   marl::FdOutputBuffer outBuffer(STDOUT_FILENO);
   std::ostream out(&outBuffer);
   const int status = marl::runMarl(argc, argv, out, std::cerr,
-                                   [] { return std::time(nullptr); });
+                                   [] { return std::time(nullptr); },
+                                   isatty(STDERR_FILENO) == 1);
   out.flush();
   if (outBuffer.error() == 0) return status;
   std::cerr << "marl: error: cannot write to standard output: "

@@ -46,8 +46,13 @@ void PictureJob::finishOrbit() {
   const int64_t from = run.iterationCount();
   int64_t nextLine = (from + RefreshInterval - 1) / RefreshInterval *
                      RefreshInterval;
+  uint64_t counted = 0;
   runFastOrbits(map_, starts, uint64_t(maximum - from), grid_,
                 settings_.threads, [&](uint64_t done) {
+                  if (steps_ != nullptr)
+                    steps_->fetch_add(int64_t(done - counted),
+                                      std::memory_order_relaxed);
+                  counted = done;
                   while (nextLine - from + 1 <= int64_t(done)) {
                     printer_.progress(nextLine);
                     nextLine += RefreshInterval;

@@ -85,6 +85,7 @@ void PictureJob::findAttractor(RandomSource& random) {
     return;
   }
   run_.emplace(map_, grid_, settings_.iterationMaximum, printer_);
+  run_->countStepsInto(steps_);
   while (run_->runAttempt() == OrbitRun::Outcome::Rejected) {
     ++start_.attempt;
     randomize(random);

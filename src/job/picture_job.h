@@ -1,6 +1,7 @@
 #ifndef MARL_JOB_PICTURE_JOB_H_
 #define MARL_JOB_PICTURE_JOB_H_
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -49,6 +50,10 @@ class PictureJob {
   PictureJob(const PictureJob&) = delete;
   PictureJob& operator=(const PictureJob&) = delete;
 
+  // Adds the job's map steps to `steps` as they are taken, for a progress
+  // display; call before prepare.
+  void countStepsInto(std::atomic<int64_t>& steps) { steps_ = &steps; }
+
   // Returns false when the job cannot go on (its grid cannot be allocated);
   // that has been reported on `err`.
   bool prepare(RandomSource& random, std::time_t now);
@@ -90,6 +95,7 @@ class PictureJob {
   StartOfMap start_;
   std::string recipe_;
   ConsoleRunObserver printer_;
+  std::atomic<int64_t>* steps_ = nullptr;
   std::optional<OrbitRun> run_;
 };
 

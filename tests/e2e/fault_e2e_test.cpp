@@ -11,9 +11,12 @@
 #include <gtest/gtest.h>
 
 #include "e2e/marl_process.h"
+#include "support/decoded_image.h"
 
 namespace marl_e2e {
 namespace {
+
+using marl_test::decodeImageFile;
 
 bool isTemporary(const std::string& name) {
   return name.find(".tmp-") != std::string::npos;
@@ -47,8 +50,10 @@ bool haltWhileWritingSecondPicture(MarlProcess& marl, const TempFolder& folder) 
 TEST(FaultEndToEnd, SignalsRemoveTheTemporaryFileAndKeepFinishedPictures) {
   for (int signo : {SIGINT, SIGTERM, SIGHUP}) {
     TempFolder folder;
-    // Large BMP files take long enough to write to be caught at it.
-    MarlProcess marl(folder, {"count=2", "it=0", "size=2000", "image=bmp"});
+    // Large BMP files take long enough to write to be caught at it. One
+    // thread, so that no other picture is finished after the halt.
+    MarlProcess marl(folder, {"count=2", "it=0", "size=2000", "image=bmp",
+                              "threads=1"});
     ASSERT_TRUE(haltWhileWritingSecondPicture(marl, folder)) << signo;
     marl.signal(signo);
     marl.resume();
@@ -59,6 +64,26 @@ TEST(FaultEndToEnd, SignalsRemoveTheTemporaryFileAndKeepFinishedPictures) {
     ASSERT_EQ(files.size(), 1u) << signo;
     EXPECT_FALSE(isTemporary(files[0]));
     EXPECT_EQ(folder.read(files[0]).size(), 54u + 6000u * 2000u);
+  }
+}
+
+// A batch on every core stopped by Ctrl-C at any moment: finished pictures
+// are whole, and no temporary or partial file is left.
+TEST(FaultEndToEnd, InterruptedBatchLeavesOnlyWholePictures) {
+  for (int delayMs : {30, 120, 250, 400, 700, 1100}) {
+    TempFolder folder;
+    MarlProcess marl(folder, {"count=4", "it=1200000", "size=700",
+                              "quazi=true", "qsize=900", "threads=2"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    marl.signal(SIGINT);
+    const RunResult run = marl.wait();
+    EXPECT_TRUE(run.status == 130 || run.status == 0) << run.status;
+    for (const std::string& name : pictureFiles(folder)) {
+      ASSERT_FALSE(isTemporary(name)) << name << " after " << delayMs;
+      const int side = name.find("_quazi") != std::string::npos ? 900 : 700;
+      EXPECT_EQ(decodeImageFile(folder.path() + "/" + name).width, side)
+          << name << " after " << delayMs << " ms";
+    }
   }
 }
 

@@ -70,13 +70,13 @@ void TempFolder::write(const std::string& name, const std::string& text) const {
 }
 
 RunResult runMarl(const TempFolder& folder,
-                  const std::vector<std::string>& args) {
+                  const std::vector<std::string>& args, const char* time) {
   // Output files of the run itself live beside the pictures but are hidden
   // from files() by their leading dot.
   const std::string out = folder.path() + "/.stdout";
   const std::string err = folder.path() + "/.stderr";
   std::string command = "cd " + quote(folder.path()) +
-                        " && TZ=UTC faketime -f " + quote(kFrozenTime) + " " +
+                        " && TZ=UTC faketime -f " + quote(time) + " " +
                         quote(MARL_BINARY);
   for (const std::string& arg : args) command += " " + quote(arg);
   command += " >" + quote(out) + " 2>" + quote(err) + " </dev/null";

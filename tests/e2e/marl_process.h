@@ -32,9 +32,11 @@ class TempFolder {
   std::string path_;
 };
 
-// Runs the built marl with `args` in `folder` under the frozen clock.
+// Runs the built marl with `args` in `folder` under the frozen clock (or
+// frozen at `time`, written as kFrozenTime is).
 RunResult runMarl(const TempFolder& folder,
-                  const std::vector<std::string>& args);
+                  const std::vector<std::string>& args,
+                  const char* time = kFrozenTime);
 
 // How MarlProcess starts marl.
 struct Launch {

@@ -1,0 +1,64 @@
+#include "base/worker_pool.h"
+
+#include <system_error>
+
+namespace marl {
+
+WorkerPool::WorkerPool(int threads) {
+  for (int i = 0; i < threads; ++i) {
+    try {
+      threads_.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+      break;  // out of threads: fewer workers, same results
+    }
+  }
+}
+
+WorkerPool::~WorkerPool() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  taskReady_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void WorkerPool::post(std::function<void()> task) {
+  if (threads_.empty()) {
+    task();
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(std::move(task));
+    ++busy_;
+  }
+  taskReady_.notify_one();
+}
+
+void WorkerPool::waitUntilBusyBelow(int limit) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  taskEnded_.wait(lock, [&] { return busy_ < limit; });
+}
+
+void WorkerPool::work() {
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      taskReady_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      if (queue_.empty()) return;  // stopping, and nothing left to run
+      task = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    task();
+    task = nullptr;  // what it holds is freed before the pool counts it done
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      --busy_;
+    }
+    taskEnded_.notify_all();
+  }
+}
+
+}  // namespace marl

@@ -1,0 +1,47 @@
+#ifndef MARL_BASE_WORKER_POOL_H_
+#define MARL_BASE_WORKER_POOL_H_
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace marl {
+
+// A fixed set of threads running posted tasks in the order posted. Tasks
+// must not throw. The threads leave the signal mask as they inherit it, so
+// a signal reaches the process as it would without them.
+class WorkerPool {
+ public:
+  // Starts `threads` threads (at least one is asked for). Should the system
+  // refuse some, the pool works with those it got; with none at all, post
+  // runs each task on the caller.
+  explicit WorkerPool(int threads);
+  // Runs every task still queued, then joins the threads.
+  ~WorkerPool();
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
+
+  void post(std::function<void()> task);
+  // Blocks until fewer than `limit` posted tasks are queued or running.
+  void waitUntilBusyBelow(int limit);
+
+  int threadCount() const { return int(threads_.size()); }
+
+ private:
+  void work();
+
+  std::mutex mutex_;
+  std::condition_variable taskReady_;
+  std::condition_variable taskEnded_;
+  std::deque<std::function<void()>> queue_;
+  int busy_ = 0;  // queued or running
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace marl
+
+#endif  // MARL_BASE_WORKER_POOL_H_

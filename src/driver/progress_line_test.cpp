@@ -1,0 +1,17 @@
+#include "driver/progress_line.h"
+
+#include <gtest/gtest.h>
+
+namespace marl {
+namespace {
+
+TEST(ProgressLineTest, TextShowsPicturesRateAndTimeLeft) {
+  EXPECT_EQ(progressText(0, 4, 0, 0), "0 of 4 pictures done, measuring speed");
+  EXPECT_EQ(progressText(1, 4, 5.04e6, 65.4),
+            "1 of 4 pictures done, 5.0 M steps/s, about 1:05 left");
+  EXPECT_EQ(progressText(3, 9, 812345, 3725),
+            "3 of 9 pictures done, 812345 steps/s, about 1:02:05 left");
+}
+
+}  // namespace
+}  // namespace marl

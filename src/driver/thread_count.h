@@ -1,0 +1,25 @@
+#ifndef MARL_DRIVER_THREAD_COUNT_H_
+#define MARL_DRIVER_THREAD_COUNT_H_
+
+#include <cstdint>
+#include <ostream>
+
+#include "driver/argument_map.h"
+
+namespace marl {
+
+// Most threads a run uses: as many CPUs as the kernel's affinity mask holds.
+constexpr int32_t kMaxThreads = 1024;
+
+// The CPUs this process may run on (its affinity mask), at least 1.
+int32_t availableCpus();
+
+// threads=N: how many pictures are finished at once, 1 to kMaxThreads.
+// Absent, every CPU the process may use. A value below 1 (or not a number)
+// is reported on `err` and gives that default; one above the most is
+// reported and lowered to it.
+int32_t readThreadCount(const ArgumentMap& map, std::ostream& err);
+
+}  // namespace marl
+
+#endif  // MARL_DRIVER_THREAD_COUNT_H_
