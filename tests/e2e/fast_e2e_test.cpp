@@ -36,6 +36,24 @@ TEST(FastEndToEnd, SameDrawsSameConsoleSameNames) {
   EXPECT_TRUE(anyDiffers);  // the fast orbits did run
 }
 
+// The fast orbits are cut into the same chunks whatever the thread count,
+// and their counts add up as whole numbers.
+TEST(FastEndToEnd, OneAndTwoThreadsPaintTheSamePicture) {
+  const std::vector<std::string> one = {"mode=fast", "it=30000000",
+                                        "size=500", "image=bmp", "threads=1"};
+  std::vector<std::string> two = one;
+  two.back() = "threads=2";
+  TempFolder a, b;
+  const RunResult first = runMarl(a, one);
+  const RunResult second = runMarl(b, two);
+  ASSERT_EQ(first.status, 0) << first.err;
+  ASSERT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(first.out, second.out);
+  ASSERT_EQ(a.files().size(), 1u);
+  ASSERT_EQ(a.files(), b.files());
+  EXPECT_TRUE(a.read(a.files()[0]) == b.read(b.files()[0]));
+}
+
 TEST(FastEndToEnd, UnknownModeWarnsAndRunsExact) {
   TempFolder folder;
   const RunResult run = runMarl(folder, {"mode=quick", "it=0"});
