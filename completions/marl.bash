@@ -11,7 +11,9 @@ _marl() {
 
   if [[ $word != *=* ]]; then
     local keys="count= it= size= detail= image= basename= R0= G0= B0= R1= G1=
-      B1= quazi= qline= qsize= qx= qy= qscale= qsep= threads= file="
+      B1= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file=
+      number= attempt= linear= offset= startx= starty= coefficients=
+      spacings= check="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -24,6 +26,7 @@ _marl() {
   case $key in
     image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp" -- "$value")) ;;
     quazi) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
     file | basename)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'
