@@ -13,8 +13,10 @@ trap 'rm -rf "$folder"' EXIT
 
 # run MODE: "SECONDS PEAK_KB" of one run in MODE, its pictures deleted after.
 run() {
+  local mode=$1
+  shift
   (cd "$folder" && TZ=UTC /usr/bin/time -f '%e %M' -o "$folder/.time" \
-     faketime -f '2026-01-01 00:00:00' "$marl" "mode=$1" "$@" >/dev/null)
+     faketime -f '2026-01-01 00:00:00' "$marl" "mode=$mode" "$@" >/dev/null)
   cat "$folder/.time"
   rm -f "$folder"/*.jpg "$folder/.time"
 }

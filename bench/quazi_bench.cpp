@@ -31,8 +31,8 @@
 namespace marl {
 namespace {
 
-constexpr int kAttractorSide = 1201;
-constexpr int kMapSteps = 500000;
+constexpr int AttractorSide = 1201;
+constexpr int MapSteps = 500000;
 
 double seconds() {
   using Clock = std::chrono::steady_clock;
@@ -64,7 +64,7 @@ void paintAttractorLike(Bitmap* bitmap) {
 
 // range(0) is qscale in hundredths.
 void BM_QuaziStep(benchmark::State& state) {
-  Bitmap attractor(kAttractorSide, kAttractorSide);
+  Bitmap attractor(AttractorSide, AttractorSide);
   paintAttractorLike(&attractor);
   const QuaziSettings settings{42, 2642, 1321, 1321, state.range(0) / 100.0,
                                0.05};
@@ -100,7 +100,7 @@ void BM_QuaziStep(benchmark::State& state) {
     }
     state.PauseTiming();
     const double m0 = seconds();
-    for (int i = 0; i < kMapSteps; ++i) map.iterate();
+    for (int i = 0; i < MapSteps; ++i) map.iterate();
     benchmark::DoNotOptimize(map.x);
     mapTime += seconds() - m0;
     stepTime += t1 - t0;
@@ -108,7 +108,7 @@ void BM_QuaziStep(benchmark::State& state) {
   }
   std::filesystem::remove_all(folder);
   state.counters["vs5MIterations"] =
-      stepTime / (mapTime * (5000000.0 / kMapSteps));
+      stepTime / (mapTime * (5000000.0 / MapSteps));
   state.counters["peakRssMB"] = peakRssMegabytes();
 }
 BENCHMARK(BM_QuaziStep)

@@ -6,7 +6,7 @@ namespace marl {
 
 int32_t randomizeMap(TorusMap& map, RandomSource& random) {
   map.linearCoefficient = random.drawSmallInteger(-3, 3);
-  for (int i = 0; i < kMapDiscardCount; ++i) random.next();
+  for (int i = 0; i < MapDiscardCount; ++i) random.next();
   map.x = random.drawUnit();
   map.y = random.drawUnit();
   const double offset = random.drawHalfOffset() ? 0.5 : 0.0;

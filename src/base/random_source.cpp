@@ -35,7 +35,7 @@ int32_t RandomSource::drawInteger(int32_t lo, int32_t hi) {
 
 void RandomSource::advanceForTime(std::time_t now) {
   const int32_t seconds = static_cast<int32_t>(now);
-  const int32_t skips = seconds % kClockSkipPeriod;
+  const int32_t skips = seconds % ClockSkipPeriod;
   for (int32_t i = 0; i < skips; ++i) {
     drawSmallInteger(0, 200);
     drawInteger(0, 99000);

@@ -31,18 +31,18 @@ RunResult runHere(const TempFolder& folder,
   }
   RunResult result;
   result.status = marl::runMarl(int(argv.size()), argv.data(), out, err,
-                                [] { return std::time_t(kFrozenSeconds); });
+                                [] { return std::time_t(FrozenSeconds); });
   if (chdir(previous) != 0) ADD_FAILURE() << "cannot return to " << previous;
   result.out = out.str();
   result.err = err.str();
   return result;
 }
 
-const std::vector<std::string> kColours = {"R0=10", "G0=20", "B0=30",
+const std::vector<std::string> Colours = {"R0=10", "G0=20", "B0=30",
                                            "R1=200", "G1=210", "B1=220"};
 
 std::vector<std::string> with(std::vector<std::string> words) {
-  words.insert(words.end(), kColours.begin(), kColours.end());
+  words.insert(words.end(), Colours.begin(), Colours.end());
   return words;
 }
 

@@ -10,7 +10,7 @@ namespace marl {
 
 namespace {
 
-const char* const kMapKeys[] = {"linear", "offset",       "startx", "starty",
+const char* const MapKeys[] = {"linear", "offset",       "startx", "starty",
                                 "coefficients", "number", "attempt"};
 
 // A real in lo..hi written as the whole text; false otherwise.
@@ -68,12 +68,12 @@ bool readList(const std::string& text, std::size_t count, double lo,
 
 bool readGivenMap(const ArgumentMap& map, JobSettings& s, std::string& why) {
   bool any = false;
-  for (const char* key : kMapKeys) any |= map.has(key);
+  for (const char* key : MapKeys) any |= map.has(key);
   if (!any) {
     if (map.has("spacings")) why = "spacings are given without a map";
     return !map.has("spacings");
   }
-  for (const char* key : kMapKeys) {
+  for (const char* key : MapKeys) {
     if (!map.has(key)) {
       why = std::string("the map is incomplete: ") + key + " is missing";
       return false;

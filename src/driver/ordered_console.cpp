@@ -25,8 +25,8 @@ OrderedConsole::ChannelBuffer::int_type OrderedConsole::ChannelBuffer::overflow(
 }
 
 OrderedConsole::JobStreams::JobStreams(OrderedConsole& console)
-    : outBuffer_(console, *this, kOut),
-      errBuffer_(console, *this, kErr),
+    : outBuffer_(console, *this, Out),
+      errBuffer_(console, *this, Err),
       out_(&outBuffer_),
       err_(&errBuffer_) {
   err_ << std::unitbuf;  // diagnostics are not buffered, as on std::cerr
@@ -73,7 +73,7 @@ void OrderedConsole::advance() {
   while (!jobs_.empty()) {
     JobStreams& head = *jobs_.front();
     if (!head.live_) {
-      for (Channel channel : {kOut, kErr}) {
+      for (Channel channel : {Out, Err}) {
         print(channel, head.heldBack_[channel]);
         head.heldBack_[channel].clear();
       }
@@ -107,13 +107,13 @@ void OrderedConsole::setStatus(const std::string& text) {
 void OrderedConsole::drawStatus() {
   // Drawn at the start of a line, it would overwrite the part printed.
   if (status_.empty() || lineOpen_) return;
-  *streams_[kErr] << '\r' << status_ << "\033[K" << std::flush;
+  *streams_[Err] << '\r' << status_ << "\033[K" << std::flush;
   statusShown_ = true;
 }
 
 void OrderedConsole::eraseStatus() {
   if (!statusShown_) return;
-  *streams_[kErr] << "\r\033[K" << std::flush;
+  *streams_[Err] << "\r\033[K" << std::flush;
   statusShown_ = false;
 }
 

@@ -42,7 +42,7 @@ class OrderedConsole {
   void setStatus(const std::string& text);
 
  private:
-  enum Channel { kOut = 0, kErr = 1 };
+  enum Channel { Out = 0, Err = 1 };
   class ChannelBuffer;
 
   // Called by a job's stream with text it has flushed.

@@ -13,12 +13,12 @@ namespace {
 // The line's own sleeps are its clock: under libfaketime, which tests and
 // repeatable runs use, every clock the process can read stands still, and
 // timed waits never end, but sleeping still takes real time.
-constexpr int kSlicesPerTick = 5;
-constexpr auto kSlice = std::chrono::milliseconds(50);
-constexpr double kTickSeconds = 0.25;
+constexpr int SlicesPerTick = 5;
+constexpr auto Slice = std::chrono::milliseconds(50);
+constexpr double TickSeconds = 0.25;
 // The rate is taken over the last two seconds, once there is one second.
-constexpr std::size_t kWindowTicks = 8;
-constexpr std::size_t kFirstRateTicks = 4;
+constexpr std::size_t WindowTicks = 8;
+constexpr std::size_t FirstRateTicks = 4;
 
 std::string clockText(double seconds) {
   const long total = long(seconds + 0.5);
@@ -71,18 +71,18 @@ void ProgressLine::run() {
   while (!stop_) {
     const int64_t steps = progress_.steps.load(std::memory_order_relaxed);
     recent.push_back(steps);
-    if (recent.size() > kWindowTicks + 1) recent.pop_front();
+    if (recent.size() > WindowTicks + 1) recent.pop_front();
     double rate = 0;
-    if (recent.size() > kFirstRateTicks)
+    if (recent.size() > FirstRateTicks)
       rate = double(recent.back() - recent.front()) /
-             (double(recent.size() - 1) * kTickSeconds);
+             (double(recent.size() - 1) * TickSeconds);
     const double left =
         rate > 0 ? double(std::max<int64_t>(totalSteps_ - steps, 0)) / rate
                  : 0;
     console_.setStatus(
         progressText(progress_.picturesDone.load(), pictures_, rate, left));
-    for (int i = 0; i < kSlicesPerTick && !stop_; ++i)
-      std::this_thread::sleep_for(kSlice);
+    for (int i = 0; i < SlicesPerTick && !stop_; ++i)
+      std::this_thread::sleep_for(Slice);
   }
 }
 

@@ -12,9 +12,9 @@ namespace marl {
 
 namespace {
 
-const char* const kChannelKeys[6] = {"R0", "G0", "B0", "R1", "G1", "B1"};
-constexpr int64_t kInt32Min = std::numeric_limits<int32_t>::min();
-constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
+const char* const ChannelKeys[6] = {"R0", "G0", "B0", "R1", "G1", "B1"};
+constexpr int64_t Int32Min = std::numeric_limits<int32_t>::min();
+constexpr int64_t Int32Max = std::numeric_limits<int32_t>::max();
 
 std::optional<int32_t> narrow(std::optional<int64_t> value) {
   if (!value) return std::nullopt;
@@ -22,11 +22,11 @@ std::optional<int32_t> narrow(std::optional<int64_t> value) {
 }
 
 void readQuaziSettings(OptionReader& read, JobSettings& s) {
-  const int64_t largest = JobSettings::kMaxSide;
+  const int64_t largest = JobSettings::MaxSide;
   s.qline = narrow(read.integer("qline", 5, 42));
-  s.qsize = narrow(read.integer("qsize", kInt32Min, largest));
-  s.qx = narrow(read.integer("qx", 20, kInt32Max));
-  s.qy = narrow(read.integer("qy", 20, kInt32Max));
+  s.qsize = narrow(read.integer("qsize", Int32Min, largest));
+  s.qx = narrow(read.integer("qx", 20, Int32Max));
+  s.qy = narrow(read.integer("qy", 20, Int32Max));
   s.qscale = read.real("qscale", 0.05, 3.0);
   s.qsep = read.real("qsep", 0.01, 0.1);
 }
@@ -52,7 +52,7 @@ std::optional<JobSettings> readJobSettings(const ArgumentMap& map,
                                            std::ostream& err) {
   OptionReader read(map, err);
   JobSettings s;
-  for (int c = 0; c < 6; ++c) s.channels[c] = read.channel(kChannelKeys[c]);
+  for (int c = 0; c < 6; ++c) s.channels[c] = read.channel(ChannelKeys[c]);
   if (const std::string* basename = map.find("basename"))
     s.basename = *basename;
   // The one option beyond 32 bits: an enlargement needs billions of steps.
@@ -66,7 +66,7 @@ std::optional<JobSettings> readJobSettings(const ArgumentMap& map,
   }
   s.detail = narrow(read.integer("detail", 2, 12)).value_or(s.detail);
   if (std::optional<int64_t> size =
-          read.integer("size", 40, JobSettings::kMaxSide))
+          read.integer("size", 40, JobSettings::MaxSide))
     s.side = uint32_t(*size);
   if (const std::string* mode = map.find("mode")) {
     if (*mode == "fast") {

@@ -69,7 +69,7 @@ TEST_F(SettingsReaderTest, DetailSizeAndIterationLimits) {
 }
 
 TEST_F(SettingsReaderTest, OversizedSidesAreLoweredWithAWarning) {
-  EXPECT_EQ(read({"size=99999999999"}).side, JobSettings::kMaxSide);
+  EXPECT_EQ(read({"size=99999999999"}).side, JobSettings::MaxSide);
   EXPECT_NE(err_.str().find("marl: warning: size=99999999999 is above 16384"),
             std::string::npos);
   const JobSettings s = read({"quazi=true", "qsize=20000", "qx=19000"});

@@ -28,10 +28,10 @@ int32_t readThreadCount(const ArgumentMap& map, std::ostream& err) {
         << ", the CPUs this process may use\n";
     return cpus;
   }
-  if (threads > kMaxThreads) {
+  if (threads > MaxThreads) {
     err << "marl: warning: threads=" << *value << " is above the most, "
-        << kMaxThreads << "; using " << kMaxThreads << "\n";
-    return kMaxThreads;
+        << MaxThreads << "; using " << MaxThreads << "\n";
+    return MaxThreads;
   }
   return threads;
 }

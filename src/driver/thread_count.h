@@ -9,12 +9,12 @@
 namespace marl {
 
 // Most threads a run uses: as many CPUs as the kernel's affinity mask holds.
-constexpr int32_t kMaxThreads = 1024;
+constexpr int32_t MaxThreads = 1024;
 
 // The CPUs this process may run on (its affinity mask), at least 1.
 int32_t availableCpus();
 
-// threads=N: how many pictures are finished at once, 1 to kMaxThreads.
+// threads=N: how many pictures are finished at once, 1 to MaxThreads.
 // Absent, every CPU the process may use. A value below 1 (or not a number)
 // is reported on `err` and gives that default; one above the most is
 // reported and lowered to it.

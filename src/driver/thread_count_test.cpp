@@ -30,7 +30,7 @@ TEST(ThreadCountTest, DefaultIsTheAffinityMaskAndBadValuesAreReported) {
     EXPECT_NE(warning.find("marl: warning: " + std::string(bad)),
               std::string::npos) << warning;
   }
-  EXPECT_EQ(threadsFor("threads=99999", warning), kMaxThreads);
+  EXPECT_EQ(threadsFor("threads=99999", warning), MaxThreads);
   EXPECT_NE(warning.find("threads=99999"), std::string::npos) << warning;
 }
 

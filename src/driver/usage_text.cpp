@@ -6,7 +6,7 @@ namespace {
 
 // Fixed text, kept exactly as users have always seen it (typos included);
 // the README gives the values the program really applies.
-const char* const kUsageLines[] = {
+const char* const UsageLines[] = {
     "",
     "example: >>marl.exe count=2, R0=100, G0=111, B0=54, it=100000000 ...",
     " or >>marl.exe -f filename",
@@ -40,7 +40,7 @@ const char* const kUsageLines[] = {
 }  // namespace
 
 void printUsage(std::ostream& out) {
-  for (const char* line : kUsageLines) out << line << std::endl;
+  for (const char* line : UsageLines) out << line << std::endl;
 }
 
 }  // namespace marl

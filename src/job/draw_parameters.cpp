@@ -62,7 +62,7 @@ void PictureJob::drawQuaziParameters(RandomSource& random) {
   const JobSettings& s = settings_;
   QuaziSettings& q = parameters_.quaziSettings;
   const int32_t side = int32_t(grid_.size());
-  for (int i = 0; i < kQuaziDiscardRounds; ++i) {
+  for (int i = 0; i < QuaziDiscardRounds; ++i) {
     random.next();
     random.drawInteger(50, side);
     random.drawInteger(5, 42);
@@ -73,7 +73,7 @@ void PictureJob::drawQuaziParameters(RandomSource& random) {
     q.qsize = *s.qsize;
   } else {
     const double drawn = random.drawReal(0.8, 2.2) * double(grid_.size());
-    q.qsize = std::min(int32_t(drawn), int32_t(JobSettings::kMaxSide));
+    q.qsize = std::min(int32_t(drawn), int32_t(JobSettings::MaxSide));
   }
   q.qx = s.qx ? givenPosition("qx", *s.qx, q.qsize)
               : random.drawInteger(50, side);

@@ -12,9 +12,9 @@ namespace {
 
 // Exact steps between two start points: neighbouring points of one orbit
 // stay close for a few dozen steps.
-constexpr int64_t kStartSpacing = 256;
+constexpr int64_t StartSpacing = 256;
 // Below this many fast steps the exact orbit is quicker than setting up.
-constexpr int64_t kLeastFastSteps = 2000000;
+constexpr int64_t LeastFastSteps = 2000000;
 
 }  // namespace
 
@@ -29,8 +29,8 @@ void PictureJob::finishOrbit() {
   // points of the exact orbit after its warm-up, which are counted as usual.
   const int64_t exactSteps =
       std::max(run.iterationCount(), WarmUpIterations + 1) +
-      int64_t(FastOrbitStarts) * kStartSpacing;
-  if (maximum - exactSteps < kLeastFastSteps) {
+      int64_t(FastOrbitStarts) * StartSpacing;
+  if (maximum - exactSteps < LeastFastSteps) {
     run.finish();
     return;
   }
@@ -38,7 +38,7 @@ void PictureJob::finishOrbit() {
   std::vector<std::pair<double, double>> starts;
   starts.reserve(FastOrbitStarts);
   for (std::size_t k = 0; k < FastOrbitStarts; ++k) {
-    run.finishUpTo(run.iterationCount() + kStartSpacing);
+    run.finishUpTo(run.iterationCount() + StartSpacing);
     starts.emplace_back(map_.x, map_.y);
   }
   // The passes from here to the maximum, all counted, with the progress

@@ -28,9 +28,9 @@ struct GivenMap {
 // applied. An empty optional is a value each job draws for itself; the
 // job never sees where a value came from.
 struct JobSettings {
-  static constexpr uint32_t kDefaultSide = 1201;
+  static constexpr uint32_t DefaultSide = 1201;
   // Largest picture side we accept: the grid alone then takes about 1 GB.
-  static constexpr uint32_t kMaxSide = 16384;
+  static constexpr uint32_t MaxSide = 16384;
 
   // R0, G0, B0, R1, G1, B1, each 0..255.
   std::optional<uint32_t> channels[6];
@@ -41,7 +41,7 @@ struct JobSettings {
   std::string imageWord = "jpeg";
   const ImageFormat* format = &imageFormats().front();
   int32_t detail = 6;
-  uint32_t side = kDefaultSide;
+  uint32_t side = DefaultSide;
 
   // Fast paints the density of many orbits of the accepted map on every
   // core and SIMD lane instead of the one exact orbit's.
@@ -51,7 +51,7 @@ struct JobSettings {
   unsigned threads = 1;
 
   bool quazi = false;
-  // Read only with quazi. qline is 5..42 and qsize at most kMaxSide; qx and
+  // Read only with quazi. qline is 5..42 and qsize at most MaxSide; qx and
   // qy are at least 20 and are lowered to the job's qsize once it is known.
   std::optional<int32_t> qline;
   std::optional<int32_t> qsize;

@@ -19,7 +19,7 @@ bool PictureJob::prepare(RandomSource& random, std::time_t now) {
   random.advanceForTime(now);
   // The palette, the two colours and four spare slots get their values
   // later; only these draws of theirs are kept.
-  for (int32_t slot = 0; slot < kColourSlotCount; ++slot) {
+  for (int32_t slot = 0; slot < ColourSlotCount; ++slot) {
     for (int channel = 0; channel < 3; ++channel) random.drawSmallInteger(0, 200);
   }
   if (!drawParameters(random)) return false;

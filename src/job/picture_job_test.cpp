@@ -17,7 +17,7 @@ namespace marl {
 namespace {
 
 // 2026-01-01 00:00:00 UTC, whose second is 1600 modulo 2000.
-const std::time_t kNewYear = 1767225600;
+const std::time_t NewYear = 1767225600;
 
 uint32_t red(uint32_t c) { return (c >> 16) & 0xFF; }
 uint32_t green(uint32_t c) { return (c >> 8) & 0xFF; }
@@ -26,7 +26,7 @@ uint32_t blue(uint32_t c) { return c & 0xFF; }
 class PictureJobTest : public ::testing::Test {
  protected:
   // Prepares a job with `settings` on a fresh random source.
-  bool prepare(const JobSettings& settings, std::time_t now = kNewYear) {
+  bool prepare(const JobSettings& settings, std::time_t now = NewYear) {
     out_.str("");
     random_ = RandomSource();
     job_ = std::make_unique<PictureJob>(settings, out_, err_);
@@ -76,7 +76,7 @@ TEST_F(PictureJobTest, ClockDecidesTheDrawsAndGivenChannelsAreNotDrawn) {
   ASSERT_TRUE(prepare(quick()));
   EXPECT_EQ(p().startColour, first.startColour);
   EXPECT_EQ(p().finishColour, first.finishColour);
-  ASSERT_TRUE(prepare(quick(), kNewYear + 1));
+  ASSERT_TRUE(prepare(quick(), NewYear + 1));
   EXPECT_NE(p().startColour, first.startColour);
 
   JobSettings given = quick();
@@ -95,7 +95,7 @@ TEST_F(PictureJobTest, QuaziValuesAreDrawnInTheirRangesOrLimited) {
   s.quazi = true;
   s.side = 300;
   for (int i = 0; i < 30; ++i) {
-    ASSERT_TRUE(prepare(s, kNewYear + i));
+    ASSERT_TRUE(prepare(s, NewYear + i));
     const QuaziSettings& q = p().quaziSettings;
     EXPECT_GE(q.qline, 5);
     EXPECT_LE(q.qline, 42);
@@ -139,7 +139,7 @@ TEST_F(PictureJobTest, DrawSequenceIsPinned) {
   s.channels[1] = 9;  // G0 given: not drawn
   s.qsize = 300;      // given: not drawn
   std::srand(4242);
-  ASSERT_TRUE(prepare(s, kNewYear + 7));
+  ASSERT_TRUE(prepare(s, NewYear + 7));
   std::size_t restarts = 0;
   for (std::size_t at = out_.str().find("Reseting"); at != std::string::npos;
        at = out_.str().find("Reseting", at + 1))
@@ -224,7 +224,7 @@ TEST_F(PictureJobTest, GivenMapAtTwiceTheSideNestsItsCells) {
       given.coefficients.push_back(job_->map().coefficientMatrix[i][j]);
   s.map = given;
   s.side = 180;
-  ASSERT_TRUE(prepare(s, kNewYear + 999));  // the clock no longer matters
+  ASSERT_TRUE(prepare(s, NewYear + 999));  // the clock no longer matters
   ASSERT_TRUE(job_->finish());
   EXPECT_EQ(out_.str().find("fillval"), std::string::npos);
   const HitGrid& large = job_->grid();

@@ -10,11 +10,11 @@ namespace marl {
 
 namespace {
 
-const char* const kRecipeKeys[] = {"linear",       "offset", "startx",
+const char* const RecipeKeys[] = {"linear",       "offset", "startx",
                                    "starty",       "coefficients",
                                    "number",       "attempt", "spacings",
                                    "check"};
-const char kCheckKey[] = "check=";
+const char CheckKey[] = "check=";
 
 std::string real(double value) {
   char text[40];
@@ -49,7 +49,7 @@ std::string hexOf(uint64_t hash) {
 }  // namespace
 
 bool isRecipeKey(const std::string& key) {
-  for (const char* k : kRecipeKeys) {
+  for (const char* k : RecipeKeys) {
     if (key == k) return true;
   }
   return false;
@@ -102,8 +102,8 @@ std::string recipeOf(const PictureJob& job) {
       << "\n";
   }
   const std::string lines = r.str();
-  return lines + kCheckKey +
-         hexOf(hashOn(RecipeChecker::kHashStart, lines)) + "\n";
+  return lines + CheckKey +
+         hexOf(hashOn(RecipeChecker::HashStart, lines)) + "\n";
 }
 
 void RecipeChecker::addLine(const std::string& raw) {
@@ -117,11 +117,11 @@ void RecipeChecker::addLine(const std::string& raw) {
     return;
   }
   recipe_ = true;
-  if (line.compare(0, sizeof kCheckKey - 1, kCheckKey) != 0) {
+  if (line.compare(0, sizeof CheckKey - 1, CheckKey) != 0) {
     hash_ = hashOn(hash_, line + "\n");
     return;
   }
-  const std::string given = line.substr(sizeof kCheckKey - 1);
+  const std::string given = line.substr(sizeof CheckKey - 1);
   checkSeen_ = true;
   checkMatches_ = given == hexOf(hash_);
 }

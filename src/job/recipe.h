@@ -31,13 +31,13 @@ class RecipeChecker {
   Verdict verdict(std::string& why) const;
 
  private:
-  uint64_t hash_ = kHashStart;
+  uint64_t hash_ = HashStart;
   bool recipe_ = false;
   bool checkSeen_ = false;
   bool checkMatches_ = false;
 
  public:
-  static constexpr uint64_t kHashStart = 1469598103934665603ull;
+  static constexpr uint64_t HashStart = 1469598103934665603ull;
 };
 
 }  // namespace marl

@@ -10,15 +10,15 @@ namespace marl {
 
 namespace {
 
-constexpr double kBaseSpacing = 50.0;
-constexpr uint32_t kLinesPerFamily = 21;
+constexpr double BaseSpacing = 50.0;
+constexpr uint32_t LinesPerFamily = 21;
 
 // Cairo's box filter stops widening beyond a 16-fold reduction, so larger
 // reductions take several passes.
-constexpr double kMaxShrinkPerPass = 16.0;
+constexpr double MaxShrinkPerPass = 16.0;
 // Below a reduction of 4/3 bilinear sampling of the full picture loses
 // nothing worth a second resampling.
-constexpr double kShrinkThreshold = 0.75;
+constexpr double ShrinkThreshold = 0.75;
 
 // A copy of the square `picture` (side `from`) box-filtered down to side
 // `to`, or nullptr when Cairo cannot make it.
@@ -27,8 +27,8 @@ cairo_surface_t* shrinkPicture(cairo_surface_t* picture, int from, int to) {
   int currentSide = from;
   while (currentSide > to) {
     int next = to;
-    if (currentSide > to * kMaxShrinkPerPass) {
-      next = static_cast<int>(std::ceil(currentSide / kMaxShrinkPerPass));
+    if (currentSide > to * MaxShrinkPerPass) {
+      next = static_cast<int>(std::ceil(currentSide / MaxShrinkPerPass));
     }
     cairo_surface_t* smaller =
         cairo_image_surface_create(CAIRO_FORMAT_ARGB32, next, next);
@@ -61,7 +61,7 @@ cairo_surface_t* shrinkPicture(cairo_surface_t* picture, int from, int to) {
 // for thin tiles. Every tile is therefore filled this many pixels beyond its
 // edges, with the picture's border colours (the pattern is padded), so no
 // transparent seam shows; later tiles still cover earlier ones.
-constexpr double kSlitCover = 1.5;
+constexpr double SlitCover = 1.5;
 
 // The drawn outline of tile t: corners 0, 1, 3 and 2 in that order, round
 // the tile, the fourth completing the parallelogram of the other three.
@@ -84,10 +84,10 @@ bool drawnOutline(const QuaziTiling& tiling, std::size_t t, double width,
   const double cross = (xs[1] - xs[0]) * (ys[3] - ys[0]) -
                        (ys[1] - ys[0]) * (xs[3] - xs[0]);
   if (cross == 0.0) return false;
-  return std::max({xs[0], xs[1], xs[2], xs[3]}) + kSlitCover > 0.0 &&
-         std::min({xs[0], xs[1], xs[2], xs[3]}) - kSlitCover < width &&
-         std::max({ys[0], ys[1], ys[2], ys[3]}) + kSlitCover > 0.0 &&
-         std::min({ys[0], ys[1], ys[2], ys[3]}) - kSlitCover < height;
+  return std::max({xs[0], xs[1], xs[2], xs[3]}) + SlitCover > 0.0 &&
+         std::min({xs[0], xs[1], xs[2], xs[3]}) - SlitCover < width &&
+         std::max({ys[0], ys[1], ys[2], ys[3]}) + SlitCover > 0.0 &&
+         std::min({ys[0], ys[1], ys[2], ys[3]}) - SlitCover < height;
 }
 
 // Adds to the path the parallelogram (xs, ys), each edge moved outward by
@@ -159,7 +159,7 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
   cairo_surface_t* source = cairo_surface_reference(attractor.surface());
   int sourceSide = size;
   if (std::isfinite(tileSide) && tileSide >= 1.0 &&
-      tileSide < kShrinkThreshold * size) {
+      tileSide < ShrinkThreshold * size) {
     const int side = static_cast<int>(std::ceil(tileSide));
     cairo_surface_t* shrunk = shrinkPicture(source, size, side);
     if (shrunk != nullptr) {
@@ -192,7 +192,7 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
     if (cairo_matrix_invert(&matrix) != CAIRO_STATUS_SUCCESS) continue;
     cairo_pattern_set_matrix(pattern, &matrix);
     cairo_set_source(cr, pattern);
-    appendGrownOutline(cr, xs, ys, kSlitCover);
+    appendGrownOutline(cr, xs, ys, SlitCover);
     cairo_fill(cr);
   }
 
@@ -224,7 +224,7 @@ std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
             std::to_string(settings.qsize) + " pixels; give a smaller qsize";
     return nullptr;
   }
-  QuaziTiling tiling(kBaseSpacing, spacingUnits, kLinesPerFamily);
+  QuaziTiling tiling(BaseSpacing, spacingUnits, LinesPerFamily);
   tiling.buildTiles();
   placeTiles(&tiling, settings, attractor.width());
   paintTiles(tiling, attractor, canvas.get());

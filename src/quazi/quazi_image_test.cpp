@@ -18,7 +18,7 @@
 namespace marl {
 namespace {
 
-constexpr uint32_t kSolid = 0xFF3366CCu;
+constexpr uint32_t Solid = 0xFF3366CCu;
 
 void fill(Bitmap* b, uint32_t (*colourAt)(int x, int y, int side)) {
   for (int y = 0; y < b->height(); ++y) {
@@ -31,13 +31,13 @@ void fill(Bitmap* b, uint32_t (*colourAt)(int x, int y, int side)) {
 
 int channel(uint32_t pixel, int shift) { return (pixel >> shift) & 0xFF; }
 
-// Worst channel distance from kSolid, or -1 when the pixel is not opaque.
+// Worst channel distance from Solid, or -1 when the pixel is not opaque.
 int offSolid(uint32_t pixel) {
   if ((pixel >> 24) != 0xFF) return -1;
   int worst = 0;
   for (int shift : {0, 8, 16}) {
     worst = std::max(worst,
-                     std::abs(channel(pixel, shift) - channel(kSolid, shift)));
+                     std::abs(channel(pixel, shift) - channel(Solid, shift)));
   }
   return worst;
 }
@@ -107,7 +107,7 @@ TEST(QuaziImageTest, DenseTilingLeavesNoSeam) {
   // 120-pixel tiles at the smallest enlargement, which leaves the widest
   // slits; the canvas lies well inside the tiling.
   Bitmap attractor(301, 301);
-  fill(&attractor, [](int, int, int) { return kSolid; });
+  fill(&attractor, [](int, int, int) { return Solid; });
   for (int families : {5, 42}) {
     Bitmap canvas(600, 600);
     paintFromSeed(attractor, QuaziSettings{families, 600, 300, 300, 0.2, 0.01},
@@ -127,7 +127,7 @@ TEST(QuaziImageTest, UncoveredPixelsStayTransparent) {
   // Tiles under four pixels a side: the tiling, which reaches about 110 tile
   // sides from its centre, lies inside the canvas.
   Bitmap attractor(40, 40);
-  fill(&attractor, [](int, int, int) { return kSolid; });
+  fill(&attractor, [](int, int, int) { return Solid; });
   Bitmap canvas(1000, 1000);
   paintFromSeed(attractor, QuaziSettings{5, 1000, 500, 500, 0.05, 0.02},
                 &canvas);
@@ -141,7 +141,7 @@ TEST(QuaziImageTest, UncoveredPixelsStayTransparent) {
       // Edge pixels, premultiplied: the colour scaled by the coverage.
       for (int shift : {0, 8, 16}) {
         ASSERT_NEAR(channel(pixel, shift),
-                    channel(kSolid, shift) * (pixel >> 24) / 255.0, 3.0);
+                    channel(Solid, shift) * (pixel >> 24) / 255.0, 3.0);
       }
     }
   }
@@ -172,7 +172,7 @@ TEST(QuaziImageTest, SmallTilesShowTheAverageOfFineDetail) {
 
 TEST(QuaziImageTest, PaintMakesThePictureOrSaysWhyNot) {
   Bitmap attractor(60, 60);
-  fill(&attractor, [](int, int, int) { return kSolid; });
+  fill(&attractor, [](int, int, int) { return Solid; });
   std::string error;
   const std::unique_ptr<Bitmap> picture = paintQuaziImage(
       attractor, QuaziSettings{7, 90, 45, 45, 0.5, 0.05},

@@ -40,7 +40,7 @@ RunRecord record(const std::vector<std::string>& args, const char* time) {
 
 // Runs `args` with threads=1 and threads=2 and expects the same of both.
 RunRecord expectSameOnOneAndTwoThreads(std::vector<std::string> args,
-                                       const char* time = kFrozenTime) {
+                                       const char* time = FrozenTime) {
   args.push_back("threads=1");
   const RunRecord one = record(args, time);
   args.back() = "threads=2";
@@ -78,7 +78,7 @@ TEST(BatchEndToEnd, TwoThreadsMakeWhatOneMakes) {
 TEST(BatchEndToEnd, APictureThatCannotBeWrittenFailsAlone) {
   const std::vector<std::string> args = {"count=3", "it=5000", "size=100",
                                          "threads=2"};
-  const RunRecord clean = record(args, kFrozenTime);
+  const RunRecord clean = record(args, FrozenTime);
   ASSERT_EQ(clean.names.size(), 3u);
   // Dangling links under the second picture's name and every numbered name
   // it could step aside to keep it from being written.
@@ -112,7 +112,7 @@ std::string runOnTerminal(const TempFolder& folder,
         chdir(folder.path().c_str()) != 0)
       _exit(126);
     setenv("TZ", "UTC", 1);
-    std::vector<const char*> argv = {"faketime", "-f", kFrozenTime,
+    std::vector<const char*> argv = {"faketime", "-f", FrozenTime,
                                      MARL_BINARY};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);

@@ -9,7 +9,7 @@
 namespace marl_e2e {
 namespace {
 
-const std::vector<std::string> kBatch = {"count=3", "quazi=true",
+const std::vector<std::string> Batch = {"count=3", "quazi=true",
                                          "it=3500000", "size=300"};
 
 std::vector<std::string> plus(std::vector<std::string> args,
@@ -22,8 +22,8 @@ std::vector<std::string> plus(std::vector<std::string> args,
 // names are the same; only the pictures' counts differ.
 TEST(FastEndToEnd, SameDrawsSameConsoleSameNames) {
   TempFolder exact, fast;
-  const RunResult e = runMarl(exact, kBatch);
-  const RunResult f = runMarl(fast, plus(kBatch, "mode=fast"));
+  const RunResult e = runMarl(exact, Batch);
+  const RunResult f = runMarl(fast, plus(Batch, "mode=fast"));
   ASSERT_EQ(e.status, 0) << e.err;
   ASSERT_EQ(f.status, 0) << f.err;
   EXPECT_EQ(f.out, e.out);

@@ -50,8 +50,7 @@ bool haltWhileWritingSecondPicture(MarlProcess& marl, const TempFolder& folder) 
 TEST(FaultEndToEnd, SignalsRemoveTheTemporaryFileAndKeepFinishedPictures) {
   for (int signo : {SIGINT, SIGTERM, SIGHUP}) {
     TempFolder folder;
-    // Large BMP files take long enough to write to be caught at it. One
-    // thread, so that no other picture is finished after the halt.
+    // Large BMP files take long enough to write to be caught at it.
     MarlProcess marl(folder, {"count=2", "it=0", "size=2000", "image=bmp",
                               "threads=1"});
     ASSERT_TRUE(haltWhileWritingSecondPicture(marl, folder)) << signo;
@@ -60,10 +59,15 @@ TEST(FaultEndToEnd, SignalsRemoveTheTemporaryFileAndKeepFinishedPictures) {
     const RunResult run = marl.wait();
     EXPECT_EQ(run.signal, 0) << signo;
     EXPECT_EQ(run.status, 128 + signo);
+    // The handler may run on the main thread while the worker still
+    // completes the second picture: then both are whole, never partial.
     const std::vector<std::string> files = pictureFiles(folder);
-    ASSERT_EQ(files.size(), 1u) << signo;
-    EXPECT_FALSE(isTemporary(files[0]));
-    EXPECT_EQ(folder.read(files[0]).size(), 54u + 6000u * 2000u);
+    ASSERT_GE(files.size(), 1u) << signo;
+    ASSERT_LE(files.size(), 2u) << signo;
+    for (const std::string& name : files) {
+      EXPECT_FALSE(isTemporary(name)) << signo;
+      EXPECT_EQ(folder.read(name).size(), 54u + 6000u * 2000u) << signo;
+    }
   }
 }
 

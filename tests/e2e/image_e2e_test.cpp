@@ -20,12 +20,12 @@ namespace {
 using marl_test::DecodedImage;
 using marl_test::decodeImageFile;
 
-const std::vector<std::string> kQuickPicture = {
+const std::vector<std::string> QuickPicture = {
     "size=160", "it=1100000", "R0=0", "G0=0", "B0=80",
     "R1=255",   "G1=230",     "B1=40"};
 
 std::vector<std::string> quick(std::vector<std::string> extra) {
-  extra.insert(extra.end(), kQuickPicture.begin(), kQuickPicture.end());
+  extra.insert(extra.end(), QuickPicture.begin(), QuickPicture.end());
   return extra;
 }
 
@@ -138,6 +138,18 @@ TEST(ImageEndToEnd, LargeSideEnds) {
   const DecodedImage picture = decodeImageFile(folder.path() + "/" + names[0]);
   EXPECT_EQ(picture.width, 3000);
   EXPECT_NE(run.out.find("itcnt = 1000000\nfillval = "), std::string::npos);
+}
+
+// Just below the side where the fill check turns coarse, no orbit can fill
+// 15% of the cells with the hits of one check; the run must still end.
+TEST(ImageEndToEnd, SidesWhereNoOrbitFillsTheCheckEnd) {
+  for (const char* size : {"size=2500", "size=2578"}) {
+    TempFolder folder;
+    const RunResult run = runMarl(folder, {size, "it=1000001", "image=bmp"});
+    EXPECT_EQ(run.status, 0) << size << run.err;
+    EXPECT_EQ(printedNames(run.out).size(), 1u) << size;
+    EXPECT_EQ(folder.files().size(), 1u) << size;
+  }
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 
 namespace marl_e2e {
 
-const char* const kFrozenTime = "2026-01-01 00:00:00";
+const char* const FrozenTime = "2026-01-01 00:00:00";
 
 namespace {
 
@@ -111,7 +111,7 @@ MarlProcess::MarlProcess(const TempFolder& folder,
   std::vector<std::string> settings;
   if (launch.frozenClock) {
     settings = {"LD_PRELOAD=/usr/$LIB/faketime/libfaketime.so.1",
-                std::string("FAKETIME=") + kFrozenTime, "TZ=UTC"};
+                std::string("FAKETIME=") + FrozenTime, "TZ=UTC"};
   }
   std::vector<char*> envp;
   for (std::string& setting : settings) envp.push_back(setting.data());

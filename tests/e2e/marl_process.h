@@ -7,8 +7,8 @@
 namespace marl_e2e {
 
 // The clock every end-to-end run sees, frozen for the whole process.
-extern const char* const kFrozenTime;   // "2026-01-01 00:00:00"
-constexpr long kFrozenSeconds = 1767225600;
+extern const char* const FrozenTime;   // "2026-01-01 00:00:00"
+constexpr long FrozenSeconds = 1767225600;
 
 struct RunResult {
   std::string out;
@@ -33,10 +33,10 @@ class TempFolder {
 };
 
 // Runs the built marl with `args` in `folder` under the frozen clock (or
-// frozen at `time`, written as kFrozenTime is).
+// frozen at `time`, written as FrozenTime is).
 RunResult runMarl(const TempFolder& folder,
                   const std::vector<std::string>& args,
-                  const char* time = kFrozenTime);
+                  const char* time = FrozenTime);
 
 // How MarlProcess starts marl.
 struct Launch {

@@ -18,16 +18,16 @@ using marl_test::decodeImageFile;
 
 // Raw engine values one job takes before its echo: the frozen second's
 // skipped pairs and three draws for each of its 12006 colour slots.
-constexpr int kConstruction = 2 * (kFrozenSeconds % 2000) + 3 * 12006;
+constexpr int Construction = 2 * (FrozenSeconds % 2000) + 3 * 12006;
 // What randomize takes at detail 6: the linear coefficient, 202 discarded
 // values, the start point, 36 coefficients and the image number.
-constexpr int kRandomize = 1 + 202 + 2 + 36 + 1;
+constexpr int Randomize = 1 + 202 + 2 + 36 + 1;
 
 // The start colour the second job of a run echoes when the first job has
 // taken `firstJobDraws` raw values after its construction.
 std::string secondStartColour(int firstJobDraws) {
   boost::random::mt19937 engine;
-  engine.discard(kConstruction + firstJobDraws + kConstruction);
+  engine.discard(Construction + firstJobDraws + Construction);
   boost::random::uniform_smallint<int> channel(0, 200);
   const int r = 55 + channel(engine), g = 55 + channel(engine),
             b = 55 + channel(engine);
@@ -51,7 +51,7 @@ TEST(QuaziEndToEnd, TilingDrawsHappenOnlyWhenTheTilingIsAskedFor) {
     words.push_back("quazi=false");
     const RunResult run = runMarl(folder, words);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(secondJobEcho(run.out), secondStartColour(3 + kRandomize));
+    EXPECT_EQ(secondJobEcho(run.out), secondStartColour(3 + Randomize));
     EXPECT_EQ(folder.files().size(), 2u);
   }
   // On: 400 warm-up draws and one spacing per line family as well.
@@ -62,7 +62,7 @@ TEST(QuaziEndToEnd, TilingDrawsHappenOnlyWhenTheTilingIsAskedFor) {
     const RunResult run = runMarl(folder, words);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(secondJobEcho(run.out),
-              secondStartColour(3 + 400 + kRandomize + 9));
+              secondStartColour(3 + 400 + Randomize + 9));
     EXPECT_EQ(folder.files().size(), 4u);
   }
 }

@@ -11,11 +11,11 @@ namespace {
 
 // At the frozen second these options throw one attempt away, so the
 // pictures come from a restarted attempt.
-const std::vector<std::string> kRestarting = {
+const std::vector<std::string> Restarting = {
     "it=2000000", "size=300", "detail=3", "quazi=true", "qline=6"};
 
 std::vector<std::string> withImage(const std::string& image) {
-  std::vector<std::string> args = kRestarting;
+  std::vector<std::string> args = Restarting;
   args.push_back("image=" + image);
   return args;
 }

@@ -15,7 +15,7 @@ namespace marl_e2e {
 // of draws, then the job's 12006 colour slots take three draws each.
 class FirstJobColours {
  public:
-  FirstJobColours() { engine_.discard(2 * (kFrozenSeconds % 2000) + 3 * 12006); }
+  FirstJobColours() { engine_.discard(2 * (FrozenSeconds % 2000) + 3 * 12006); }
   int channel() {
     boost::random::uniform_smallint<int> draw(0, 200);
     return 55 + draw(engine_);
