@@ -14,7 +14,7 @@ bool isSpace(char c) {
 
 }  // namespace
 
-int32_t parseInteger(const std::string& text) {
+IntegerText readIntegerText(const std::string& text) {
   std::size_t i = 0;
   while (i < text.size() && isSpace(text[i])) ++i;
   bool negative = false;
@@ -22,19 +22,43 @@ int32_t parseInteger(const std::string& text) {
     negative = text[i] == '-';
     ++i;
   }
-  // Accumulate the magnitude in 64 bits and stop growing once it is past
-  // every 32-bit value: later digits cannot bring it back into range.
-  const int64_t limit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
-  int64_t magnitude = 0;
+  const std::size_t digitsFrom = i;
+  const uint64_t limit = uint64_t(std::numeric_limits<int64_t>::max()) + 1;
+  uint64_t magnitude = 0;
+  bool saturated = false;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (magnitude <= limit) magnitude = magnitude * 10 + (text[i] - '0');
+    const uint64_t digit = uint64_t(text[i] - '0');
+    if (magnitude <= (limit - digit) / 10) {
+      magnitude = magnitude * 10 + digit;
+    } else {
+      saturated = true;
+      magnitude = limit;
+    }
   }
+  IntegerText read;
   if (negative) {
-    return magnitude >= limit ? std::numeric_limits<int32_t>::min()
-                              : int32_t(-magnitude);
+    read.value = magnitude >= limit ? std::numeric_limits<int64_t>::min()
+                                    : -int64_t(magnitude);
+  } else {
+    saturated |= magnitude >= limit;
+    read.value = magnitude >= limit ? std::numeric_limits<int64_t>::max()
+                                    : int64_t(magnitude);
   }
-  return magnitude >= limit ? std::numeric_limits<int32_t>::max()
-                            : int32_t(magnitude);
+  std::size_t rest = i;
+  while (rest < text.size() && isSpace(text[rest])) ++rest;
+  read.number = i > digitsFrom && rest == text.size();
+  read.saturated = saturated;
+  return read;
+}
+
+int32_t parseInteger(const std::string& text) {
+  // Beyond 32 bits the nearest 32-bit limit.
+  const int64_t value = readIntegerText(text).value;
+  if (value > std::numeric_limits<int32_t>::max())
+    return std::numeric_limits<int32_t>::max();
+  if (value < std::numeric_limits<int32_t>::min())
+    return std::numeric_limits<int32_t>::min();
+  return int32_t(value);
 }
 
 double parseReal(const std::string& text) {

@@ -8,63 +8,20 @@
 #include <string>
 
 #include "base/escaped_text.h"
+#include "driver/number_text.h"
 
 namespace marl {
 
 namespace {
 
-bool isSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-         c == '\r';
-}
-
 bool onlySpaceFrom(const std::string& text, std::size_t i) {
   for (; i < text.size(); ++i) {
-    if (!isSpace(text[i])) return false;
+    const char c = text[i];
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\v' && c != '\f' &&
+        c != '\r')
+      return false;
   }
   return true;
-}
-
-struct IntegerText {
-  int64_t value = 0;
-  bool number = false;     // the whole text is one whole number
-  bool saturated = false;  // beyond 64 bits
-};
-
-// As the C library's atoi reads it, but in 64 bits with saturation.
-IntegerText readInteger(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && isSpace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  const std::size_t digitsFrom = i;
-  const uint64_t limit = uint64_t(std::numeric_limits<int64_t>::max()) + 1;
-  uint64_t magnitude = 0;
-  bool saturated = false;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    const uint64_t digit = uint64_t(text[i] - '0');
-    if (magnitude <= (limit - digit) / 10) {
-      magnitude = magnitude * 10 + digit;
-    } else {
-      saturated = true;
-      magnitude = limit;
-    }
-  }
-  IntegerText read;
-  if (negative) {
-    read.value = magnitude >= limit ? std::numeric_limits<int64_t>::min()
-                                    : -int64_t(magnitude);
-  } else {
-    saturated |= magnitude >= limit;
-    read.value = magnitude >= limit ? std::numeric_limits<int64_t>::max()
-                                    : int64_t(magnitude);
-  }
-  read.number = i > digitsFrom && onlySpaceFrom(text, i);
-  read.saturated = saturated;
-  return read;
 }
 
 template <typename T>
@@ -87,7 +44,7 @@ std::optional<int64_t> OptionReader::integer(const char* key, int64_t lo,
                                              int64_t hi) {
   const std::string* text = map_.find(key);
   if (!text) return std::nullopt;
-  const IntegerText read = readInteger(*text);
+  const IntegerText read = readIntegerText(*text);
   // A 32-bit option saturates at its own bounds, as it always has.
   const bool is32 = lo >= std::numeric_limits<int32_t>::min() &&
                     hi <= std::numeric_limits<int32_t>::max();
@@ -137,7 +94,7 @@ std::optional<double> OptionReader::real(const char* key, double lo,
 std::optional<uint32_t> OptionReader::channel(const char* key) {
   const std::string* text = map_.find(key);
   if (!text) return std::nullopt;
-  const IntegerText read = readInteger(*text);
+  const IntegerText read = readIntegerText(*text);
   const int64_t n = std::min<int64_t>(
       std::max<int64_t>(read.value, std::numeric_limits<int32_t>::min()),
       std::numeric_limits<int32_t>::max());

@@ -1,11 +1,11 @@
 #include <tiffio.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "render/image_encoders.h"
+#include "render/tiff_client.h"
 
 namespace marl {
 
@@ -64,23 +64,8 @@ toff_t memorySize(thandle_t handle) {
   return static_cast<MemoryFile*>(handle)->bytes->size();
 }
 
-int noMap(thandle_t, void**, toff_t*) { return 0; }
-void noUnmap(thandle_t, void*, toff_t) {}
 
-// Keeps libtiff's messages off the process's error stream: the first error
-// becomes the reason the caller reports, warnings are dropped.
-int keepError(TIFF*, void* userData, const char*, const char* format,
-              va_list args) {
-  auto* error = static_cast<std::string*>(userData);
-  if (error->empty()) {
-    char text[512];
-    std::vsnprintf(text, sizeof text, format, args);
-    *error = text;
-  }
-  return 1;
-}
 
-int dropWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 bool allOpaque(const Bitmap& bitmap) {
   for (int y = 0; y < bitmap.height(); ++y) {
@@ -138,17 +123,9 @@ bool encodeTiff(const Bitmap& bitmap, const std::string& embeddedText,
     return false;
   }
   MemoryFile file{&out, 0};
-  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  if (!options) {
-    error = "out of memory";
-    return false;
-  }
-  TIFFOpenOptionsSetErrorHandlerExtR(options, keepError, &error);
-  TIFFOpenOptionsSetWarningHandlerExtR(options, dropWarning, nullptr);
-  TIFF* tif = TIFFClientOpenExt("picture", "w", &file, memoryRead, memoryWrite,
-                                memorySeek, memoryClose, memorySize, noMap,
-                                noUnmap, options);
-  TIFFOpenOptionsFree(options);
+  TIFF* tif = openTiffClient(
+      "w", &file,
+      {memoryRead, memoryWrite, memorySeek, memoryClose, memorySize}, error);
   if (!tif) {
     if (error.empty()) error = "cannot start a TIFF stream";
     return false;

@@ -1,9 +1,9 @@
 #include <tiffio.h>
 
-#include <cstdarg>
 #include <cstdio>
 
 #include "render/embedded_text_readers.h"
+#include "render/tiff_client.h"
 
 namespace marl {
 
@@ -43,22 +43,8 @@ toff_t fileSize(thandle_t handle) {
   return static_cast<BoundedFile*>(handle)->size();
 }
 
-int noMap(thandle_t, void**, toff_t*) { return 0; }
-void noUnmap(thandle_t, void*, toff_t) {}
 
-// The first error is kept as the reason; nothing reaches the error stream.
-int keepError(TIFF*, void* userData, const char*, const char* format,
-              va_list args) {
-  auto* error = static_cast<std::string*>(userData);
-  if (error->empty()) {
-    char text[512];
-    std::vsnprintf(text, sizeof text, format, args);
-    *error = text;
-  }
-  return 1;
-}
 
-int dropWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 // No single allocation for a directory and its tags needs more; a forged
 // count must not make libtiff ask for gigabytes.
@@ -68,19 +54,10 @@ constexpr tmsize_t MaxAllocation = 4 * tmsize_t(MaxEmbeddedTextRead);
 
 void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
   std::string error;
-  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  if (!options) {
-    failReading(file, false, "out of memory", result);
-    return;
-  }
-  TIFFOpenOptionsSetErrorHandlerExtR(options, keepError, &error);
-  TIFFOpenOptionsSetWarningHandlerExtR(options, dropWarning, nullptr);
-  TIFFOpenOptionsSetMaxSingleMemAlloc(options, MaxAllocation);
   // "m": never map the file into memory, which would bypass the budget.
-  TIFF* tif = TIFFClientOpenExt("picture", "rm", &file, boundedRead, noWrite,
-                                boundedSeek, noClose, fileSize, noMap, noUnmap,
-                                options);
-  TIFFOpenOptionsFree(options);
+  TIFF* tif = openTiffClient(
+      "rm", &file, {boundedRead, noWrite, boundedSeek, noClose, fileSize},
+      error, MaxAllocation);
   if (!tif) {
     failReading(file, file.reachedEnd(), error, result);
     return;
