@@ -81,7 +81,10 @@ TEST(FaultEndToEnd, InterruptedBatchLeavesOnlyWholePictures) {
     std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
     marl.signal(SIGINT);
     const RunResult run = marl.wait();
-    EXPECT_TRUE(run.status == 130 || run.status == 0) << run.status;
+    // Before its handlers are in place (a slow start) the signal's own
+    // action ends it, with nothing written yet.
+    EXPECT_TRUE(run.status == 130 || run.status == 0 || run.signal == SIGINT)
+        << run.status << " " << run.signal;
     for (const std::string& name : pictureFiles(folder)) {
       ASSERT_FALSE(isTemporary(name)) << name << " after " << delayMs;
       const int side = name.find("_quazi") != std::string::npos ? 900 : 700;
