@@ -143,12 +143,13 @@ TEST(BatchEndToEnd, ProgressLineShowsOnATerminalAndIsErasedAtTheEnd) {
   const std::string screen = runOnTerminal(folder, args, status);
   EXPECT_EQ(status, 0);
   // Nothing but status lines, each drawn over the last, the last an erasure.
+  // A slow build (the sanitizer one) shows its rate below a million.
   EXPECT_TRUE(std::regex_match(screen, std::regex("(\r[^\r\n\x1b]*\x1b\\[K)+")))
       << screen;
   EXPECT_NE(screen.find("0 of 2 pictures done"), std::string::npos);
   EXPECT_TRUE(std::regex_search(
-      screen, std::regex("[01] of 2 pictures done, [0-9.]+ M steps/s, about "
-                         "[0-9]+:[0-9]{2} left")))
+      screen, std::regex("[01] of 2 pictures done, [0-9.]+ (M )?steps/s, "
+                         "about [0-9]+:[0-9]{2} left")))
       << screen;
   EXPECT_EQ(screen.substr(screen.size() - 4), "\r\x1b[K");
 
