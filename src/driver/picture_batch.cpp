@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/escaped_text.h"
 #include "base/random_source.h"
 #include "base/worker_pool.h"
 #include "driver/ordered_console.h"
@@ -24,7 +25,7 @@ bool finishJob(PictureJob& job, std::ostream& err) {
   try {
     return job.finish();
   } catch (const std::exception& e) {
-    err << "marl: error: cannot finish '" << job.names().fileName
+    err << "marl: error: cannot finish '" << Escaped{job.names().fileName}
         << "': " << e.what() << "\n";
     return false;
   }
