@@ -26,11 +26,11 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   int64_t count = read.integer("count", std::numeric_limits<int32_t>::min(),
                                std::numeric_limits<int32_t>::max())
                       .value_or(1);
-  std::optional<JobSettings> settings_read;
+  std::optional<JobSettings> maybeSettings;
   if (count > 0) {
-    settings_read = readJobSettings(map, err);
-    if (!settings_read) return 1;
-    if (settings_read->map && count > 1) {
+    maybeSettings = readJobSettings(map, err);
+    if (!maybeSettings) return 1;
+    if (maybeSettings->map && count > 1) {
       err << "marl: warning: count=" << count << " with a given map would "
           << "make the same picture " << count << " times; making it once\n";
       count = 1;
@@ -39,7 +39,7 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   out << count << " image(s) will be created" << std::endl;
   if (count <= 0) return 0;
 
-  JobSettings& settings = *settings_read;
+  JobSettings& settings = *maybeSettings;
   BatchOptions batch;
   batch.count = count;
   settings.threads = readThreadCount(map, err);
