@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "base/draw_sequence.h"
+#include "base/escaped_text.h"
 #include "job/picture_job.h"
 
 namespace marl {
@@ -44,8 +45,9 @@ bool PictureJob::drawParameters(RandomSource& random) {
   echoColour(out_, "Start color = ", parameters_.startColour);
   parameters_.finishColour = colourOf(s, 3, random);
   echoColour(out_, "Final color = ", parameters_.finishColour);
-  out_ << "base file name is " << s.basename << std::endl;
-  out_ << "Image will be " << s.imageWord << " type" << std::endl;
+  out_ << "base file name is " << EscapedIfNeeded{s.basename} << std::endl;
+  out_ << "Image will be " << EscapedIfNeeded{s.imageWord} << " type"
+       << std::endl;
   out_ << "Detail level = " << s.detail << std::endl;
   if (!allocateGrid(s.side)) return false;
   out_ << "The image will be " << grid_.size() << " x " << grid_.size()
