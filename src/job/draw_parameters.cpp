@@ -77,9 +77,9 @@ void PictureJob::drawQuaziParameters(RandomSource& random) {
     const double drawn = random.drawReal(0.8, 2.2) * double(grid_.size());
     q.qsize = std::min(int32_t(drawn), int32_t(JobSettings::MaxSide));
   }
-  q.qx = s.qx ? givenPosition("qx", *s.qx, q.qsize)
+  q.qx = s.qx ? (s.keepQx ? *s.qx : givenPosition("qx", *s.qx, q.qsize))
               : random.drawInteger(50, side);
-  q.qy = s.qy ? givenPosition("qy", *s.qy, q.qsize)
+  q.qy = s.qy ? (s.keepQy ? *s.qy : givenPosition("qy", *s.qy, q.qsize))
               : random.drawInteger(50, side);
   q.qscale = s.qscale ? *s.qscale : random.drawReal(0.05, 3.0);
   q.qsep = s.qsep ? *s.qsep : random.drawReal(0.01, 0.1);
