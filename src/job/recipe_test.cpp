@@ -1,32 +1,20 @@
 #include "job/recipe.h"
 
-#include <cinttypes>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "support/picture_texts.h"
+
 namespace marl {
 namespace {
+
+using marl_test::sealed;
 
 const char Header[] =
     "\\ marl recipe: 'marl file=PICTURE' makes this picture again; options"
     " on the command line win\n";
-
-// The check line for `lines`, computed here from the documented rule:
-// FNV-1a 64 with the offset basis 1469598103934665603, which is not the
-// standard one and must never become it.
-std::string sealed(const std::string& lines) {
-  uint64_t hash = 1469598103934665603ull;
-  for (unsigned char c : lines) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  char check[40];
-  std::snprintf(check, sizeof check, "check=%016" PRIx64 "\n", hash);
-  return lines + check;
-}
 
 const std::string Body = std::string(Header) +
                          "R0=10\nbasename=a_\nsize=300\ndetail=2\nlinear=1\n"
