@@ -51,6 +51,30 @@ TEST(RecipeEndToEnd, ReplayMakesTheSameFilesAndNeverOverwrites) {
   }
 }
 
+// At this second a size of 40 draws the tiling's centre beyond its side;
+// the replay must keep it there, not lower it as it lowers a given one.
+TEST(RecipeEndToEnd, ReplayKeepsADrawnTilingCentreBeyondTheTilingsSide) {
+  TempFolder made;
+  const RunResult first =
+      runMarl(made, {"size=40", "it=1000", "quazi=true", "qline=6"},
+              "2026-01-01 00:00:12");
+  ASSERT_EQ(first.status, 0) << first.err;
+  const std::vector<std::string> names = made.files();
+  ASSERT_EQ(names.size(), 2u);
+  const std::string recipe = made.read(names[0]);
+  const auto value = [&](const std::string& key) {
+    return std::stoi(recipe.substr(recipe.find("\n" + key + "=") + key.size() + 2));
+  };
+  ASSERT_GT(value("qx"), value("qsize"));
+  TempFolder replay;
+  const RunResult again =
+      runMarl(replay, {"file=" + made.path() + "/" + names[0]});
+  EXPECT_EQ(again.err, "");
+  ASSERT_EQ(replay.files(), names);
+  for (const std::string& name : names)
+    EXPECT_TRUE(replay.read(name) == made.read(name)) << name;
+}
+
 TEST(RecipeEndToEnd, EnlargingScalesTheStepsAndTheCommandLineWins) {
   TempFolder made;
   ASSERT_EQ(runMarl(made, withImage("jpeg")).status, 0);
@@ -195,6 +219,8 @@ TEST(RecipeEndToEnd, RecipeValuesBeyondTheirLimitsAreRefused) {
       {"detail", "99", {}},
       {"R0", "999", {}},
       {"image", "png", {}},
+      {"mode", "turbo", {}},
+      {"it", "lots", {}},
       // Replaced on the command line, it is still not a value marl writes.
       {"size", "99999999", {"size=200"}},
   };
