@@ -17,18 +17,23 @@ const char* const RecipeKeys[] = {"linear",       "offset", "startx",
                                    "number",       "attempt", "spacings",
                                    "check"};
 const char CheckKey[] = "check=";
-// Every recipe begins with this line; the part before the colon finds it.
+// Every recipe begins with this line, found by its start up to the colon.
 const char HeaderLine[] =
     "\\ marl recipe: 'marl file=PICTURE' makes this picture again; options"
     " on the command line win\n";
 const std::size_t HeaderMark = sizeof "\\ marl recipe:" - 1;
 // Every key recipeOf writes; a picture's recipe holds no other.
 const char* const WrittenKeys[] = {
-    "R0",     "G0",     "B0",     "R1",     "G1",       "B1",
-    "basename", "image", "it",    "size",   "detail",   "mode",
-    "number", "attempt", "linear", "offset", "startx",  "starty",
-    "coefficients", "quazi", "qline", "qsize", "qx",    "qy",
-    "qscale", "qsep",   "spacings", "check"};
+    "R0", "G0", "B0", "R1", "G1", "B1", "basename", "image", "it", "size",
+    "detail", "mode", "number", "attempt", "linear", "offset", "startx",
+    "starty", "coefficients", "quazi", "qline", "qsize", "qx", "qy",
+    "qscale", "qsep", "spacings", "check"};
+
+// A recipe copied through a Windows editor is still the same recipe.
+std::string withoutReturn(const std::string& line) {
+  return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1)
+                                              : line;
+}
 
 std::string real(double value) {
   char text[40];
@@ -122,9 +127,7 @@ std::string recipeOf(const PictureJob& job) {
 
 void RecipeChecker::addLine(const std::string& raw) {
   if (checkSeen_) return;
-  // A recipe copied through a Windows editor is still the same recipe.
-  const std::string line =
-      !raw.empty() && raw.back() == '\r' ? raw.substr(0, raw.size() - 1) : raw;
+  const std::string line = withoutReturn(raw);
   const std::size_t equals = line.find('=');
   if (equals == std::string::npos || !isRecipeKey(line.substr(0, equals))) {
     hash_ = hashOn(hash_, line + "\n");
@@ -157,11 +160,6 @@ RecipeChecker::Verdict RecipeChecker::verdict(std::string& why) const {
 namespace {
 
 constexpr std::size_t None = std::string::npos;
-
-std::string withoutReturn(const std::string& line) {
-  return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1)
-                                              : line;
-}
 
 // Lines holding more than blanks and line ends.
 std::size_t linesIn(const std::string& text) {
