@@ -157,7 +157,8 @@ void ArgumentMap::readPictureRecipe(const EmbeddedTextResult& picture,
   const FoundRecipe recipe = findRecipe(picture.texts);
   if (recipe.status == FoundRecipe::Status::Absent) {
     ok_ = false;
-    diagnostics_ << "marl: error: '" << Escaped{path} << "' holds no marl recipe: "
+    diagnostics_ << "marl: error: '" << Escaped{path}
+                 << "' holds no marl recipe: "
                  << (picture.texts.empty()
                          ? picture.reason
                          : "the text this " + picture.format +

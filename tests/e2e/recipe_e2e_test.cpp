@@ -63,7 +63,8 @@ TEST(RecipeEndToEnd, ReplayKeepsADrawnTilingCentreBeyondTheTilingsSide) {
   ASSERT_EQ(names.size(), 2u);
   const std::string recipe = made.read(names[0]);
   const auto value = [&](const std::string& key) {
-    return std::stoi(recipe.substr(recipe.find("\n" + key + "=") + key.size() + 2));
+    return std::stoi(
+        recipe.substr(recipe.find("\n" + key + "=") + key.size() + 2));
   };
   ASSERT_GT(value("qx"), value("qsize"));
   TempFolder replay;
@@ -227,21 +228,22 @@ TEST(RecipeEndToEnd, RecipeValuesBeyondTheirLimitsAreRefused) {
   for (const Case& c : cases) {
     const std::string pair = std::string(c.key) + "=" + c.value;
     TempFolder replay;
-    replay.write("in.jpg", marl_test::withTexts(
-                               picture, {resealed(made.recipe, c.key, c.value)}));
+    replay.write("in.jpg",
+                 marl_test::withTexts(
+                     picture, {resealed(made.recipe, c.key, c.value)}));
     std::vector<std::string> args = c.args;
     args.insert(args.begin(), "file=in.jpg");
     const RunResult run = runMarl(replay, args);
     EXPECT_EQ(run.status, 1) << pair;
-    EXPECT_NE(run.err.find("marl: error: the recipe in 'in.jpg' is unusable: " +
-                           pair + " is "),
+    EXPECT_NE(run.err.find("marl: error: the recipe in 'in.jpg' is "
+                           "unusable: " + pair + " is "),
               std::string::npos)
         << run.err;
     EXPECT_TRUE(madeNothing(replay, "in.jpg")) << pair;
   }
 }
 
-TEST(RecipeEndToEnd, ARecipesBaseNameNeitherReachesTheTerminalRawNorChoosesTheFolder) {
+TEST(RecipeEndToEnd, RecipeBaseNameIsShownEscapedAndKeepsNoFolder) {
   Made made;
   make(made, "jpeg");
   const std::string picture = made.folder.read(made.name);
@@ -249,8 +251,9 @@ TEST(RecipeEndToEnd, ARecipesBaseNameNeitherReachesTheTerminalRawNorChoosesTheFo
   const std::string hostile = "\x1b]0;pwned\x07\xff\xfe_";
   const std::string shown = "\\x1b]0;pwned\\x07\\xff\\xfe_";
   TempFolder replay;
-  replay.write("in.jpg", marl_test::withTexts(picture, {resealed(
-      made.recipe, "basename", hostile)}));
+  replay.write("in.jpg",
+               marl_test::withTexts(
+                   picture, {resealed(made.recipe, "basename", hostile)}));
   RunResult run = runMarl(replay, {"file=in.jpg"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("base file name is " + shown + "\n"),
@@ -260,8 +263,9 @@ TEST(RecipeEndToEnd, ARecipesBaseNameNeitherReachesTheTerminalRawNorChoosesTheFo
   EXPECT_EQ(run.out.find_first_of("\x1b\x07\xff"), std::string::npos);
 
   TempFolder inner;
-  inner.write("in.jpg", marl_test::withTexts(picture, {resealed(
-      made.recipe, "basename", "../x_")}));
+  inner.write("in.jpg",
+              marl_test::withTexts(
+                  picture, {resealed(made.recipe, "basename", "../x_")}));
   run = runMarl(inner, {"file=in.jpg"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("ignoring the folder '../' of the base name in "
@@ -269,7 +273,8 @@ TEST(RecipeEndToEnd, ARecipesBaseNameNeitherReachesTheTerminalRawNorChoosesTheFo
                          "go; using basename=x_"),
             std::string::npos)
       << run.err;
-  EXPECT_EQ(inner.files(), (std::vector<std::string>{"in.jpg", "x_" + number}));
+  EXPECT_EQ(inner.files(),
+            (std::vector<std::string>{"in.jpg", "x_" + number}));
   EXPECT_NE(run.out.find("\nx_" + number + "\n"), std::string::npos);
 }
 
