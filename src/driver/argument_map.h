@@ -29,8 +29,9 @@ class ArgumentMap {
   static constexpr int MaxWordWarnings = 20;
 
   // False when the parameter file was opened but not read to its end: a
-  // line or the whole file beyond ParameterLines' bounds, or a read error.
-  // That has been reported as an error, and the options cannot be trusted.
+  // line or the whole file beyond ParameterLines' bounds, or a read error;
+  // or when it is a picture without a whole recipe (see findRecipe). That
+  // has been reported as an error, and the options cannot be trusted.
   bool ok() const { return ok_; }
 
   bool has(const std::string& key) const { return values_.count(key) != 0; }
