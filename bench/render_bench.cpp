@@ -135,7 +135,7 @@ void BM_ReadEmbeddedText(benchmark::State& state) {
   }
   for (auto _ : state) {
     const EmbeddedTextResult r = readEmbeddedText(name);
-    if (r.text.size() != text.size()) {
+    if (r.texts.size() != 1 || r.texts[0].size() != text.size()) {
       state.SkipWithError(r.reason.c_str());
       break;
     }

@@ -59,6 +59,10 @@ struct JobSettings {
   std::optional<int32_t> qy;
   std::optional<double> qscale;  // 0.05..3.0
   std::optional<double> qsep;    // 0.01..0.1
+  // Whether qx, qy are used as they are instead of being lowered: a
+  // recipe's are those its tiling was made with.
+  bool keepQx = false;
+  bool keepQy = false;
 
   // With a map given the job draws no map and makes no fill check; with
   // spacings given (one per family, each in [0, 1)) the tiling draws none.

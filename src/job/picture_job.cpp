@@ -74,7 +74,7 @@ void PictureJob::findAttractor(RandomSource& random) {
   } else {
     randomize(random);
   }
-  out_ << names_.fileName << std::endl;
+  out_ << EscapedIfNeeded{names_.fileName} << std::endl;
   out_ << "Will run to " << settings_.iterationMaximum << std::endl;
   if (settings_.map) {
     // The user chose this map: no fill check, and the steps counted as in

@@ -126,6 +126,11 @@ TEST_F(PictureJobTest, QuaziValuesAreDrawnInTheirRangesOrLimited) {
   ASSERT_TRUE(prepare(s));
   EXPECT_EQ(p().quaziSettings.qx, 10);
   EXPECT_EQ(p().quaziSettings.qy, 10);
+  // A recipe's position is the one the tiling was made with: kept.
+  s.keepQy = true;
+  ASSERT_TRUE(prepare(s));
+  EXPECT_EQ(p().quaziSettings.qx, 10);
+  EXPECT_EQ(p().quaziSettings.qy, 5000);
 }
 
 // The draw sequence of a whole job, replayed from its written description

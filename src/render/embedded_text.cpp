@@ -1,5 +1,6 @@
 #include "render/embedded_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -68,13 +69,16 @@ void failReading(const BoundedFile& file, bool ranOut,
   }
 }
 
-void foundText(const std::string& text, EmbeddedTextResult& result) {
-  if (text.empty()) {
+void foundTexts(std::vector<std::string> texts, EmbeddedTextResult& result) {
+  texts.erase(std::remove_if(texts.begin(), texts.end(),
+                             [](const std::string& t) { return t.empty(); }),
+              texts.end());
+  if (texts.empty()) {
     result.status = EmbeddedTextResult::NoText;
     result.reason = "this " + result.format + " picture holds no embedded text";
   } else {
     result.status = EmbeddedTextResult::Found;
-    result.text = text;
+    result.texts = std::move(texts);
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace marl {
 
@@ -13,7 +14,7 @@ constexpr std::size_t MaxEmbeddedTextRead = std::size_t(1) << 20;
 // What readEmbeddedText found.
 struct EmbeddedTextResult {
   enum Status {
-    Found,        // `text` is the text embedded in the picture
+    Found,        // `texts` holds the texts embedded in the picture
     NotAPicture,  // no picture format known here: read it as a text file
     NoText,       // a picture (JPEG, TIFF, GIF or BMP) holding no text
     Damaged,      // a picture truncated or malformed before its text ends
@@ -21,7 +22,11 @@ struct EmbeddedTextResult {
     Unreadable,   // the file cannot be opened or read
   };
   Status status = NotAPicture;
-  std::string text;
+  // Each text as the format keeps it apart, in file order, empty ones left
+  // out: a JPEG COM segment, a GIF Comment Extension, a TIFF
+  // ImageDescription. A text too long for one segment lies in consecutive
+  // ones, to be joined by whoever looks for it.
+  std::vector<std::string> texts;
   // Unless Found or NotAPicture: why, as words to follow the file's name,
   // for example "this JPEG picture holds no embedded text".
   std::string reason;
@@ -31,9 +36,9 @@ struct EmbeddedTextResult {
   std::size_t bytesRead = 0;
 };
 
-// Reads the text stored in the picture at `path`: a JPEG's COM segments, a
+// Reads the texts stored in the picture at `path`: a JPEG's COM segments, a
 // TIFF's ImageDescription (first image), or a GIF's Comment Extensions
-// before its first image, several segments or blocks joined in file order.
+// before its first image (the blocks of one extension joined).
 // The format is told from the first bytes, never from the name. A BMP holds
 // no text (NoText). Files that are not regular files (pipes, devices) are
 // NotAPicture without a byte read, so that they can still be read as text.

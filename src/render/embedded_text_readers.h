@@ -2,6 +2,7 @@
 #define MARL_RENDER_EMBEDDED_TEXT_READERS_H_
 
 #include <string>
+#include <vector>
 
 #include "render/bounded_file.h"
 #include "render/embedded_text.h"
@@ -21,8 +22,9 @@ void readGifText(BoundedFile& file, EmbeddedTextResult& result);
 void failReading(const BoundedFile& file, bool ranOut,
                  const std::string& message, EmbeddedTextResult& result);
 
-// Sets `result` to Found with `text`, or to NoText when it is empty.
-void foundText(const std::string& text, EmbeddedTextResult& result);
+// Sets `result` to Found with the texts that are not empty, or to NoText
+// when there is none.
+void foundTexts(std::vector<std::string> texts, EmbeddedTextResult& result);
 
 }  // namespace marl
 

@@ -17,9 +17,9 @@ const char* reasonOf(int error) {
   return text ? text : "unknown giflib error";
 }
 
-// Joins the Comment Extensions met before the first image; other
+// The Comment Extensions met before the first image, one text each; other
 // extensions are passed over. False on a read or format error.
-bool readComments(GifFileType* gif, std::string& text) {
+bool readComments(GifFileType* gif, std::vector<std::string>& texts) {
   for (;;) {
     GifRecordType type;
     if (DGifGetRecordType(gif, &type) != GIF_OK) return false;
@@ -29,9 +29,11 @@ bool readComments(GifFileType* gif, std::string& text) {
     int code = 0;
     GifByteType* block = nullptr;
     if (DGifGetExtension(gif, &code, &block) != GIF_OK) return false;
+    if (code == COMMENT_EXT_FUNC_CODE) texts.emplace_back();
     while (block != nullptr) {
       if (code == COMMENT_EXT_FUNC_CODE)
-        text.append(reinterpret_cast<const char*>(block + 1), block[0]);
+        texts.back().append(reinterpret_cast<const char*>(block + 1),
+                            block[0]);
       if (DGifGetExtensionNext(gif, &block) != GIF_OK) return false;
     }
   }
@@ -46,9 +48,9 @@ void readGifText(BoundedFile& file, EmbeddedTextResult& result) {
     failReading(file, file.reachedEnd(), reasonOf(status), result);
     return;
   }
-  std::string text;
-  if (readComments(gif, text))
-    foundText(text, result);
+  std::vector<std::string> texts;
+  if (readComments(gif, texts))
+    foundTexts(std::move(texts), result);
   else
     failReading(file, file.reachedEnd(), reasonOf(gif->Error), result);
   DGifCloseFile(gif, &status);

@@ -111,11 +111,12 @@ void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
   r->source.manager.term_source = endSource;
 
   if (readHeader(*r)) {
-    std::string text;
+    std::vector<std::string> texts;
     for (jpeg_saved_marker_ptr m = r->cinfo.marker_list; m; m = m->next)
       if (m->marker == JPEG_COM)
-        text.append(reinterpret_cast<const char*>(m->data), m->data_length);
-    foundText(text, result);
+        texts.emplace_back(reinterpret_cast<const char*>(m->data),
+                           m->data_length);
+    foundTexts(std::move(texts), result);
   } else {
     failReading(file, r->source.ranOut, r->errors.message, result);
   }

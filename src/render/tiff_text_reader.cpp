@@ -73,7 +73,7 @@ void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
   if (!has && cut)
     failReading(file, file.reachedEnd(), error, result);
   else
-    foundText(has ? std::string(description) : std::string(), result);
+    foundTexts({has ? std::string(description) : std::string()}, result);
   TIFFClose(tif);
 }
 
