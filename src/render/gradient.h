@@ -41,7 +41,7 @@ class Gradient {
 // no colour space per cell.
 class GradientTable {
  public:
-  static constexpr int Segments = 4096;
+  static constexpr int Segments = 8192;
 
   explicit GradientTable(const Gradient& gradient);
 
