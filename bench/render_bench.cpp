@@ -46,17 +46,26 @@ void fillPlausibly(HitGrid& grid, uint32_t side) {
   }
 }
 
-void BM_RenderToBitmap(benchmark::State& state) {
+// Colours a plausible grid of the side state.range(0) with `paint`, again
+// and again.
+template <typename Paint>
+void paintRepeatedly(benchmark::State& state, Paint paint) {
   const uint32_t side = static_cast<uint32_t>(state.range(0));
   HitGrid grid;
   fillPlausibly(grid, side);
   const int pixels = static_cast<int>(side);
   Bitmap bitmap(pixels, pixels);
-  ColourRenderer renderer;
   for (auto _ : state) {
-    renderer.renderToBitmap(bitmap, grid, StartColour, FinishColour);
+    paint(bitmap, grid);
     benchmark::DoNotOptimize(bitmap.row(pixels - 1)[pixels - 1]);
   }
+}
+
+void BM_RenderToBitmap(benchmark::State& state) {
+  ColourRenderer renderer;
+  paintRepeatedly(state, [&renderer](Bitmap& bitmap, HitGrid& grid) {
+    renderer.renderToBitmap(bitmap, grid, StartColour, FinishColour);
+  });
 }
 BENCHMARK(BM_RenderToBitmap)
     ->Arg(1201)
@@ -67,20 +76,14 @@ BENCHMARK(BM_RenderToBitmap)
 // log tone curve) on the same grids: against BM_RenderToBitmap, what a
 // palette costs over the two-colour equalisation.
 void BM_GradientRender(benchmark::State& state) {
-  const uint32_t side = static_cast<uint32_t>(state.range(0));
-  HitGrid grid;
-  fillPlausibly(grid, side);
-  const int pixels = static_cast<int>(side);
-  Bitmap bitmap(pixels, pixels);
   GradientScheme scheme;
   for (uint32_t i = 0; i < 16; ++i)
     scheme.stops.push_back(rgbFromHex(i * 0x0F0B07u ^ 0x3060C0u));
   scheme.blend = Blend::Oklab;
   scheme.tone = Tone::Log;
-  for (auto _ : state) {
+  paintRepeatedly(state, [&scheme](Bitmap& bitmap, HitGrid& grid) {
     renderGradientToBitmap(bitmap, grid, scheme);
-    benchmark::DoNotOptimize(bitmap.row(pixels - 1)[pixels - 1]);
-  }
+  });
 }
 BENCHMARK(BM_GradientRender)
     ->Arg(1201)

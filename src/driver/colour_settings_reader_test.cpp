@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/settings_reader.h"
+#include "support/command_words.h"
 
 namespace marl {
 namespace {
@@ -31,11 +32,9 @@ class ColourSettingsTest : public ::testing::Test {
       std::fclose(f);
       words.push_back("file=" + file_);
     }
-    words.insert(words.begin(), "marl");
-    std::vector<const char*> argv;
-    for (const std::string& w : words) argv.push_back(w.c_str());
+    const marl_test::CommandWords command(std::move(words));
     err_.str("");
-    const ArgumentMap map(int(argv.size()), argv.data(), err_);
+    const ArgumentMap map(command.argc(), command.argv(), err_);
     return readJobSettings(map, err_).value();
   }
   std::vector<uint32_t> channels(const JobSettings& s) {
