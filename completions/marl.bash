@@ -1,5 +1,6 @@
 # bash completion for marl(1): option keys as key=, the file types after
-# image=, file names after file= and basename=. Uses only bash builtins, so
+# image=, the palettes after palette= and the words of the other choices,
+# file names after file= and basename=. Uses only bash builtins, so
 # it works without the bash-completion package's helpers.
 
 _marl() {
@@ -11,9 +12,9 @@ _marl() {
 
   if [[ $word != *=* ]]; then
     local keys="count= it= size= detail= image= basename= R0= G0= B0= R1= G1=
-      B1= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file=
-      number= attempt= linear= offset= startx= starty= coefficients=
-      spacings= check="
+      B1= colors= palette= reverse= blend= tone= gamma= quazi= qline= qsize=
+      qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear=
+      offset= startx= starty= coefficients= spacings= check="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -25,7 +26,14 @@ _marl() {
   local key=${word%%=*} value=${word#*=}
   case $key in
     image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp" -- "$value")) ;;
-    quazi) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    quazi | reverse) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    palette)
+      COMPREPLY=($(compgen -W "list random viridis magma inferno plasma
+        twilight twilight_shifted ember glacier lagoon aurora dusk sepia neon
+        moss rose brass ink spectrum" -- "$value"))
+      ;;
+    blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
+    tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
     file | basename)
       compopt -o filenames 2>/dev/null

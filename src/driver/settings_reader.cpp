@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/escaped_text.h"
+#include "driver/colour_settings_reader.h"
 #include "driver/given_map_reader.h"
 #include "driver/number_text.h"
 #include "driver/option_reader.h"
@@ -78,6 +79,7 @@ std::optional<JobSettings> readSettings(const ArgumentMap& map,
   OptionReader read(map, err);
   JobSettings s;
   for (int c = 0; c < 6; ++c) s.channels[c] = read.channel(ChannelKeys[c]);
+  readColourSettings(map, read, err, s);
   if (const std::string* basename = map.find("basename"))
     s.basename = *basename;
   // The one option beyond 32 bits: an enlargement needs billions of steps.

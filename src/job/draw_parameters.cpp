@@ -42,8 +42,9 @@ int32_t PictureJob::givenPosition(const char* key, int32_t given,
 bool PictureJob::drawParameters(RandomSource& random) {
   const JobSettings& s = settings_;
   parameters_.startColour = colourOf(s, 0, random);
-  echoColour(out_, "Start color = ", parameters_.startColour);
   parameters_.finishColour = colourOf(s, 3, random);
+  takeNamedPalette();
+  echoColour(out_, "Start color = ", parameters_.startColour);
   echoColour(out_, "Final color = ", parameters_.finishColour);
   out_ << "base file name is " << EscapedIfNeeded{s.basename} << std::endl;
   out_ << "Image will be " << EscapedIfNeeded{s.imageWord} << " type"

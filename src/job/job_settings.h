@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "render/gradient.h"
 #include "render/image_format.h"
+#include "render/tone_map.h"
 
 namespace marl {
 
@@ -24,6 +26,20 @@ struct GivenMap {
   int32_t attempt = 1;
 };
 
+// How counts become colours, beyond the two colours of R0..B1. With every
+// value at its default the picture is coloured exactly as it always was.
+struct ColourSettings {
+  // colors= with more than two stops, 0xRRGGBB, from the emptiest cells to
+  // the fullest; two stops are given as the channels R0..B1 instead.
+  std::vector<uint32_t> stops;
+  // palette=: a built-in palette's name or "random"; empty when not given.
+  std::string palette;
+  bool reverse = false;
+  Blend blend = Blend::Rgb;
+  Tone tone = Tone::Equalize;
+  double gamma = 1.0;  // 0.1..10
+};
+
 // What the user asked of every picture of a run, with the limits already
 // applied. An empty optional is a value each job draws for itself; the
 // job never sees where a value came from.
@@ -34,6 +50,7 @@ struct JobSettings {
 
   // R0, G0, B0, R1, G1, B1, each 0..255.
   std::optional<uint32_t> channels[6];
+  ColourSettings colour;
   std::string basename = "symmetric_square";
   int64_t iterationMaximum = 200000000;
   // The image= value as given ("jpeg" when none), echoed as it is, and the

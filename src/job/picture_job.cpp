@@ -6,7 +6,6 @@
 #include "base/draw_sequence.h"
 #include "base/escaped_text.h"
 #include "job/recipe.h"
-#include "render/colour_renderer.h"
 #include "render/image_file.h"
 
 namespace marl {
@@ -24,6 +23,7 @@ bool PictureJob::prepare(RandomSource& random, std::time_t now) {
   }
   if (!drawParameters(random)) return false;
   findAttractor(random);
+  takeRandomPalette();
   if (parameters_.quazi) {
     spacingUnits_ = settings_.spacingUnits
                         ? *settings_.spacingUnits
@@ -111,9 +111,7 @@ bool PictureJob::finish() {
   Bitmap bitmap(side, side);
   bool written = false;
   if (bitmap.ok()) {
-    ColourRenderer renderer;
-    renderer.renderToBitmap(bitmap, grid_, parameters_.startColour,
-                            parameters_.finishColour);
+    paintColours(bitmap);
     written = writePicture(bitmap, names_.fileName);
   } else {
     err_ << "marl: error: cannot write '" << Escaped{names_.fileName}

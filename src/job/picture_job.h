@@ -19,6 +19,7 @@
 #include "job/output_names.h"
 #include "quazi/quazi_image.h"
 #include "render/bitmap.h"
+#include "render/palettes.h"
 
 namespace marl {
 
@@ -26,6 +27,9 @@ namespace marl {
 struct PictureParameters {
   uint32_t startColour = 0;  // 0xAARRGGBB
   uint32_t finishColour = 0;
+  // The palette the picture is coloured with, or nullptr for the colours
+  // above (or colors=).
+  const Palette* palette = nullptr;
   bool quazi = false;
   QuaziSettings quaziSettings = {};  // meaningful only with quazi
 };
@@ -81,6 +85,11 @@ class PictureJob {
   bool allocateGrid(uint32_t side);
   // The iterations left after prepare, exact or fast as the settings say.
   void finishOrbit();
+  // A named palette is taken as the colours are drawn, so that the echo
+  // shows its ends; palette=random waits for the picture's number.
+  void takeNamedPalette();
+  void takeRandomPalette();
+  void paintColours(Bitmap& bitmap);
   bool writePicture(const Bitmap& bitmap, const std::string& fileName);
   bool writeQuaziPicture(const Bitmap& attractor);
 

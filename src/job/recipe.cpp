@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "base/choice_words.h"
 #include "base/escaped_text.h"
 #include "job/picture_job.h"
 
@@ -27,7 +28,8 @@ const char* const WrittenKeys[] = {
     "R0", "G0", "B0", "R1", "G1", "B1", "basename", "image", "it", "size",
     "detail", "mode", "number", "attempt", "linear", "offset", "startx",
     "starty", "coefficients", "quazi", "qline", "qsize", "qx", "qy",
-    "qscale", "qsep", "spacings", "check"};
+    "qscale", "qsep", "spacings", "colors", "palette", "reverse", "blend",
+    "tone", "gamma", "check"};
 
 // A recipe copied through a Windows editor is still the same recipe.
 std::string withoutReturn(const std::string& line) {
@@ -48,6 +50,26 @@ std::string realList(const double* values, std::size_t count) {
     list += real(values[i]);
   }
   return list;
+}
+
+// Only what differs from the default, so that a recipe without colour
+// options reads as it always has.
+void writeColourKeys(std::ostream& r, const ColourSettings& c,
+                     const Palette* palette) {
+  if (!c.stops.empty()) {
+    r << "colors=";
+    for (std::size_t i = 0; i < c.stops.size(); ++i) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "%06x", unsigned(c.stops[i] & 0xFFFFFFu));
+      r << (i > 0 ? "," : "") << hex;
+    }
+    r << "\n";
+  }
+  if (palette) r << "palette=" << palette->name << "\n";
+  if (c.reverse) r << "reverse=true\n";
+  if (c.blend != Blend::Rgb) r << "blend=" << wordFor(BlendWords, c.blend) << "\n";
+  if (c.tone != Tone::Equalize) r << "tone=" << wordFor(ToneWords, c.tone) << "\n";
+  if (c.gamma != 1.0) r << "gamma=" << real(c.gamma) << "\n";
 }
 
 // FNV-1a, 64 bits (from RecipeChecker::HashStart, see there): enough to tell
@@ -88,6 +110,7 @@ std::string recipeOf(const PictureJob& job) {
     r << channelKeys[c] << "=" << ((colour >> (16 - 8 * (c % 3))) & 0xFF)
       << "\n";
   }
+  writeColourKeys(r, s.colour, p.palette);
   r << "basename=" << s.basename << "\n"
     << "image=" << s.format->name << "\n"
     << "it=" << s.iterationMaximum << "\n"

@@ -163,8 +163,14 @@ void make(Made& made, const std::string& image) {
 std::string resealed(const std::string& recipe, const std::string& key,
                      const std::string& value) {
   std::string lines = recipe.substr(0, recipe.find("check="));
-  const std::size_t from = lines.find("\n" + key + "=") + key.size() + 2;
-  lines.replace(from, lines.find('\n', from) - from, value);
+  const std::size_t at = lines.find("\n" + key + "=");
+  if (at == std::string::npos) {
+    // A key the picture was made without, as a later marl could write it.
+    lines += key + "=" + value + "\n";
+  } else {
+    const std::size_t from = at + key.size() + 2;
+    lines.replace(from, lines.find('\n', from) - from, value);
+  }
   return marl_test::sealed(lines);
 }
 
@@ -222,6 +228,9 @@ TEST(RecipeEndToEnd, RecipeValuesBeyondTheirLimitsAreRefused) {
       {"image", "png", {}},
       {"mode", "turbo", {}},
       {"it", "lots", {}},
+      {"palette", "nosuch", {}},
+      {"tone", "loud", {}},
+      {"colors", "ff0000", {}},
       // Replaced on the command line, it is still not a value marl writes.
       {"size", "99999999", {"size=200"}},
   };
@@ -236,7 +245,7 @@ TEST(RecipeEndToEnd, RecipeValuesBeyondTheirLimitsAreRefused) {
     const RunResult run = runMarl(replay, args);
     EXPECT_EQ(run.status, 1) << pair;
     EXPECT_NE(run.err.find("marl: error: the recipe in 'in.jpg' is "
-                           "unusable: " + pair + " is "),
+                           "unusable: " + pair + " "),
               std::string::npos)
         << run.err;
     EXPECT_TRUE(madeNothing(replay, "in.jpg")) << pair;

@@ -1,0 +1,39 @@
+#include "render/gradient_renderer.h"
+
+#include <algorithm>
+
+namespace marl {
+
+std::vector<uint32_t> binColours8(const std::vector<uint64_t>& histogram,
+                                  const GradientScheme& scheme) {
+  const std::vector<double> position =
+      tonePositions(histogram, scheme.tone, scheme.gamma);
+  const GradientTable gradient(
+      Gradient(scheme.stops, scheme.blend, scheme.reverse));
+  std::vector<uint32_t> colours(histogram.size(), 0u);
+  for (std::size_t b = 0; b < histogram.size(); ++b) {
+    if (histogram[b] != 0) colours[b] = packArgb8(gradient.at(position[b]));
+  }
+  return colours;
+}
+
+void renderGradientToBitmap(Bitmap& bitmap, const HitGrid& grid,
+                            const GradientScheme& scheme) {
+  if (!bitmap.ok()) return;
+  const std::vector<uint32_t> colours =
+      binColours8(binHistogram(grid), scheme);
+  const int64_t side = grid.size();
+  const int height = int(std::min<int64_t>(bitmap.height(), side));
+  const int width = int(std::min<int64_t>(bitmap.width(), side));
+  // Cairo may hold drawing not yet in the buffer; settle it before the
+  // pixels are written directly, and tell it afterwards.
+  cairo_surface_flush(bitmap.surface());
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* cells = grid.row(uint32_t(y));
+    uint32_t* pixels = bitmap.row(y);
+    for (int x = 0; x < width; ++x) pixels[x] = colours[countBin(cells[x])];
+  }
+  cairo_surface_mark_dirty(bitmap.surface());
+}
+
+}  // namespace marl

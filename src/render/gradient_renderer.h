@@ -1,0 +1,40 @@
+#ifndef MARL_RENDER_GRADIENT_RENDERER_H_
+#define MARL_RENDER_GRADIENT_RENDERER_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "attractor/hit_grid.h"
+#include "render/bitmap.h"
+#include "render/gradient.h"
+#include "render/tone_map.h"
+
+namespace marl {
+
+// Everything the gradient colouring is told: the stops from the emptiest
+// cells to the fullest, how they mix, and the tone curve.
+struct GradientScheme {
+  std::vector<Rgb> stops;
+  Blend blend = Blend::Rgb;
+  bool reverse = false;
+  Tone tone = Tone::Equalize;
+  double gamma = 1.0;
+};
+
+// The packed opaque 8-bit colour of every occupied count bin of
+// `histogram`: its tone position read off the sampled gradient, quantised
+// last. Unoccupied bins are 0.
+std::vector<uint32_t> binColours8(const std::vector<uint64_t>& histogram,
+                                  const GradientScheme& scheme);
+
+// Colours the grid through two tables built once per picture, tone (count
+// bin to position) and gradient (position to colour), merged into one
+// table of bin colours, so each cell costs one look-up. Paints, like
+// ColourRenderer, only the part of the bitmap the counted square covers,
+// and nothing on a bitmap that is not ok().
+void renderGradientToBitmap(Bitmap& bitmap, const HitGrid& grid,
+                            const GradientScheme& scheme);
+
+}  // namespace marl
+
+#endif  // MARL_RENDER_GRADIENT_RENDERER_H_
