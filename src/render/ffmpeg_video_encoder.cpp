@@ -1,5 +1,6 @@
 // MP4 (H.264 by x264) and WebM (VP9 by libvpx) through FFmpeg's libraries,
 // in the order of calls of FFmpeg's own muxing example.
+#include <cerrno>
 #include <string>
 
 extern "C" {

@@ -15,6 +15,7 @@
 
 #include "render/embedded_text.h"
 #include "support/decoded_video.h"
+#include "support/temp_dir.h"
 
 extern "C" {
 #include <libavutil/pixfmt.h>
@@ -26,30 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using marl_test::DecodedVideo;
 using marl_test::decodeVideoFile;
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern =
-        (fs::temp_directory_path() / "marl-video-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  std::string path_;
-};
+using marl_test::TempDir;
 
 // Markup, a carriage return, UTF-8 and a line without an end: all must
 // come back byte for byte.
@@ -351,10 +329,11 @@ TEST(VideoFileTest, CutVideosGiveTheWholeRecipeOrNone) {
     for (std::size_t cut = 0; cut < bytes.size(); cut += bytes.size() / 7) {
       std::ofstream(dir.file("cut"), std::ios::binary) << bytes.substr(0, cut);
       const EmbeddedTextResult r = readEmbeddedText(dir.file("cut"));
-      if (r.status == EmbeddedTextResult::Found)
+      if (r.status == EmbeddedTextResult::Found) {
         EXPECT_TRUE(r.text == Recipe) << f.extension << " cut at " << cut;
-      else if (cut >= 16)
+      } else if (cut >= 16) {
         EXPECT_EQ(r.format, f.textFormat) << r.reason;
+      }
     }
   }
 }
