@@ -10,7 +10,11 @@
 namespace marl {
 
 // What a video is made from, besides its frames. A plain struct: the
-// defaults are the measured choices (bench/video_bench.cpp).
+// defaults are the measured choices (bench/video_bench.cpp). On a rendered
+// 1080 loop, x264 at CRF 16 "veryfast" keeps the luma within 36 dB PSNR
+// of the frames' own 4:2:0 conversion for an eighth of the render's CPU
+// time, and its memory stops growing after a few frames; "faster" and
+// "medium" cost more time and memory for less gain.
 struct VideoSettings {
   int width = 0;   // every frame's size, in pixels
   int height = 0;
@@ -20,7 +24,7 @@ struct VideoSettings {
   std::string embeddedText;
   // H.264 and VP9 constant-quality levels (lower is better and larger),
   // x264's speed preset, and WebP's lossy quality (0 to 100).
-  int h264Crf = 18;
+  int h264Crf = 16;
   std::string h264Preset = "veryfast";
   int vp9Crf = 30;
   int webpQuality = 75;

@@ -139,6 +139,12 @@ TEST(VideoFileTest, EveryFormatPlaysEachFrameOnceAndKeepsTheRecipe) {
     EXPECT_EQ(video.width, 64);
     EXPECT_EQ(video.height, 48);
     EXPECT_EQ(video.frames.size(), std::size_t(N));
+    if (f.format == VideoFormat::Mp4) {
+      // The index first, so that a player can start before the whole file
+      // has come.
+      const std::string bytes = contents(w.name);
+      EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+    }
     if (f.format == VideoFormat::Mp4 || f.format == VideoFormat::WebM) {
       EXPECT_EQ(video.pixelFormat, "yuv420p");
       EXPECT_EQ(video.frameRateNum, 25 * video.frameRateDen);
