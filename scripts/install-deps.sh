@@ -11,6 +11,8 @@ packages=(
   libboost-dev
   libcairo2-dev
   libturbojpeg0-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
+  libwebp-dev
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   libhwy-dev
   libgtest-dev libbenchmark-dev
   faketime

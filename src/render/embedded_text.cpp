@@ -12,7 +12,7 @@ namespace marl {
 
 namespace {
 
-enum class Format { None, Jpeg, Tiff, Gif, Bmp };
+enum class Format { None, Jpeg, Tiff, Gif, Bmp, WebP, Mp4, WebM };
 
 uint32_t littleEndian32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
@@ -43,7 +43,18 @@ Format formatOf(const unsigned char* head, std::size_t n, uint64_t fileSize) {
   if (startsWith(head, n, "GIF87a", 6) || startsWith(head, n, "GIF89a", 6))
     return Format::Gif;
   if (isBmp(head, n, fileSize)) return Format::Bmp;
+  if (n >= 12 && startsWith(head, n, "RIFF", 4) &&
+      std::memcmp(head + 8, "WEBP", 4) == 0)
+    return Format::WebP;
+  // An ISO media file starts with its file-type box.
+  if (n >= 8 && std::memcmp(head + 4, "ftyp", 4) == 0) return Format::Mp4;
+  if (startsWith(head, n, "\x1A\x45\xDF\xA3", 4)) return Format::WebM;
   return Format::None;
+}
+
+// What the file is called in a reason: a video is no picture.
+std::string nounOf(const std::string& format) {
+  return format == "MP4" || format == "WebM" ? " video " : " picture ";
 }
 
 void cannotRead(int error, EmbeddedTextResult& result) {
@@ -58,12 +69,12 @@ void failReading(const BoundedFile& file, bool ranOut,
   if (file.exhaustedBudget()) {
     result.status = EmbeddedTextResult::TooLong;
     result.reason = "the text embedded in this " + result.format +
-                    " picture does not end within the first MiB read";
+                    nounOf(result.format) + "does not end within the first MiB read";
   } else if (file.readError() != 0) {
     cannotRead(file.readError(), result);
   } else {
     result.status = EmbeddedTextResult::Damaged;
-    result.reason = "this " + result.format + " picture is " +
+    result.reason = "this " + result.format + nounOf(result.format) + "is " +
                     (ranOut ? "truncated" : "damaged");
     if (!message.empty()) result.reason += " (" + message + ")";
   }
@@ -75,7 +86,8 @@ void foundTexts(std::vector<std::string> texts, EmbeddedTextResult& result) {
               texts.end());
   if (texts.empty()) {
     result.status = EmbeddedTextResult::NoText;
-    result.reason = "this " + result.format + " picture holds no embedded text";
+    result.reason =
+        "this " + result.format + nounOf(result.format) + "holds no embedded text";
   } else {
     result.status = EmbeddedTextResult::Found;
     result.texts = std::move(texts);
@@ -114,6 +126,18 @@ EmbeddedTextResult readEmbeddedText(const std::string& path) {
         result.format = "BMP";
         result.status = EmbeddedTextResult::NoText;
         result.reason = "a BMP picture has no place for an embedded text";
+        break;
+      case Format::WebP:
+        result.format = "WebP";
+        readWebpText(file, result);
+        break;
+      case Format::Mp4:
+        result.format = "MP4";
+        readMediaText(file, "mov", result);
+        break;
+      case Format::WebM:
+        result.format = "WebM";
+        readMediaText(file, "matroska", result);
         break;
       case Format::None:
         break;

@@ -16,7 +16,7 @@ struct EmbeddedTextResult {
   enum Status {
     Found,        // `texts` holds the texts embedded in the picture
     NotAPicture,  // no picture format known here: read it as a text file
-    NoText,       // a picture (JPEG, TIFF, GIF or BMP) holding no text
+    NoText,       // a picture or video holding no text
     Damaged,      // a picture truncated or malformed before its text ends
     TooLong,      // the text does not end within MaxEmbeddedTextRead bytes
     Unreadable,   // the file cannot be opened or read
@@ -30,15 +30,17 @@ struct EmbeddedTextResult {
   // Unless Found or NotAPicture: why, as words to follow the file's name,
   // for example "this JPEG picture holds no embedded text".
   std::string reason;
-  // "JPEG", "TIFF", "GIF" or "BMP"; empty when not a picture.
+  // "JPEG", "TIFF", "GIF", "BMP", "WebP", "MP4" or "WebM"; empty when not
+  // a picture.
   std::string format;
   // Bytes read from the file in all; never above MaxEmbeddedTextRead.
   std::size_t bytesRead = 0;
 };
 
 // Reads the texts stored in the picture at `path`: a JPEG's COM segments, a
-// TIFF's ImageDescription (first image), or a GIF's Comment Extensions
-// before its first image (the blocks of one extension joined).
+// TIFF's ImageDescription (first image), a GIF's Comment Extensions before
+// its first image (the blocks of one extension joined), a WebP's XMP packet
+// (its dc:description), or the comment tag of an MP4 or WebM video.
 // The format is told from the first bytes, never from the name. A BMP holds
 // no text (NoText). Files that are not regular files (pipes, devices) are
 // NotAPicture without a byte read, so that they can still be read as text.

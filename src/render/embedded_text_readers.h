@@ -15,6 +15,12 @@ namespace marl {
 void readJpegText(BoundedFile& file, EmbeddedTextResult& result);
 void readTiffText(BoundedFile& file, EmbeddedTextResult& result);
 void readGifText(BoundedFile& file, EmbeddedTextResult& result);
+// The XMP packet of a WebP file (a still or an animation).
+void readWebpText(BoundedFile& file, EmbeddedTextResult& result);
+// The comment tag of a file that FFmpeg's `demuxer` ("mov" for MP4,
+// "matroska" for WebM) reads.
+void readMediaText(BoundedFile& file, const char* demuxer,
+                   EmbeddedTextResult& result);
 
 // Sets `result` for a picture whose reading failed: the file's own state
 // (budget spent, read error) says why first, then `ranOut` (the library

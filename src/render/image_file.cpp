@@ -12,8 +12,7 @@ namespace marl {
 namespace {
 
 bool fail(std::ostream& err, const std::string& fileName, const char* reason) {
-  err << "marl: error: cannot write '" << Escaped{fileName} << "': " << reason
-      << std::endl;
+  reportWriteFailure(err, fileName, reason);
   return false;
 }
 
@@ -56,6 +55,19 @@ bool writeEncoded(const std::vector<unsigned char>& bytes,
   if (!file.create(fileName)) return fail(err, fileName, std::strerror(errno));
   if (!file.write(bytes.data(), bytes.size()) || !file.close())
     return fail(err, fileName, std::strerror(errno));
+  return placeFinishedFile(file, fileName, err, writtenName);
+}
+
+}  // namespace
+
+void reportWriteFailure(std::ostream& err, const std::string& fileName,
+                        const std::string& reason) {
+  err << "marl: error: cannot write '" << Escaped{fileName} << "': " << reason
+      << std::endl;
+}
+
+bool placeFinishedFile(TemporaryFile& file, const std::string& fileName,
+                       std::ostream& err, std::string* writtenName) {
   std::string name;
   if (!moveToFreeName(file, fileName, name)) {
     const int error = errno;
@@ -77,8 +89,6 @@ bool writeEncoded(const std::vector<unsigned char>& bytes,
   if (writtenName) *writtenName = name;
   return true;
 }
-
-}  // namespace
 
 std::string numberedName(const std::string& fileName, int number) {
   const std::size_t slash = fileName.rfind('/');

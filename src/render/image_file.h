@@ -6,6 +6,7 @@
 
 #include "render/bitmap.h"
 #include "render/image_format.h"
+#include "render/temporary_file.h"
 
 namespace marl {
 
@@ -25,6 +26,17 @@ bool writeImageFile(const Bitmap& bitmap, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err,
                     const std::string& embeddedText = std::string(),
                     std::string* writtenName = nullptr);
+
+// Gives `file`, a finished and closed temporary file written for
+// `fileName`, that name or the first free numbered one, with the same
+// warning and errors as writeImageFile. On failure the file stays
+// temporary (and goes with the object).
+bool placeFinishedFile(TemporaryFile& file, const std::string& fileName,
+                       std::ostream& err, std::string* writtenName = nullptr);
+
+// Prints "marl: error: cannot write 'NAME': REASON" on `err`.
+void reportWriteFailure(std::ostream& err, const std::string& fileName,
+                        const std::string& reason);
 
 // Numbered names go from NAME-2.EXT up to this; past it writing fails.
 constexpr int LastNameNumber = 1000;

@@ -1,0 +1,20 @@
+#ifndef MARL_RENDER_XMP_PACKET_H_
+#define MARL_RENDER_XMP_PACKET_H_
+
+#include <string>
+
+namespace marl {
+
+// An XMP packet holding `text` as its dc:description, escaped so that
+// every byte comes back: markup characters and control bytes (carriage
+// returns included, which XML would otherwise turn into line feeds) as
+// character references.
+std::string xmpPacketOf(const std::string& text);
+
+// The dc:description of a packet made by xmpPacketOf, unescaped; false
+// when there is none.
+bool textOfXmpPacket(const std::string& packet, std::string& text);
+
+}  // namespace marl
+
+#endif  // MARL_RENDER_XMP_PACKET_H_
