@@ -128,6 +128,12 @@ MarlProcess::MarlProcess(const TempFolder& folder,
   dup2(in, 0);
   dup2(out, 1);
   dup2(err, 2);
+  int ends[2];
+  if (launch.closedPipe) {
+    if (pipe(ends) != 0) _exit(127);
+    close(ends[0]);
+    dup2(ends[1], 1);
+  }
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);

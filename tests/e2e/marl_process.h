@@ -45,6 +45,9 @@ struct Launch {
   bool frozenClock = true;
   long fileSizeLimit = -1;     // RLIMIT_FSIZE in bytes; -1 keeps it
   std::string standardOutput;  // a path instead of a file of its own
+  // Standard output a pipe whose reading end is closed before marl starts,
+  // as after `| head -c1` has read its byte.
+  bool closedPipe = false;
 };
 
 // The built marl started in `folder` while the test goes on, with standard
