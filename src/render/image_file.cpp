@@ -54,7 +54,9 @@ bool writeEncoded(const std::vector<unsigned char>& bytes,
                   std::string* writtenName) {
   TemporaryFile file;
   if (!file.create(fileName)) return fail(err, fileName, std::strerror(errno));
-  if (!file.write(bytes.data(), bytes.size()) || !file.close())
+  // The data reaches the disk before the name does, and the name before
+  // the picture is reported written.
+  if (!file.write(bytes.data(), bytes.size()) || !file.sync() || !file.close())
     return fail(err, fileName, std::strerror(errno));
   std::string name;
   if (!moveToFreeName(file, fileName, name)) {
@@ -75,6 +77,12 @@ bool writeEncoded(const std::vector<unsigned char>& bytes,
         << Escaped{name} << "' instead" << std::endl;
   }
   if (writtenName) *writtenName = name;
+  if (!file.syncFolder()) {
+    err << "marl: error: wrote '" << Escaped{name}
+        << "', but its folder cannot be synced, so a power cut may lose it: "
+        << std::strerror(errno) << std::endl;
+    return false;
+  }
   return true;
 }
 

@@ -37,6 +37,13 @@ bool renameWithoutReplacing(const char* from, const char* to) {
   return false;
 }
 
+// The folder a path names its entry in: "." for a bare name.
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 TemporaryFile::~TemporaryFile() {
@@ -99,6 +106,13 @@ bool TemporaryFile::write(const unsigned char* bytes, std::size_t size) {
   return true;
 }
 
+bool TemporaryFile::sync() {
+  while (fsync(fd_) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
 bool TemporaryFile::close() {
   const int fd = fd_;
   fd_ = -1;
@@ -108,7 +122,20 @@ bool TemporaryFile::close() {
 bool TemporaryFile::moveToNewName(const std::string& name) {
   if (!renameWithoutReplacing(name_.c_str(), name.c_str())) return false;
   moved_ = true;
+  folder_ = folderOf(name);
   return true;
+}
+
+bool TemporaryFile::syncFolder() {
+  const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int status;
+  while ((status = fsync(fd)) != 0 && errno == EINTR) {
+  }
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return status == 0 || error == EINVAL;
 }
 
 }  // namespace marl
