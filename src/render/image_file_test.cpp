@@ -19,6 +19,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/temporary_files.h"
 #include "support/decoded_image.h"
 
 // The durability calls the writing makes, seen through wrappers of the C
@@ -498,6 +499,24 @@ TEST(ImageFileTest, DataIsSyncedBeforeTheRenameAndTheFolderAfter) {
                          calls[0], "rename " + temporary + " " + name,
                          "fsync folder " + folder}));
   }
+}
+
+// A temporary file a signal could not remove is never made.
+TEST(ImageFileTest, FullRegistryOfTemporaryFilesFailsThePictureWithoutAFile) {
+  TempDir dir;
+  std::vector<int> entries;
+  for (int entry; (entry = registerTemporaryFile("held")) >= 0;)
+    entries.push_back(entry);
+  EXPECT_EQ(entries.size(), std::size_t(MaxTemporaryFiles));
+  const std::string name = dir.file("a.gif");
+  std::ostringstream err;
+  EXPECT_FALSE(writeImageFile(Bitmap(2, 2), ImageGif, name, err));
+  EXPECT_EQ(err.str(),
+            "marl: error: cannot write '" + name + "': Too many open files\n");
+  EXPECT_TRUE(dir.entries().empty());
+  forgetTemporaryFile(entries.back());
+  EXPECT_TRUE(writeImageFile(Bitmap(2, 2), ImageGif, name, err));
+  for (int entry : entries) forgetTemporaryFile(entry);
 }
 
 TEST(ImageFileTest, ControlBytesInNamesAreShownEscaped) {

@@ -70,10 +70,13 @@ bool TemporaryFile::create(const std::string& finalName) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = prefix;
     for (int i = 0; i < 6; ++i) name += Letters[pick() % (sizeof Letters - 1)];
-    // Listed before it exists, so that no moment has an unlisted file.
+    // Listed before it exists, so that no moment has an unlisted file, and
+    // never made unlisted, as nothing would remove it after a signal.
     const int entry = registerTemporaryFile(name.c_str());
     const int fd =
-        open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        entry < 0 ? -1
+                  : open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                         0666);
     if (fd >= 0) {
       fd_ = fd;
       entry_ = entry;
