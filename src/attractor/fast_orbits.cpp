@@ -113,6 +113,10 @@ void runFastOrbits(const TorusMap& map,
         "fast orbits need " + std::to_string(FastOrbitStarts) +
         " start points, got " + std::to_string(starts.size()));
   }
+  if (grid.size() > FastOrbitsMaxSide) {
+    throw std::invalid_argument("a side of " + std::to_string(grid.size()) +
+                                " is too large for fast orbits");
+  }
   if (hits == 0) return;
   const std::size_t threadCount =
       std::clamp<std::size_t>(threads, 1, FastOrbitChunks);

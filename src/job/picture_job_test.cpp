@@ -242,6 +242,39 @@ TEST_F(PictureJobTest, GivenMapAtTwiceTheSideNestsItsCells) {
   std::filesystem::remove_all(folder);
 }
 
+// A replay feeds the progress display's step counter like a drawn map,
+// exact or fast: every step it takes, counted from its attempt's first.
+TEST_F(PictureJobTest, GivenMapCountsItsStepsInBothModes) {
+  char folder[] = "/tmp/marl-job-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  GivenMap given;
+  given.linearCoefficient = 1;
+  given.startX = 0.3;
+  given.startY = 0.6;
+  given.coefficients = {0.5, -0.2, 0.1, 0.3, 0.7, -0.4, 0.2, -0.6, 0.05};
+  given.imageNumber = 7;
+  for (JobSettings::Mode mode : {JobSettings::Mode::Exact, JobSettings::Mode::Fast}) {
+    for (int32_t attempt : {1, 2}) {
+      JobSettings s;
+      s.iterationMaximum = 2500000;  // enough for the fast orbits
+      s.detail = 3;
+      s.side = 60;
+      s.mode = mode;
+      s.basename = std::string(folder) + "/a";
+      given.attempt = attempt;
+      s.map = given;
+      std::atomic<int64_t> steps{0};
+      PictureJob job(s, out_, err_);
+      job.countStepsInto(steps);
+      ASSERT_TRUE(job.prepare(random_, NewYear));
+      ASSERT_TRUE(job.finish()) << err_.str();
+      EXPECT_EQ(steps.load(), s.iterationMaximum - (attempt - 1))
+          << int(mode) << " " << attempt;
+    }
+  }
+  std::filesystem::remove_all(folder);
+}
+
 TEST_F(PictureJobTest, UnallocatableGridStopsTheJobAfterTheColours) {
   JobSettings s = quick();
   s.side = 0xFFFFFFF0u;  // no machine has memory for this

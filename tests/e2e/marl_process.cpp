@@ -185,6 +185,18 @@ RunResult MarlProcess::wait() {
   return result;
 }
 
+RunResult MarlProcess::waitAtMost(std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!ended_ && std::chrono::steady_clock::now() < deadline) {
+    const pid_t done = waitpid(pid_, &rawStatus_, WNOHANG);
+    if (done == pid_) ended_ = WIFEXITED(rawStatus_) || WIFSIGNALED(rawStatus_);
+    else if (done < 0) break;
+    else usleep(10000);
+  }
+  if (!ended_) kill(pid_, SIGKILL);
+  return wait();
+}
+
 bool matchesTranscript(const std::string& actual,
                        const std::string& expected) {
   if (actual.size() != expected.size()) return false;

@@ -1,6 +1,7 @@
 #ifndef MARL_TESTS_E2E_MARL_PROCESS_H_
 #define MARL_TESTS_E2E_MARL_PROCESS_H_
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,9 @@ class MarlProcess {
   void resume();
   // Waits for the end; the output files are read and removed.
   RunResult wait();
+  // As wait, but kills the process (SIGKILL) if it has not ended within
+  // `limit`: a run that should end by itself cannot hang the test.
+  RunResult waitAtMost(std::chrono::seconds limit);
 
  private:
   const TempFolder& folder_;
