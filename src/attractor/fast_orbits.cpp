@@ -6,7 +6,6 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include "attractor/fast_orbit_kernel.h"
@@ -132,11 +131,15 @@ void runFastOrbits(const TorusMap& map,
 
   // Chunks are handed out on demand, so a thread that cannot be started
   // only leaves its share to the others: the grid is the same.
+  // Whatever a start throws (no thread, no memory), the threads started go
+  // on; with the room reserved first, a failed start leaves the list as it
+  // was, and no running thread is ever dropped unjoined.
   std::vector<std::thread> helpers;
+  helpers.reserve(threadCount);
   for (std::size_t t = 1; t < threadCount; ++t) {
     try {
       helpers.emplace_back(work, std::ref(run), std::ref(*workers[t]));
-    } catch (const std::system_error&) {
+    } catch (...) {
       break;
     }
   }

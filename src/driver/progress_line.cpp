@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
-#include <system_error>
 
 namespace marl {
 
@@ -59,8 +58,8 @@ ProgressLine::ProgressLine(OrderedConsole& console,
                   double(std::max<int64_t>(stepsPerPicture, 0))) {
   try {
     thread_ = std::thread([this] { run(); });
-  } catch (const std::system_error&) {
-    // No thread to spare: the run goes on without the line.
+  } catch (...) {
+    // No thread or memory to spare: the run goes on without the line.
   }
 }
 

@@ -1,8 +1,10 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <new>
 #include <unordered_map>
 
+#include "base/c_handle.h"
 #include "render/image_encoders.h"
 
 namespace marl {
@@ -13,11 +15,26 @@ constexpr int MaxColours = 256;
 // GIF stores sides in 16 bits.
 constexpr int MaxSide = 65535;
 
+// Where giflib's writes go.
+struct GifOutput {
+  std::vector<unsigned char>* bytes;
+  bool outOfMemory;  // a write found no memory: giflib saw it fail
+};
+
 int appendBytes(GifFileType* gif, const GifByteType* data, int length) {
-  auto* out = static_cast<std::vector<unsigned char>*>(gif->UserData);
-  out->insert(out->end(), data, data + length);
+  auto* out = static_cast<GifOutput*>(gif->UserData);
+  // No exception may pass through giflib, which would free nothing.
+  try {
+    out->bytes->insert(out->bytes->end(), data, data + length);
+  } catch (const std::bad_alloc&) {
+    out->outOfMemory = true;
+    return 0;
+  }
   return length;
 }
+
+// Closes without looking at the outcome: for a file given up on.
+void closeGif(GifFileType* gif) { EGifCloseFile(gif, nullptr); }
 
 // The picture as palette indices, row by row, with its colour map.
 struct IndexedPicture {
@@ -110,7 +127,8 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
               std::string& error) {
   // A colour map holds a power of two entries, at least 2.
   const int bits = GifBitSize(static_cast<int>(picture.colours.size()));
-  ColorMapObject* map = GifMakeMapObject(1 << bits, nullptr);
+  const CHandle<ColorMapObject, GifFreeMapObject> map(
+      GifMakeMapObject(1 << bits, nullptr));
   if (!map) {
     error = GifErrorString(E_GIF_ERR_NOT_ENOUGH_MEM);
     return false;
@@ -121,9 +139,11 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
     map->Colors[i] = picture.colours[i];
 
   int status = E_GIF_SUCCEEDED;
-  GifFileType* gif = EGifOpen(&out, appendBytes, &status);
+  GifOutput output{&out, false};
+  CHandle<GifFileType, closeGif> handle(
+      EGifOpen(&output, appendBytes, &status));
+  GifFileType* const gif = handle.get();
   if (!gif) {
-    GifFreeMapObject(map);
     error = GifErrorString(status);
     return false;
   }
@@ -132,11 +152,11 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
   const int width = bitmap.width(), height = bitmap.height();
   // The comment goes before the image, so that a reader finds it without
   // going through the picture data.
+  // The screen descriptor keeps its own copy of the map.
   bool ok =
-      EGifPutScreenDesc(gif, width, height, bits, 0, map) == GIF_OK &&
+      EGifPutScreenDesc(gif, width, height, bits, 0, map.get()) == GIF_OK &&
       (text.empty() || putComment(gif, text)) &&
       EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
-  GifFreeMapObject(map);  // the screen descriptor keeps its own copy
   for (int y = 0; ok && y < height; ++y) {
     auto* line = const_cast<GifPixelType*>(picture.indices.data() +
                                            std::size_t(y) * width);
@@ -144,12 +164,16 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
   }
   if (!ok) status = gif->Error;
   int closeStatus = E_GIF_SUCCEEDED;
-  if (EGifCloseFile(gif, &closeStatus) != GIF_OK && ok) {
+  // Closing writes the trailer and frees the file whatever it returns.
+  if (EGifCloseFile(handle.release(), &closeStatus) != GIF_OK && ok) {
     ok = false;
     status = closeStatus;
   }
-  if (!ok) error = GifErrorString(status);
-  return ok;
+  if (output.outOfMemory)
+    error = OutOfMemoryWhileEncoding;
+  else if (!ok)
+    error = GifErrorString(status);
+  return ok && !output.outOfMemory;
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ bool encodeSafely(EncodeFunction encode, const Bitmap& bitmap,
     if (encode(bitmap, embeddedText, bytes, reason)) return true;
     if (reason.empty()) reason = "encoding failed";
   } catch (const std::bad_alloc&) {
-    reason = "out of memory while encoding; give a smaller size";
+    reason = OutOfMemoryWhileEncoding;
   } catch (const std::exception& e) {
     reason = e.what();
   } catch (...) {
