@@ -48,7 +48,8 @@ bool note(const std::string& call) {
 }  // namespace sync_calls
 
 extern "C" int fsync(int fd) {
-  static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+  static const auto real =
+      reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
   struct stat st {};
   fstat(fd, &st);
   if (sync_calls::note((S_ISDIR(st.st_mode) ? "fsync folder " : "fsync file ") +
@@ -490,7 +491,8 @@ TEST(ImageFileTest, DataIsSyncedBeforeTheRenameAndTheFolderAfter) {
     const std::vector<std::string>& calls = sync_calls::calls;
     ASSERT_GE(calls.size(), 1u) << c.failing;
     const std::string temporary = calls[0].substr(std::strlen("fsync file "));
-    EXPECT_EQ(calls[0].rfind("fsync file " + name + ".tmp-", 0), 0u) << calls[0];
+    EXPECT_EQ(calls[0].rfind("fsync file " + name + ".tmp-", 0), 0u)
+        << calls[0];
     if (c.failing == "fsync file") {
       EXPECT_EQ(calls.size(), 1u);
       continue;
