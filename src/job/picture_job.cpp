@@ -82,6 +82,7 @@ void PictureJob::findAttractor(RandomSource& random) {
     run_.emplace(map_, grid_, settings_.iterationMaximum, printer_,
                  MaxRejectedAttempts, OrbitRun::Judged::Already,
                  start_.attempt > 1 ? 1 : 0);
+    run_->countStepsInto(steps_);
     return;
   }
   run_.emplace(map_, grid_, settings_.iterationMaximum, printer_);

@@ -1,5 +1,8 @@
 #include <gif_lib.h>
 
+#include <new>
+
+#include "base/c_handle.h"
 #include "render/gif_palette.h"
 #include "render/image_encoders.h"
 
@@ -7,24 +10,41 @@ namespace marl {
 
 namespace {
 
+// Where giflib's writes go.
+struct GifOutput {
+  std::vector<unsigned char>* bytes;
+  bool outOfMemory;  // a write found no memory: giflib saw it fail
+};
+
 int appendBytes(GifFileType* gif, const GifByteType* data, int length) {
-  auto* out = static_cast<std::vector<unsigned char>*>(gif->UserData);
-  out->insert(out->end(), data, data + length);
+  auto* out = static_cast<GifOutput*>(gif->UserData);
+  // No exception may pass through giflib, which would free nothing.
+  try {
+    out->bytes->insert(out->bytes->end(), data, data + length);
+  } catch (const std::bad_alloc&) {
+    out->outOfMemory = true;
+    return 0;
+  }
   return length;
 }
+
+// Closes without looking at the outcome: for a file given up on.
+void closeGif(GifFileType* gif) { EGifCloseFile(gif, nullptr); }
 
 bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
               const std::string& text, std::vector<unsigned char>& out,
               std::string& error) {
-  ColorMapObject* map = makeColourMap(picture);
+  const CHandle<ColorMapObject, GifFreeMapObject> map(makeColourMap(picture));
   if (!map) {
-    error = GifErrorString(E_GIF_ERR_NOT_ENOUGH_MEM);
+    error = OutOfMemoryWhileEncoding;
     return false;
   }
   int status = E_GIF_SUCCEEDED;
-  GifFileType* gif = EGifOpen(&out, appendBytes, &status);
+  GifOutput output{&out, false};
+  CHandle<GifFileType, closeGif> handle(
+      EGifOpen(&output, appendBytes, &status));
+  GifFileType* const gif = handle.get();
   if (!gif) {
-    GifFreeMapObject(map);
     error = GifErrorString(status);
     return false;
   }
@@ -32,22 +52,26 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
   if (!text.empty()) EGifSetGifVersion(gif, true);
   const int width = bitmap.width(), height = bitmap.height();
   // The comment goes before the image, so that a reader finds it without
-  // going through the picture data.
+  // going through the picture data. The screen descriptor keeps its own
+  // copy of the map.
   bool ok =
-      EGifPutScreenDesc(gif, width, height, map->BitsPerPixel, 0, map) ==
-          GIF_OK &&
+      EGifPutScreenDesc(gif, width, height, map->BitsPerPixel, 0,
+                        map.get()) == GIF_OK &&
       (text.empty() || putComment(gif, text)) &&
       EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
-  GifFreeMapObject(map);  // the screen descriptor keeps its own copy
   ok = ok && putIndexedRows(gif, picture, width, height);
   if (!ok) status = gif->Error;
   int closeStatus = E_GIF_SUCCEEDED;
-  if (EGifCloseFile(gif, &closeStatus) != GIF_OK && ok) {
+  // Closing writes the trailer and frees the file whatever it returns.
+  if (EGifCloseFile(handle.release(), &closeStatus) != GIF_OK && ok) {
     ok = false;
     status = closeStatus;
   }
-  if (!ok) error = GifErrorString(status);
-  return ok;
+  if (output.outOfMemory)
+    error = OutOfMemoryWhileEncoding;
+  else if (!ok)
+    error = GifErrorString(status);
+  return ok && !output.outOfMemory;
 }
 
 }  // namespace

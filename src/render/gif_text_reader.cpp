@@ -1,5 +1,6 @@
 #include <gif_lib.h>
 
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 
 namespace marl {
@@ -11,6 +12,8 @@ int boundedRead(GifFileType* gif, GifByteType* buffer, int length) {
   return static_cast<int>(static_cast<BoundedFile*>(gif->UserData)
                               ->read(buffer, static_cast<std::size_t>(length)));
 }
+
+void closeGif(GifFileType* gif) { DGifCloseFile(gif, nullptr); }
 
 const char* reasonOf(int error) {
   const char* text = GifErrorString(error);
@@ -43,7 +46,9 @@ bool readComments(GifFileType* gif, std::vector<std::string>& texts) {
 
 void readGifText(BoundedFile& file, EmbeddedTextResult& result) {
   int status = D_GIF_SUCCEEDED;
-  GifFileType* gif = DGifOpen(&file, boundedRead, &status);
+  const CHandle<GifFileType, closeGif> handle(
+      DGifOpen(&file, boundedRead, &status));
+  GifFileType* const gif = handle.get();
   if (!gif) {
     failReading(file, file.reachedEnd(), reasonOf(status), result);
     return;
@@ -53,7 +58,6 @@ void readGifText(BoundedFile& file, EmbeddedTextResult& result) {
     foundTexts(std::move(texts), result);
   else
     failReading(file, file.reachedEnd(), reasonOf(gif->Error), result);
-  DGifCloseFile(gif, &status);
 }
 
 }  // namespace marl

@@ -25,7 +25,7 @@ bool encodeSafely(EncodeFunction encode, const Bitmap& bitmap,
     if (encode(bitmap, embeddedText, bytes, reason)) return true;
     if (reason.empty()) reason = "encoding failed";
   } catch (const std::bad_alloc&) {
-    reason = "out of memory while encoding; give a smaller size";
+    reason = OutOfMemoryWhileEncoding;
   } catch (const std::exception& e) {
     reason = e.what();
   } catch (...) {
@@ -53,7 +53,9 @@ bool writeEncoded(const std::vector<unsigned char>& bytes,
                   std::string* writtenName) {
   TemporaryFile file;
   if (!file.create(fileName)) return fail(err, fileName, std::strerror(errno));
-  if (!file.write(bytes.data(), bytes.size()) || !file.close())
+  // The data reaches the disk before the name does, and the name before
+  // the picture is reported written.
+  if (!file.write(bytes.data(), bytes.size()) || !file.sync() || !file.close())
     return fail(err, fileName, std::strerror(errno));
   return placeFinishedFile(file, fileName, err, writtenName);
 }
@@ -87,6 +89,12 @@ bool placeFinishedFile(TemporaryFile& file, const std::string& fileName,
         << Escaped{name} << "' instead" << std::endl;
   }
   if (writtenName) *writtenName = name;
+  if (!file.syncFolder()) {
+    err << "marl: error: wrote '" << Escaped{name}
+        << "', but its folder cannot be synced, so a power cut may lose it: "
+        << std::strerror(errno) << std::endl;
+    return false;
+  }
   return true;
 }
 

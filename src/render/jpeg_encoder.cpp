@@ -1,5 +1,6 @@
 #include <turbojpeg.h>
 
+#include "base/c_handle.h"
 #include "render/image_encoders.h"
 #include "render/jpeg_comment.h"
 
@@ -17,7 +18,7 @@ constexpr int Quality = 95;
 
 bool encodeJpeg(const Bitmap& bitmap, const std::string& embeddedText,
                 std::vector<unsigned char>& out, std::string& error) {
-  tjhandle handle = tjInitCompress();
+  const CHandle<void, tjDestroy> handle(tjInitCompress());
   if (!handle) {
     error = tjGetErrorStr2(nullptr);
     return false;
@@ -28,23 +29,22 @@ bool encodeJpeg(const Bitmap& bitmap, const std::string& embeddedText,
   unsigned long jpegSize = 0;
   // The colour bytes are premultiplied, so dropping alpha shows transparent
   // pixels over black.
-  const int status =
-      tjCompress2(handle, reinterpret_cast<const unsigned char*>(bitmap.row(0)),
-                  bitmap.width(), pitch, bitmap.height(), CairoPixelFormat,
-                  &jpeg, &jpegSize, TJSAMP_444, Quality, 0);
+  const int status = tjCompress2(
+      handle.get(), reinterpret_cast<const unsigned char*>(bitmap.row(0)),
+      bitmap.width(), pitch, bitmap.height(), CairoPixelFormat, &jpeg,
+      &jpegSize, TJSAMP_444, Quality, 0);
+  const CHandle<unsigned char, tjFree> compressed(jpeg);
   if (status != 0) {
-    error = tjGetErrorStr2(handle);
-  } else {
-    // Room for the comment too, so that inserting it moves bytes within the
-    // buffer instead of copying them to a new one.
-    out.reserve(jpegSize + embeddedText.size() +
-                4 * (embeddedText.size() / MaxJpegCommentSegment + 1));
-    out.assign(jpeg, jpeg + jpegSize);
+    error = tjGetErrorStr2(handle.get());
+    return false;
   }
-  tjFree(jpeg);
-  tjDestroy(handle);
+  // Room for the comment too, so that inserting it moves bytes within the
+  // buffer instead of copying them to a new one.
+  out.reserve(jpegSize + embeddedText.size() +
+              4 * (embeddedText.size() / MaxJpegCommentSegment + 1));
+  out.assign(jpeg, jpeg + jpegSize);
   // TurboJPEG has no way to write a comment, so it goes in afterwards.
-  return status == 0 && insertJpegComment(out, embeddedText, error);
+  return insertJpegComment(out, embeddedText, error);
 }
 
 }  // namespace marl

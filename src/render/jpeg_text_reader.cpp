@@ -8,6 +8,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 
 namespace marl {
@@ -110,6 +111,9 @@ void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
   r->source.manager.resync_to_restart = jpeg_resync_to_restart;
   r->source.manager.term_source = endSource;
 
+  // Destroyed on every way out, a throw included (no jump leaves readHeader).
+  const CHandle<jpeg_decompress_struct, jpeg_destroy_decompress> decompressor(
+      &r->cinfo);
   if (readHeader(*r)) {
     std::vector<std::string> texts;
     for (jpeg_saved_marker_ptr m = r->cinfo.marker_list; m; m = m->next)
@@ -120,7 +124,6 @@ void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
   } else {
     failReading(file, r->source.ranOut, r->errors.message, result);
   }
-  jpeg_destroy_decompress(&r->cinfo);
 }
 
 }  // namespace marl

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
+#include "base/c_handle.h"
 #include "render/image_encoders.h"
 #include "render/tiff_client.h"
 
@@ -16,6 +18,7 @@ namespace {
 struct MemoryFile {
   std::vector<unsigned char>* bytes;
   toff_t position;
+  bool outOfMemory;  // a write found no memory: libtiff saw it fail
 };
 
 tmsize_t memoryRead(thandle_t handle, void* buffer, tmsize_t size) {
@@ -34,7 +37,13 @@ tmsize_t memoryWrite(thandle_t handle, void* buffer, tmsize_t size) {
   if (size <= 0) return 0;
   std::vector<unsigned char>& bytes = *file->bytes;
   const std::size_t end = file->position + static_cast<std::size_t>(size);
-  if (end > bytes.size()) bytes.resize(end);
+  // No exception may pass through libtiff, which would free nothing.
+  try {
+    if (end > bytes.size()) bytes.resize(end);
+  } catch (const std::bad_alloc&) {
+    file->outOfMemory = true;
+    return 0;
+  }
   std::memcpy(bytes.data() + file->position, buffer, size);
   file->position = end;
   return size;
@@ -122,12 +131,16 @@ bool encodeTiff(const Bitmap& bitmap, const std::string& embeddedText,
     error = "the text to embed holds a NUL byte, which a TIFF cannot store";
     return false;
   }
-  MemoryFile file{&out, 0};
-  TIFF* tif = openTiffClient(
+  MemoryFile file{&out, 0, false};
+  CHandle<TIFF, TIFFClose> handle(openTiffClient(
       "w", &file,
-      {memoryRead, memoryWrite, memorySeek, memoryClose, memorySize}, error);
+      {memoryRead, memoryWrite, memorySeek, memoryClose, memorySize}, error));
+  TIFF* const tif = handle.get();
   if (!tif) {
-    if (error.empty()) error = "cannot start a TIFF stream";
+    if (file.outOfMemory)
+      error = OutOfMemoryWhileEncoding;
+    else if (error.empty())
+      error = "cannot start a TIFF stream";
     return false;
   }
 
@@ -150,7 +163,9 @@ bool encodeTiff(const Bitmap& bitmap, const std::string& embeddedText,
   ok = ok &&
        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0)) &&
        writeRows(tif, bitmap, opaque) && TIFFFlush(tif) == 1;
-  TIFFClose(tif);
+  handle.reset();  // closing may still write
+  if (file.outOfMemory)
+    error = OutOfMemoryWhileEncoding;
   if (!ok && error.empty()) error = "TIFF encoding failed";
   return ok && error.empty();
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 #include "render/tiff_client.h"
 
@@ -55,9 +56,10 @@ constexpr tmsize_t MaxAllocation = 4 * tmsize_t(MaxEmbeddedTextRead);
 void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
   std::string error;
   // "m": never map the file into memory, which would bypass the budget.
-  TIFF* tif = openTiffClient(
+  const CHandle<TIFF, TIFFClose> handle(openTiffClient(
       "rm", &file, {boundedRead, noWrite, boundedSeek, noClose, fileSize},
-      error, MaxAllocation);
+      error, MaxAllocation));
+  TIFF* const tif = handle.get();
   if (!tif) {
     failReading(file, file.reachedEnd(), error, result);
     return;
@@ -74,7 +76,6 @@ void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
     failReading(file, file.reachedEnd(), error, result);
   else
     foundTexts({has ? std::string(description) : std::string()}, result);
-  TIFFClose(tif);
 }
 
 }  // namespace marl

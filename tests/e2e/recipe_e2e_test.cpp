@@ -98,6 +98,31 @@ TEST(RecipeEndToEnd, EnlargingScalesTheStepsAndTheCommandLineWins) {
   EXPECT_NE(given.err.find("making it once"), std::string::npos);
 }
 
+// A step count far below zero does what it does in exact mode in every
+// mode, with a given map too: nothing, at once.
+TEST(RecipeEndToEnd, StepCountFarBelowZeroEndsAtOnceInEveryMode) {
+  TempFolder made;
+  ASSERT_EQ(runMarl(made, {"it=5000", "size=100"}).status, 0);
+  const std::string picture = made.path() + "/" + made.files()[0];
+  for (const char* mode : {"mode=exact", "mode=fast"}) {
+    for (bool replay : {false, true}) {
+      SCOPED_TRACE(std::string(mode) + (replay ? " replay" : ""));
+      std::vector<std::string> args = {"it=-9223372036854775807", mode,
+                                       "size=100"};
+      if (replay) args.push_back("file=" + picture);
+      TempFolder folder;
+      MarlProcess marl(folder, args);
+      const RunResult run = marl.waitAtMost(std::chrono::seconds(120));
+      EXPECT_EQ(run.signal, 0);
+      EXPECT_EQ(run.status, 0);
+      EXPECT_EQ(run.err, "");
+      EXPECT_NE(run.out.find("Will run to -9223372036854775807\n"),
+                std::string::npos);
+      EXPECT_EQ(folder.files().size(), 1u);
+    }
+  }
+}
+
 TEST(RecipeEndToEnd, BadRecipesMakeNoPicture) {
   TempFolder made;
   ASSERT_EQ(runMarl(made, withImage("jpeg")).status, 0);
