@@ -135,10 +135,9 @@ TEST(ColourEndToEnd, ReplaysRecolourInEveryFormatWithARecipe) {
   for (const char* image : {"jpeg", "tiff", "gif"}) {
     SCOPED_TRACE(image);
     TempFolder made;
-    ASSERT_EQ(runMarl(made, quick({std::string("image=") + image, "tone=log",
-                                   "gamma=0.5"}))
-                  .status,
-              0);
+    const RunResult run = runMarl(
+        made, quick({std::string("image=") + image, "tone=log", "gamma=0.5"}));
+    ASSERT_EQ(run.status, 0) << run.err;
     const std::string picture = made.files()[0];
     const std::string original = made.path() + "/" + picture;
     TempFolder recoloured;
