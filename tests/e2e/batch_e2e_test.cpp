@@ -117,11 +117,15 @@ std::string runOnTerminal(
         chdir(folder.path().c_str()) != 0)
       _exit(126);
     setenv("TZ", "UTC", 1);
-    std::vector<const char*> argv = {"faketime", "-f", FrozenTime,
-                                     MARL_BINARY};
+    // Preloaded directly: the faketime wrapper leaves a named semaphore
+    // behind when interrupted, and a later wrapper given the same process
+    // number then fails.
+    setenv("LD_PRELOAD", "/usr/$LIB/faketime/libfaketime.so.1", 1);
+    setenv("FAKETIME", FrozenTime, 1);
+    std::vector<const char*> argv = {MARL_BINARY};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);
-    execvp("faketime", const_cast<char* const*>(argv.data()));
+    execv(MARL_BINARY, const_cast<char* const*>(argv.data()));
     _exit(127);
   }
   std::string screen;

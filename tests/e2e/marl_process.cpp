@@ -75,9 +75,13 @@ RunResult runMarl(const TempFolder& folder,
   // from files() by their leading dot.
   const std::string out = folder.path() + "/.stdout";
   const std::string err = folder.path() + "/.stderr";
+  // libfaketime preloaded directly rather than through the faketime
+  // wrapper, whose named semaphores, left behind by a wrapper that was
+  // killed, make a later one with the same process number fail.
   std::string command = "cd " + quote(folder.path()) +
-                        " && TZ=UTC faketime -f " + quote(time) + " " +
-                        quote(MARL_BINARY);
+                        " && TZ=UTC LD_PRELOAD='/usr/$LIB/faketime/"
+                        "libfaketime.so.1' FAKETIME=" +
+                        quote(time) + " " + quote(MARL_BINARY);
   for (const std::string& arg : args) command += " " + quote(arg);
   command += " >" + quote(out) + " 2>" + quote(err) + " </dev/null";
   const int raw = std::system(command.c_str());
