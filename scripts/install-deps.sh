@@ -9,6 +9,7 @@ packages=(
   libboost-dev
   libcairo2-dev
   libturbojpeg0-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
+  libspng-dev libwebp-dev
   libhwy-dev
   libgtest-dev libbenchmark-dev
   faketime

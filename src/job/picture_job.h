@@ -19,6 +19,8 @@
 #include "job/output_names.h"
 #include "quazi/quazi_image.h"
 #include "render/bitmap.h"
+#include "render/colour_renderer.h"
+#include "render/picture_rows.h"
 
 namespace marl {
 
@@ -81,8 +83,8 @@ class PictureJob {
   bool allocateGrid(uint32_t side);
   // The iterations left after prepare, exact or fast as the settings say.
   void finishOrbit();
-  bool writePicture(const Bitmap& bitmap, const std::string& fileName);
-  bool writeQuaziPicture(const Bitmap& attractor);
+  bool writePicture(RowSource& rows, const std::string& fileName);
+  bool writeQuaziPicture(const ColourRenderer& renderer);
 
   const JobSettings settings_;
   std::ostream& out_;

@@ -11,7 +11,7 @@ namespace marl {
 
 namespace {
 
-enum class Format { None, Jpeg, Tiff, Gif, Bmp };
+enum class Format { None, Jpeg, Tiff, Gif, Bmp, Png, Webp };
 
 uint32_t littleEndian32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
@@ -42,6 +42,10 @@ Format formatOf(const unsigned char* head, std::size_t n, uint64_t fileSize) {
   if (startsWith(head, n, "GIF87a", 6) || startsWith(head, n, "GIF89a", 6))
     return Format::Gif;
   if (isBmp(head, n, fileSize)) return Format::Bmp;
+  if (startsWith(head, n, "\x89PNG\r\n\x1a\n", 8)) return Format::Png;
+  if (n >= 12 && startsWith(head, n, "RIFF", 4) &&
+      std::memcmp(head + 8, "WEBP", 4) == 0)
+    return Format::Webp;
   return Format::None;
 }
 
@@ -66,6 +70,27 @@ void failReading(const BoundedFile& file, bool ranOut,
                     (ranOut ? "truncated" : "damaged");
     if (!message.empty()) result.reason += " (" + message + ")";
   }
+}
+
+bool plausibleSides(unsigned long width, unsigned long height,
+                    EmbeddedTextResult& result) {
+  if (width > 0 && height > 0 && width <= MaxPictureSide &&
+      height <= MaxPictureSide)
+    return true;
+  result.status = EmbeddedTextResult::Damaged;
+  result.reason = "this " + result.format + " picture claims " +
+                  std::to_string(width) + " x " + std::to_string(height) +
+                  " pixels, which no marl picture has";
+  return false;
+}
+
+bool fewPieces(int pieces, const char* piece, EmbeddedTextResult& result) {
+  if (pieces <= MaxTextPieces) return true;
+  result.status = EmbeddedTextResult::Damaged;
+  result.reason = "this " + result.format + " picture holds more than " +
+                  std::to_string(MaxTextPieces) + " " + piece +
+                  ", which no marl picture has";
+  return false;
 }
 
 void foundText(const std::string& text, EmbeddedTextResult& result) {
@@ -105,6 +130,14 @@ EmbeddedTextResult readEmbeddedText(const std::string& path) {
       case Format::Gif:
         result.format = "GIF";
         readGifText(file, result);
+        break;
+      case Format::Png:
+        result.format = "PNG";
+        readPngText(file, result);
+        break;
+      case Format::Webp:
+        result.format = "WebP";
+        readWebpText(file, result);
         break;
       case Format::Bmp:
         result.format = "BMP";

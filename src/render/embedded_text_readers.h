@@ -14,6 +14,16 @@ namespace marl {
 void readJpegText(BoundedFile& file, EmbeddedTextResult& result);
 void readTiffText(BoundedFile& file, EmbeddedTextResult& result);
 void readGifText(BoundedFile& file, EmbeddedTextResult& result);
+void readPngText(BoundedFile& file, EmbeddedTextResult& result);
+void readWebpText(BoundedFile& file, EmbeddedTextResult& result);
+
+// Sets `result` to Damaged when a header claims a side above MaxPictureSide
+// (or of 0) and returns false; true when the sides are plausible.
+bool plausibleSides(unsigned long width, unsigned long height,
+                    EmbeddedTextResult& result);
+// Sets `result` to Damaged when `pieces` passes MaxTextPieces and returns
+// false; `piece` names one ("comment segments").
+bool fewPieces(int pieces, const char* piece, EmbeddedTextResult& result);
 
 // Sets `result` for a picture whose reading failed: the file's own state
 // (budget spent, read error) says why first, then `ranOut` (the library

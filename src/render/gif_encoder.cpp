@@ -1,6 +1,8 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 #include <unordered_map>
 
 #include "render/image_encoders.h"
@@ -14,9 +16,8 @@ constexpr int MaxColours = 256;
 constexpr int MaxSide = 65535;
 
 int appendBytes(GifFileType* gif, const GifByteType* data, int length) {
-  auto* out = static_cast<std::vector<unsigned char>*>(gif->UserData);
-  out->insert(out->end(), data, data + length);
-  return length;
+  auto* out = static_cast<ByteSink*>(gif->UserData);
+  return out->append(data, std::size_t(length)) ? length : 0;
 }
 
 // The picture as palette indices, row by row, with its colour map.
@@ -25,35 +26,30 @@ struct IndexedPicture {
   std::vector<GifColorType> colours;
 };
 
-// Alpha is dropped: the colour bytes are premultiplied, so what is left is
-// the pixel over black.
-GifColorType colourOf(uint32_t pixel) {
-  GifColorType c;
-  c.Red = static_cast<GifByteType>(pixel >> 16);
-  c.Green = static_cast<GifByteType>(pixel >> 8);
-  c.Blue = static_cast<GifByteType>(pixel);
-  return c;
+GifColorType colourAt(const unsigned char* rgb) {
+  return GifColorType{rgb[0], rgb[1], rgb[2]};
 }
 
 // Indexes the picture by its own colours; false when there are too many.
-bool indexExactly(const Bitmap& bitmap, IndexedPicture& picture) {
+bool indexExactly(RowSource& rows, IndexedPicture& picture) {
+  const PictureShape& shape = rows.shape();
   std::unordered_map<uint32_t, GifByteType> slots;
-  picture.indices.resize(std::size_t(bitmap.width()) * bitmap.height());
+  picture.indices.resize(std::size_t(shape.width) * shape.height);
   GifByteType* out = picture.indices.data();
   // Pictures come in runs of one colour; the last one saves most look-ups.
   uint32_t lastColour = 0;
   GifByteType lastSlot = 0;
   bool haveLast = false;
-  for (int y = 0; y < bitmap.height(); ++y) {
-    const uint32_t* pixels = bitmap.row(y);
-    for (int x = 0; x < bitmap.width(); ++x) {
-      const uint32_t colour = pixels[x] & 0xFFFFFFu;
+  return forEachBand(rows, [&](const unsigned char* band, int, int count) {
+    const unsigned char* p = band;
+    for (std::size_t i = 0; i < std::size_t(shape.width) * count; ++i, p += 3) {
+      const uint32_t colour = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
       if (!haveLast || colour != lastColour) {
         auto found = slots.find(colour);
         if (found == slots.end()) {
           if (slots.size() == MaxColours) return false;
           found = slots.emplace(colour, GifByteType(slots.size())).first;
-          picture.colours.push_back(colourOf(colour));
+          picture.colours.push_back(colourAt(p));
         }
         lastColour = colour;
         lastSlot = found->second;
@@ -61,28 +57,28 @@ bool indexExactly(const Bitmap& bitmap, IndexedPicture& picture) {
       }
       *out++ = lastSlot;
     }
-  }
-  return true;
+    return true;
+  });
 }
 
-bool quantize(const Bitmap& bitmap, IndexedPicture& picture,
-              std::string& error) {
-  const std::size_t count = std::size_t(bitmap.width()) * bitmap.height();
+bool quantize(RowSource& rows, IndexedPicture& picture, std::string& error) {
+  const PictureShape& shape = rows.shape();
+  const std::size_t count = std::size_t(shape.width) * shape.height;
   std::vector<GifByteType> red(count), green(count), blue(count);
   std::size_t i = 0;
-  for (int y = 0; y < bitmap.height(); ++y) {
-    const uint32_t* pixels = bitmap.row(y);
-    for (int x = 0; x < bitmap.width(); ++x, ++i) {
-      const GifColorType c = colourOf(pixels[x]);
-      red[i] = c.Red;
-      green[i] = c.Green;
-      blue[i] = c.Blue;
+  forEachBand(rows, [&](const unsigned char* band, int, int n) {
+    const unsigned char* p = band;
+    for (std::size_t k = 0; k < std::size_t(shape.width) * n; ++k, ++i, p += 3) {
+      red[i] = p[0];
+      green[i] = p[1];
+      blue[i] = p[2];
     }
-  }
+    return true;
+  });
   picture.indices.resize(count);
   picture.colours.assign(MaxColours, GifColorType{0, 0, 0});
   int mapSize = MaxColours;
-  if (GifQuantizeBuffer(bitmap.width(), bitmap.height(), &mapSize, red.data(),
+  if (GifQuantizeBuffer(shape.width, shape.height, &mapSize, red.data(),
                         green.data(), blue.data(), picture.indices.data(),
                         picture.colours.data()) != GIF_OK) {
     error = "cannot reduce the picture to 256 colours";
@@ -90,6 +86,35 @@ bool quantize(const Bitmap& bitmap, IndexedPicture& picture,
   }
   return true;
 }
+
+struct MapDeleter {
+  void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
+};
+
+// Owns an open GIF writer; closing it finishes the file.
+class GifWriter {
+ public:
+  explicit GifWriter(ByteSink& out) : gif_(EGifOpen(&out, appendBytes, &status_)) {}
+  ~GifWriter() { close(); }
+  GifWriter(const GifWriter&) = delete;
+  GifWriter& operator=(const GifWriter&) = delete;
+
+  GifFileType* get() const { return gif_; }
+  int openStatus() const { return status_; }
+  // False, with the status in `status`, when the file cannot be finished.
+  bool close(int* status = nullptr) {
+    if (!gif_) return true;
+    int closeStatus = E_GIF_SUCCEEDED;
+    const bool ok = EGifCloseFile(gif_, &closeStatus) == GIF_OK;
+    gif_ = nullptr;
+    if (status) *status = closeStatus;
+    return ok;
+  }
+
+ private:
+  int status_ = E_GIF_SUCCEEDED;
+  GifFileType* gif_;
+};
 
 // A Comment Extension in sub-blocks of at most 255 bytes. giflib's
 // EGifPutComment would stop at a NUL byte; this keeps every byte.
@@ -105,12 +130,12 @@ bool putComment(GifFileType* gif, const std::string& text) {
   return EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
-bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
-              const std::string& text, std::vector<unsigned char>& out,
-              std::string& error) {
+bool writeGif(const PictureShape& shape, const IndexedPicture& picture,
+              const std::string& text, ByteSink& out, std::string& error) {
   // A colour map holds a power of two entries, at least 2.
   const int bits = GifBitSize(static_cast<int>(picture.colours.size()));
-  ColorMapObject* map = GifMakeMapObject(1 << bits, nullptr);
+  const std::unique_ptr<ColorMapObject, MapDeleter> map(
+      GifMakeMapObject(1 << bits, nullptr));
   if (!map) {
     error = GifErrorString(E_GIF_ERR_NOT_ENOUGH_MEM);
     return false;
@@ -120,31 +145,30 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
   for (std::size_t i = 0; i < picture.colours.size(); ++i)
     map->Colors[i] = picture.colours[i];
 
-  int status = E_GIF_SUCCEEDED;
-  GifFileType* gif = EGifOpen(&out, appendBytes, &status);
+  GifWriter writer(out);
+  GifFileType* gif = writer.get();
   if (!gif) {
-    GifFreeMapObject(map);
-    error = GifErrorString(status);
+    error = GifErrorString(writer.openStatus());
     return false;
   }
   // Extensions came with GIF89a; a picture without text stays GIF87a.
   if (!text.empty()) EGifSetGifVersion(gif, true);
-  const int width = bitmap.width(), height = bitmap.height();
+  const int width = shape.width, height = shape.height;
   // The comment goes before the image, so that a reader finds it without
-  // going through the picture data.
+  // going through the picture data. The screen descriptor keeps its own
+  // copy of the map.
   bool ok =
-      EGifPutScreenDesc(gif, width, height, bits, 0, map) == GIF_OK &&
+      EGifPutScreenDesc(gif, width, height, bits, 0, map.get()) == GIF_OK &&
       (text.empty() || putComment(gif, text)) &&
       EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
-  GifFreeMapObject(map);  // the screen descriptor keeps its own copy
   for (int y = 0; ok && y < height; ++y) {
     auto* line = const_cast<GifPixelType*>(picture.indices.data() +
                                            std::size_t(y) * width);
     ok = EGifPutLine(gif, line, width) == GIF_OK;
   }
-  if (!ok) status = gif->Error;
+  int status = ok ? E_GIF_SUCCEEDED : gif->Error;
   int closeStatus = E_GIF_SUCCEEDED;
-  if (EGifCloseFile(gif, &closeStatus) != GIF_OK && ok) {
+  if (!writer.close(&closeStatus) && ok) {
     ok = false;
     status = closeStatus;
   }
@@ -154,20 +178,20 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
 
 }  // namespace
 
-bool encodeGif(const Bitmap& bitmap, const std::string& embeddedText,
-               std::vector<unsigned char>& out, std::string& error) {
-  if (bitmap.width() > MaxSide || bitmap.height() > MaxSide) {
+bool encodeGif(RowSource& rows, const EncodeOptions& options, ByteSink& out,
+               std::string& error) {
+  const PictureShape& shape = rows.shape();
+  if (!acceptShape(shape, 8, false, "GIF", error)) return false;
+  if (shape.width > MaxSide || shape.height > MaxSide) {
     error = "picture too large for GIF (65535 pixels a side at most)";
     return false;
   }
-  cairo_surface_flush(bitmap.surface());
-  out.clear();
   IndexedPicture picture;
-  if (!indexExactly(bitmap, picture)) {
+  if (!indexExactly(rows, picture)) {
     picture = IndexedPicture();
-    if (!quantize(bitmap, picture, error)) return false;
+    if (!quantize(rows, picture, error)) return false;
   }
-  return writeGif(bitmap, picture, embeddedText, out, error);
+  return writeGif(shape, picture, options.text, out, error);
 }
 
 }  // namespace marl

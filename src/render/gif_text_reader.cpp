@@ -1,5 +1,7 @@
 #include <gif_lib.h>
 
+#include <memory>
+
 #include "render/embedded_text_readers.h"
 
 namespace marl {
@@ -19,7 +21,7 @@ const char* reasonOf(int error) {
 
 // Joins the Comment Extensions met before the first image; other
 // extensions are passed over. False on a read or format error.
-bool readComments(GifFileType* gif, std::string& text) {
+bool readComments(GifFileType* gif, std::string& text, int& comments) {
   for (;;) {
     GifRecordType type;
     if (DGifGetRecordType(gif, &type) != GIF_OK) return false;
@@ -29,6 +31,8 @@ bool readComments(GifFileType* gif, std::string& text) {
     int code = 0;
     GifByteType* block = nullptr;
     if (DGifGetExtension(gif, &code, &block) != GIF_OK) return false;
+    if (code == COMMENT_EXT_FUNC_CODE && ++comments > MaxTextPieces)
+      return true;
     while (block != nullptr) {
       if (code == COMMENT_EXT_FUNC_CODE)
         text.append(reinterpret_cast<const char*>(block + 1), block[0]);
@@ -37,21 +41,30 @@ bool readComments(GifFileType* gif, std::string& text) {
   }
 }
 
+struct GifCloser {
+  void operator()(GifFileType* gif) const {
+    int status = D_GIF_SUCCEEDED;
+    DGifCloseFile(gif, &status);
+  }
+};
+
 }  // namespace
 
 void readGifText(BoundedFile& file, EmbeddedTextResult& result) {
   int status = D_GIF_SUCCEEDED;
-  GifFileType* gif = DGifOpen(&file, boundedRead, &status);
+  const std::unique_ptr<GifFileType, GifCloser> gif(
+      DGifOpen(&file, boundedRead, &status));
   if (!gif) {
     failReading(file, file.reachedEnd(), reasonOf(status), result);
     return;
   }
+  if (!plausibleSides(gif->SWidth, gif->SHeight, result)) return;
   std::string text;
-  if (readComments(gif, text))
-    foundText(text, result);
-  else
+  int comments = 0;
+  if (!readComments(gif.get(), text, comments))
     failReading(file, file.reachedEnd(), reasonOf(gif->Error), result);
-  DGifCloseFile(gif, &status);
+  else if (fewPieces(comments, "comment extensions", result))
+    foundText(text, result);
 }
 
 }  // namespace marl

@@ -6,14 +6,15 @@
 
 #include "render/bitmap.h"
 #include "render/image_format.h"
+#include "render/picture_rows.h"
 
 namespace marl {
 
-// Writes `bitmap` under `fileName` in `format`, with `embeddedText` stored
-// where the format has a place for text (JPEG, TIFF, GIF; BMP has none and
-// drops it). The picture goes to a temporary file in the same folder first
-// and is renamed into place, so no truncated file is ever left under the
-// final name. Nothing is ever replaced: when `fileName` exists (an old file,
+// Writes the picture `rows` makes under `fileName` in `format`, with
+// `options.text` stored where the format has a place for text (BMP has none
+// and drops it). The picture is encoded straight into a temporary file in
+// the same folder, band by band, and is renamed into place once complete,
+// so no truncated file is ever left under the final name. Nothing is ever replaced: when `fileName` exists (an old file,
 // an earlier picture, another process's), the first free name of
 // NAME-2.EXT, NAME-3.EXT, ... is taken at the rename itself, and
 // "marl: warning: 'NAME.EXT' exists; wrote 'NAME-2.EXT' instead" goes to
@@ -21,6 +22,13 @@ namespace marl {
 // On failure (the encoder's exceptions, std::bad_alloc included, are failures
 // too) prints "marl: error: cannot write 'NAME': REASON" on `err`, leaves no
 // file, and returns false.
+bool writeImageFile(RowSource& rows, const ImageFormat& format,
+                    const std::string& fileName, std::ostream& err,
+                    const EncodeOptions& options,
+                    std::string* writtenName = nullptr);
+
+// The same for a whole bitmap, which keeps alpha where the format has it and
+// some pixel is not opaque; `bitmap` must be ok() or nothing is written.
 bool writeImageFile(const Bitmap& bitmap, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err,
                     const std::string& embeddedText = std::string(),

@@ -95,11 +95,19 @@ bool readHeader(JpegReading& r) {
   return true;
 }
 
+// Frees libjpeg's state however the reading ends (destroying a structure
+// that was never created, or half created, is safe: it was zeroed).
+struct DestroyAtEnd {
+  jpeg_decompress_struct* cinfo;
+  ~DestroyAtEnd() { jpeg_destroy_decompress(cinfo); }
+};
+
 }  // namespace
 
 void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
   JpegReading reading{};
   JpegReading* r = &reading;
+  const DestroyAtEnd destroy{&r->cinfo};
   r->cinfo.err = jpeg_std_error(&r->errors.manager);
   r->errors.manager.error_exit = jumpBack;
   r->errors.manager.output_message = printNothing;
@@ -112,14 +120,18 @@ void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
 
   if (readHeader(*r)) {
     std::string text;
+    int segments = 0;
     for (jpeg_saved_marker_ptr m = r->cinfo.marker_list; m; m = m->next)
-      if (m->marker == JPEG_COM)
+      if (m->marker == JPEG_COM) {
         text.append(reinterpret_cast<const char*>(m->data), m->data_length);
-    foundText(text, result);
+        ++segments;
+      }
+    if (plausibleSides(r->cinfo.image_width, r->cinfo.image_height, result) &&
+        fewPieces(segments, "comment segments", result))
+      foundText(text, result);
   } else {
     failReading(file, r->source.ranOut, r->errors.message, result);
   }
-  jpeg_destroy_decompress(&r->cinfo);
 }
 
 }  // namespace marl

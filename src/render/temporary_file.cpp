@@ -99,6 +99,21 @@ bool TemporaryFile::write(const unsigned char* bytes, std::size_t size) {
   return true;
 }
 
+bool TemporaryFile::writeAt(std::uint64_t offset, const unsigned char* bytes,
+                            std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
 bool TemporaryFile::close() {
   const int fd = fd_;
   fd_ = -1;

@@ -1,6 +1,7 @@
 #include <tiffio.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "render/embedded_text_readers.h"
 #include "render/tiff_client.h"
@@ -50,21 +51,29 @@ toff_t fileSize(thandle_t handle) {
 // count must not make libtiff ask for gigabytes.
 constexpr tmsize_t MaxAllocation = 4 * tmsize_t(MaxEmbeddedTextRead);
 
+struct TiffCloser {
+  void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+
 }  // namespace
 
 void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
   std::string error;
   // "m": never map the file into memory, which would bypass the budget.
-  TIFF* tif = openTiffClient(
+  const std::unique_ptr<TIFF, TiffCloser> tif(openTiffClient(
       "rm", &file, {boundedRead, noWrite, boundedSeek, noClose, fileSize},
-      error, MaxAllocation);
+      error, MaxAllocation));
   if (!tif) {
     failReading(file, file.reachedEnd(), error, result);
     return;
   }
+  uint32_t width = 0, height = 0;
+  TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
+  if (!plausibleSides(width, height, result)) return;
   const char* description = nullptr;
   const bool has =
-      TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &description) == 1 &&
+      TIFFGetField(tif.get(), TIFFTAG_IMAGEDESCRIPTION, &description) == 1 &&
       description != nullptr;
   // libtiff drops a tag whose value it cannot read, sometimes without an
   // error: a short read then tells a missing text from an absent one.
@@ -74,7 +83,6 @@ void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
     failReading(file, file.reachedEnd(), error, result);
   else
     foundText(has ? std::string(description) : std::string(), result);
-  TIFFClose(tif);
 }
 
 }  // namespace marl

@@ -1,0 +1,82 @@
+#include <spng.h>
+
+#include <memory>
+#include <vector>
+
+#include "render/embedded_text_readers.h"
+
+namespace marl {
+
+namespace {
+
+struct ContextDeleter {
+  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
+};
+
+int boundedRead(spng_ctx*, void* user, void* bytes, std::size_t length) {
+  auto* file = static_cast<BoundedFile*>(user);
+  if (file->read(bytes, length) == length) return 0;
+  return file->reachedEnd() ? SPNG_IO_EOF : SPNG_IO_ERROR;
+}
+
+// Settings that keep a hostile file from costing more than the reading
+// budget: no chunk, and no inflated text, may pass it.
+int limit(spng_ctx* ctx) {
+  int status = spng_set_image_limits(ctx, uint32_t(MaxPictureSide),
+                                     uint32_t(MaxPictureSide));
+  if (!status)
+    status = spng_set_chunk_limits(ctx, MaxEmbeddedTextRead,
+                                   2 * MaxEmbeddedTextRead);
+  // Text chunks beyond the pieces allowed, and a few others beside them.
+  if (!status)
+    status = spng_set_option(ctx, SPNG_CHUNK_COUNT_LIMIT, MaxTextPieces + 16);
+  return status;
+}
+
+}  // namespace
+
+void readPngText(BoundedFile& file, EmbeddedTextResult& result) {
+  const std::unique_ptr<spng_ctx, ContextDeleter> ctx(spng_ctx_new(0));
+  if (!ctx) {
+    result.status = EmbeddedTextResult::Unreadable;
+    result.reason = "out of memory";
+    return;
+  }
+  int status = spng_set_png_stream(ctx.get(), boundedRead, &file);
+  if (!status) status = limit(ctx.get());
+  // Reads the chunks before the image data, and no pixel.
+  if (!status) status = spng_decode_chunks(ctx.get());
+  spng_ihdr ihdr{};
+  if (status == SPNG_EWIDTH || status == SPNG_EHEIGHT ||
+      status == SPNG_EUSER_WIDTH || status == SPNG_EUSER_HEIGHT) {
+    // The sides are refused as soon as the header is read.
+    result.status = EmbeddedTextResult::Damaged;
+    result.reason = "this PNG picture claims a side of 0 or of more than " +
+                    std::to_string(MaxPictureSide) +
+                    " pixels, which no marl picture has";
+    return;
+  }
+  if (!status) status = spng_get_ihdr(ctx.get(), &ihdr);
+  if (status) {
+    failReading(file, status == SPNG_IO_EOF, spng_strerror(status), result);
+    return;
+  }
+  uint32_t count = 0;
+  status = spng_get_text(ctx.get(), nullptr, &count);
+  if (status == SPNG_ECHUNKAVAIL) {
+    foundText(std::string(), result);
+    return;
+  }
+  std::vector<spng_text> texts(count);
+  if (!status) status = spng_get_text(ctx.get(), texts.data(), &count);
+  if (status) {
+    failReading(file, false, spng_strerror(status), result);
+    return;
+  }
+  if (!fewPieces(int(count), "text chunks", result)) return;
+  std::string text;
+  for (const spng_text& t : texts) text.append(t.text, t.length);
+  foundText(text, result);
+}
+
+}  // namespace marl

@@ -1,0 +1,116 @@
+#include <webp/decode.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "render/embedded_text_readers.h"
+#include "render/xmp_text.h"
+
+namespace marl {
+
+namespace {
+
+// The image data of a WebP comes before its metadata, and libwebp's demuxer
+// wants the whole file in memory; the RIFF chunks are walked here instead,
+// their headers read and their payloads skipped, so that only the headers
+// and the XMP packet count against the budget.
+constexpr std::size_t ChunkHeader = 8;
+// Enough of a VP8 or VP8L bitstream for libwebp to read its sides.
+constexpr std::size_t ImageHeader = 32;
+
+uint32_t littleEndian(const unsigned char* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | p[i];
+  return v;
+}
+
+struct Walk {
+  BoundedFile& file;
+  EmbeddedTextResult& result;
+  std::string text;
+  int packets = 0;
+  bool sawImage = false;
+
+  bool readExactly(void* buffer, std::size_t length) {
+    if (file.read(buffer, length) == length) return true;
+    failReading(file, file.reachedEnd(), "", result);
+    return false;
+  }
+  bool malformed(const char* what) {
+    failReading(file, false, what, result);
+    return false;
+  }
+  // Looks into one chunk whose payload starts at the file's position.
+  bool chunk(const unsigned char* fourcc, uint32_t size);
+};
+
+bool Walk::chunk(const unsigned char* fourcc, uint32_t size) {
+  if (std::memcmp(fourcc, "VP8X", 4) == 0) {
+    unsigned char p[10];
+    if (size < sizeof p) return malformed("its VP8X chunk is too short");
+    if (!readExactly(p, sizeof p)) return false;
+    return plausibleSides(1ul + littleEndian(p + 4, 3),
+                          1ul + littleEndian(p + 7, 3), result);
+  }
+  if ((std::memcmp(fourcc, "VP8 ", 4) == 0 ||
+       std::memcmp(fourcc, "VP8L", 4) == 0) &&
+      !sawImage) {
+    sawImage = true;
+    unsigned char p[ImageHeader];
+    const std::size_t n = std::min<std::size_t>(size, sizeof p);
+    if (!readExactly(p, n)) return false;
+    WebPBitstreamFeatures features;
+    if (WebPGetFeatures(p, n, &features) != VP8_STATUS_OK)
+      return malformed("its image header is malformed");
+    return plausibleSides(unsigned(features.width), unsigned(features.height),
+                          result);
+  }
+  if (std::memcmp(fourcc, "XMP ", 4) == 0) {
+    if (!fewPieces(++packets, "XMP packets", result)) return false;
+    std::string packet(std::min<std::size_t>(size, MaxEmbeddedTextRead + 1),
+                       '\0');
+    // A packet past the budget runs out of it here: TooLong.
+    if (!readExactly(packet.data(), packet.size())) return false;
+    text += descriptionOfXmp(packet);
+  }
+  return true;
+}
+
+}  // namespace
+
+void readWebpText(BoundedFile& file, EmbeddedTextResult& result) {
+  Walk walk{file, result, std::string(), 0, false};
+  unsigned char head[12];
+  if (!walk.readExactly(head, sizeof head)) return;
+  const uint64_t end = ChunkHeader + uint64_t(littleEndian(head + 4, 4));
+  if (end > file.size()) {
+    failReading(file, true, "", result);
+    return;
+  }
+  for (uint64_t at = sizeof head; at < end;) {
+    if (at + ChunkHeader > end) {
+      walk.malformed("a chunk header is cut short");
+      return;
+    }
+    file.seek(at);
+    unsigned char header[ChunkHeader];
+    if (!walk.readExactly(header, sizeof header)) return;
+    const uint32_t size = littleEndian(header + 4, 4);
+    const uint64_t payloadEnd = at + ChunkHeader + size;
+    if (payloadEnd > end) {
+      failReading(file, true, "", result);
+      return;
+    }
+    if (!walk.chunk(header, size)) return;
+    at = payloadEnd + (size & 1);
+  }
+  if (!walk.sawImage) {
+    walk.malformed("it holds no image");
+    return;
+  }
+  foundText(walk.text, result);
+}
+
+}  // namespace marl
