@@ -27,9 +27,6 @@ int limit(spng_ctx* ctx) {
   if (!status)
     status = spng_set_chunk_limits(ctx, MaxEmbeddedTextRead,
                                    2 * MaxEmbeddedTextRead);
-  // Text chunks beyond the pieces allowed, and a few others beside them.
-  if (!status)
-    status = spng_set_option(ctx, SPNG_CHUNK_COUNT_LIMIT, MaxTextPieces + 16);
   return status;
 }
 

@@ -17,8 +17,8 @@ namespace {
 // their headers read and their payloads skipped, so that only the headers
 // and the XMP packet count against the budget.
 constexpr std::size_t ChunkHeader = 8;
-// Enough of a VP8 or VP8L bitstream for libwebp to read its sides.
-constexpr std::size_t ImageHeader = 32;
+// Enough of a file's start for libwebp to read its sides.
+constexpr std::size_t HeadBytes = 64;
 
 uint32_t littleEndian(const unsigned char* p, int bytes) {
   uint32_t v = 0;
@@ -47,26 +47,10 @@ struct Walk {
 };
 
 bool Walk::chunk(const unsigned char* fourcc, uint32_t size) {
-  if (std::memcmp(fourcc, "VP8X", 4) == 0) {
-    unsigned char p[10];
-    if (size < sizeof p) return malformed("its VP8X chunk is too short");
-    if (!readExactly(p, sizeof p)) return false;
-    return plausibleSides(1ul + littleEndian(p + 4, 3),
-                          1ul + littleEndian(p + 7, 3), result);
-  }
-  if ((std::memcmp(fourcc, "VP8 ", 4) == 0 ||
-       std::memcmp(fourcc, "VP8L", 4) == 0) &&
-      !sawImage) {
+  if (std::memcmp(fourcc, "VP8 ", 4) == 0 ||
+      std::memcmp(fourcc, "VP8L", 4) == 0 ||
+      std::memcmp(fourcc, "ANMF", 4) == 0)
     sawImage = true;
-    unsigned char p[ImageHeader];
-    const std::size_t n = std::min<std::size_t>(size, sizeof p);
-    if (!readExactly(p, n)) return false;
-    WebPBitstreamFeatures features;
-    if (WebPGetFeatures(p, n, &features) != VP8_STATUS_OK)
-      return malformed("its image header is malformed");
-    return plausibleSides(unsigned(features.width), unsigned(features.height),
-                          result);
-  }
   if (std::memcmp(fourcc, "XMP ", 4) == 0) {
     if (!fewPieces(++packets, "XMP packets", result)) return false;
     std::string packet(std::min<std::size_t>(size, MaxEmbeddedTextRead + 1),
@@ -78,11 +62,32 @@ bool Walk::chunk(const unsigned char* fourcc, uint32_t size) {
   return true;
 }
 
+// libwebp reads the sides from the first bytes: those of the VP8X chunk, or
+// of the image itself in a simple file.
+bool plausibleHeader(Walk& walk) {
+  unsigned char head[HeadBytes];
+  const std::size_t n =
+      std::size_t(std::min<uint64_t>(walk.file.size(), sizeof head));
+  walk.file.seek(0);
+  if (!walk.readExactly(head, n)) return false;
+  WebPBitstreamFeatures features;
+  const VP8StatusCode status = WebPGetFeatures(head, n, &features);
+  if (status == VP8_STATUS_NOT_ENOUGH_DATA) {
+    failReading(walk.file, true, "", walk.result);
+    return false;
+  }
+  if (status != VP8_STATUS_OK) return walk.malformed("its header is malformed");
+  return plausibleSides(unsigned(features.width), unsigned(features.height),
+                        walk.result);
+}
+
 }  // namespace
 
 void readWebpText(BoundedFile& file, EmbeddedTextResult& result) {
   Walk walk{file, result, std::string(), 0, false};
+  if (!plausibleHeader(walk)) return;
   unsigned char head[12];
+  file.seek(0);
   if (!walk.readExactly(head, sizeof head)) return;
   const uint64_t end = ChunkHeader + uint64_t(littleEndian(head + 4, 4));
   if (end > file.size()) {
