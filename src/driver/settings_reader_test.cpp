@@ -48,7 +48,8 @@ TEST_F(SettingsReaderTest, GivenColourChannelsAreLimited) {
 
 TEST_F(SettingsReaderTest, ImageWordIsKeptAsGivenWithItsFormat) {
   for (auto [word, name] : std::vector<std::pair<std::string, std::string>>{
-           {"TIFF", "tiff"}, {"png", "jpeg"}, {"", "jpeg"}, {"tiffbmp", "bmp"}}) {
+           {"TIFF", "tiff"}, {"png", "png"}, {"", "jpeg"}, {"tiffbmp", "bmp"},
+           {"jpg", "jpeg"}}) {
     const JobSettings s = read({"image=" + word});
     EXPECT_EQ(s.imageWord, word);
     EXPECT_STREQ(s.format->name, name.c_str()) << word;

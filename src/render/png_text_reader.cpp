@@ -20,12 +20,13 @@ int boundedRead(spng_ctx*, void* user, void* bytes, std::size_t length) {
 }
 
 // Settings that keep a hostile file from costing more than the reading
-// budget: no chunk, and no inflated text, may pass it.
+// budget: a chunk longer than it runs out of the budget itself, and text
+// that inflates past it (a deflate bomb) passes libspng's cache limit.
 int limit(spng_ctx* ctx) {
   int status = spng_set_image_limits(ctx, uint32_t(MaxPictureSide),
                                      uint32_t(MaxPictureSide));
   if (!status)
-    status = spng_set_chunk_limits(ctx, MaxEmbeddedTextRead,
+    status = spng_set_chunk_limits(ctx, 2 * MaxEmbeddedTextRead,
                                    2 * MaxEmbeddedTextRead);
   return status;
 }
@@ -51,6 +52,12 @@ void readPngText(BoundedFile& file, EmbeddedTextResult& result) {
     result.reason = "this PNG picture claims a side of 0 or of more than " +
                     std::to_string(MaxPictureSide) +
                     " pixels, which no marl picture has";
+    return;
+  }
+  if (status == SPNG_ECHUNK_LIMITS) {
+    result.status = EmbeddedTextResult::TooLong;
+    result.reason = "the text embedded in this PNG picture takes more than "
+                    "2 MiB once inflated";
     return;
   }
   if (!status) status = spng_get_ihdr(ctx.get(), &ihdr);

@@ -21,7 +21,7 @@ std::vector<std::string> withImage(const std::string& image) {
 }
 
 TEST(RecipeEndToEnd, ReplayMakesTheSameFilesAndNeverOverwrites) {
-  for (const char* image : {"jpeg", "tiff", "gif"}) {
+  for (const char* image : {"jpeg", "tiff", "gif", "png", "webp"}) {
     SCOPED_TRACE(image);
     TempFolder made;
     const RunResult first = runMarl(made, withImage(image));
