@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "render/bounded_file.h"
 #include "render/embedded_text_readers.h"
@@ -47,6 +49,27 @@ Format formatOf(const unsigned char* head, std::size_t n, uint64_t fileSize) {
       std::memcmp(head + 8, "WEBP", 4) == 0)
     return Format::Webp;
   return Format::None;
+}
+
+// A file shorter than a picture's magic bytes that begins as they do is a
+// picture cut short, not a parameter file: the format it would have been.
+const char* cutMagic(const unsigned char* head, std::size_t n) {
+  static const struct {
+    const char* magic;
+    std::size_t length;
+    const char* format;
+  } Magics[] = {{"\xFF\xD8\xFF", 3, "JPEG"}, {"II*\0", 4, "TIFF"},
+                {"MM\0*", 4, "TIFF"},       {"GIF87a", 6, "GIF"},
+                {"GIF89a", 6, "GIF"},         {"\x89PNG\r\n\x1a\n", 8, "PNG"},
+                {"RIFF", 4, "WebP"}};
+  for (const auto& m : Magics) {
+    // RIFF files other than WebP say so only in bytes 8 to 11.
+    const std::size_t whole = m.length == 4 && m.magic[0] == 'R' ? 12 : m.length;
+    if (n > 0 && n < whole &&
+        std::memcmp(head, m.magic, std::min(n, m.length)) == 0)
+      return m.format;
+  }
+  return nullptr;
 }
 
 void cannotRead(int error, EmbeddedTextResult& result) {
@@ -116,6 +139,10 @@ EmbeddedTextResult readEmbeddedText(const std::string& path) {
   const std::size_t n = file.read(head, sizeof head);
   if (file.readError() != 0) {
     cannotRead(file.readError(), result);
+  } else if (const char* format = cutMagic(head, n)) {
+    result.format = format;
+    result.status = EmbeddedTextResult::Damaged;
+    result.reason = "this " + result.format + " picture is truncated";
   } else {
     file.seek(0);
     switch (formatOf(head, n, file.size())) {

@@ -240,5 +240,23 @@ TEST(EmbeddedTextTest, DamagedHeadersFailQuietly) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
+// A picture cut anywhere in its first KiB, magic bytes included, is a
+// damaged picture of its format, never a text file or a text found.
+TEST(EmbeddedTextTest, EveryCutInTheFirstKibIsDamaged) {
+  TempDir dir;
+  const std::string text(1200, 'r');
+  for (const Kind& kind : TextFormats) {
+    const std::string bytes = contents(write(dir, "p", kind.type, text));
+    ASSERT_GT(bytes.size(), 1024u);
+    for (std::size_t cut = 1; cut < 1024; ++cut) {
+      put(dir.file("cut"), bytes.substr(0, cut));
+      const Result r = readEmbeddedText(dir.file("cut"));
+      ASSERT_EQ(r.status, Result::Damaged)
+          << kind.format << " cut at " << cut << ": " << r.reason;
+      EXPECT_EQ(r.format, kind.format);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace marl

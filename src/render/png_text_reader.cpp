@@ -56,8 +56,9 @@ void readPngText(BoundedFile& file, EmbeddedTextResult& result) {
   }
   if (status == SPNG_ECHUNK_LIMITS) {
     result.status = EmbeddedTextResult::TooLong;
-    result.reason = "the text embedded in this PNG picture takes more than "
-                    "2 MiB once inflated";
+    result.reason = "this PNG picture holds more text, or more chunks, than "
+                    "any marl picture (over 2 MiB once inflated, or a "
+                    "thousand chunks)";
     return;
   }
   if (!status) status = spng_get_ihdr(ctx.get(), &ihdr);
