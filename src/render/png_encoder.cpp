@@ -34,16 +34,6 @@ int writeToSink(spng_ctx*, void* user, void* bytes, std::size_t length) {
   return SPNG_IO_ERROR;
 }
 
-// PNG stores 16-bit samples most significant byte first.
-void toBigEndian(unsigned char* bytes, std::size_t size) {
-  for (std::size_t i = 0; i + 1 < size; i += 2) {
-    uint16_t v;
-    std::memcpy(&v, bytes + i, 2);
-    bytes[i] = static_cast<unsigned char>(v >> 8);
-    bytes[i + 1] = static_cast<unsigned char>(v & 0xFF);
-  }
-}
-
 bool failed(int status, const SinkWriter& writer, std::string& error) {
   if (status == 0) return false;
   if (writer.writeError != 0) errno = writer.writeError;
@@ -92,14 +82,13 @@ bool encodePng(RowSource& rows, const EncodeOptions& options, ByteSink& out,
     status = spng_encode_image(ctx.get(), nullptr, 0, SPNG_FMT_PNG,
                                SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
   if (failed(status, writer, error)) return false;
+  // libspng takes 16-bit samples in the machine's byte order and writes
+  // them most significant byte first, as PNG stores them.
   forEachBand(rows, [&](const unsigned char* band, int, int count) {
-    std::vector<unsigned char> row(shape.rowBytes());
-    for (int i = 0; i < count && status == 0; ++i) {
-      std::memcpy(row.data(), band + shape.rowBytes() * std::size_t(i),
-                  row.size());
-      if (shape.depth == 16) toBigEndian(row.data(), row.size());
-      status = spng_encode_row(ctx.get(), row.data(), row.size());
-    }
+    for (int i = 0; i < count && status == 0; ++i)
+      status = spng_encode_row(
+          ctx.get(), band + shape.rowBytes() * std::size_t(i),
+          shape.rowBytes());
     return status == 0;
   });
   // The last row finishes the file and says so.
