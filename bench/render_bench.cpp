@@ -1,6 +1,7 @@
 // Costs of turning a finished grid into a picture: the colour render
 // (histogram, palette, paint) at the default and a large side, saving the
-// default side in each format, and what an embedded text adds to a JPEG.
+// default side in each format and depth, and what an embedded text adds to
+// a JPEG.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -18,6 +19,7 @@
 #include "render/bitmap.h"
 #include "render/colour_renderer.h"
 #include "render/embedded_text.h"
+#include "render/grid_rows.h"
 #include "render/image_file.h"
 
 namespace marl {
@@ -99,7 +101,50 @@ void BM_WriteImageFile(benchmark::State& state) {
                   std::string());
 }
 BENCHMARK(BM_WriteImageFile)
-    ->DenseRange(0, 3)
+    ->DenseRange(0, 5)
+    ->Unit(benchmark::kMillisecond);
+
+// The attractor picture as a job writes it, straight from the coloured
+// grid: each format at each depth it holds (arguments: format row, depth),
+// side by side in one run.
+void BM_WriteFromGrid(benchmark::State& state) {
+  constexpr uint32_t Side = 1201;
+  const ImageFormat& format = imageFormats()[std::size_t(state.range(0))];
+  const int depth = int(state.range(1));
+  HitGrid grid;
+  fillPlausibly(grid, Side);
+  ColourRenderer renderer;
+  renderer.buildPalette(grid, StartColour, FinishColour);
+  GridRows rows(grid, renderer, depth, Background());
+  namespace fs = std::filesystem;
+  std::string folder =
+      (fs::temp_directory_path() / "marl-bench-XXXXXX").string();
+  if (!mkdtemp(folder.data())) {
+    state.SkipWithError("cannot make a temporary folder");
+    return;
+  }
+  const std::string name = folder + "/picture";
+  std::ostringstream err;
+  for (auto _ : state) {
+    if (!writeImageFile(rows, format, name, err, EncodeOptions())) {
+      state.SkipWithError(err.str().c_str());
+      break;
+    }
+  }
+  std::error_code ignored;
+  state.counters["bytes"] = double(fs::file_size(name, ignored));
+  state.SetLabel(std::string(format.name) + " " + std::to_string(depth));
+  fs::remove_all(folder, ignored);
+}
+BENCHMARK(BM_WriteFromGrid)
+    ->Args({0, 8})
+    ->Args({1, 8})
+    ->Args({1, 16})
+    ->Args({2, 8})
+    ->Args({3, 8})
+    ->Args({4, 8})
+    ->Args({4, 16})
+    ->Args({5, 8})
     ->Unit(benchmark::kMillisecond);
 
 // A JPEG without and with a text of the given length, shaped like a
@@ -145,7 +190,11 @@ void BM_ReadEmbeddedText(benchmark::State& state) {
   state.SetLabel(format.name);
 }
 BENCHMARK(BM_ReadEmbeddedText)
-    ->DenseRange(0, 2)
+    ->Args({0})
+    ->Args({1})
+    ->Args({2})
+    ->Args({4})
+    ->Args({5})
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 # bash completion for marl(1): option keys as key=, the file types after
-# image=, file names after file= and basename=. Uses only bash builtins, so
+# image=, the words of depth=, background= and quality=, file names after
+# file= and basename=. Uses only bash builtins, so
 # it works without the bash-completion package's helpers.
 
 _marl() {
@@ -13,7 +14,7 @@ _marl() {
     local keys="count= it= size= detail= image= basename= R0= G0= B0= R1= G1=
       B1= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file=
       number= attempt= linear= offset= startx= starty= coefficients=
-      spacings= check="
+      spacings= check= depth= background= quality="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -24,7 +25,10 @@ _marl() {
 
   local key=${word%%=*} value=${word#*=}
   case $key in
-    image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp" -- "$value")) ;;
+    image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp png webp" -- "$value")) ;;
+    depth) COMPREPLY=($(compgen -W "8 16" -- "$value")) ;;
+    background) COMPREPLY=($(compgen -W "none" -- "$value")) ;;
+    quality) COMPREPLY=($(compgen -W "lossless" -- "$value")) ;;
     quazi) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
     file | basename)
