@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -64,17 +65,11 @@ BENCHMARK(BM_RenderToBitmap)
     ->Arg(4096)
     ->Unit(benchmark::kMillisecond);
 
-// Writes a default-side picture in `format` with `text` embedded, again and
-// again.
-void writeRepeatedly(benchmark::State& state, const ImageFormat& format,
-                     const std::string& text) {
-  constexpr uint32_t Side = 1201;
-  HitGrid grid;
-  fillPlausibly(grid, Side);
-  Bitmap bitmap(static_cast<int>(Side), static_cast<int>(Side));
-  ColourRenderer renderer;
-  renderer.renderToBitmap(bitmap, grid, StartColour, FinishColour);
-
+// Calls `write` on one file name again and again, in a folder of its own,
+// and reports the file's size.
+void timeWriting(
+    benchmark::State& state, const std::string& label,
+    const std::function<bool(const std::string&, std::ostream&)>& write) {
   namespace fs = std::filesystem;
   std::string folder =
       (fs::temp_directory_path() / "marl-bench-XXXXXX").string();
@@ -85,15 +80,31 @@ void writeRepeatedly(benchmark::State& state, const ImageFormat& format,
   const std::string name = folder + "/picture";
   std::ostringstream err;
   for (auto _ : state) {
-    if (!writeImageFile(bitmap, format, name, err, text)) {
+    if (!write(name, err)) {
       state.SkipWithError(err.str().c_str());
       break;
     }
   }
   std::error_code ignored;
   state.counters["bytes"] = double(fs::file_size(name, ignored));
-  state.SetLabel(format.name);
+  state.SetLabel(label);
   fs::remove_all(folder, ignored);
+}
+
+// Writes a default-side picture in `format` with `text` embedded, again and
+// again.
+void writeRepeatedly(benchmark::State& state, const ImageFormat& format,
+                     const std::string& text) {
+  constexpr uint32_t Side = 1201;
+  HitGrid grid;
+  fillPlausibly(grid, Side);
+  Bitmap bitmap(static_cast<int>(Side), static_cast<int>(Side));
+  ColourRenderer renderer;
+  renderer.renderToBitmap(bitmap, grid, StartColour, FinishColour);
+  timeWriting(state, format.name,
+              [&](const std::string& name, std::ostream& err) {
+                return writeImageFile(bitmap, format, name, err, text);
+              });
 }
 
 void BM_WriteImageFile(benchmark::State& state) {
@@ -116,25 +127,11 @@ void BM_WriteFromGrid(benchmark::State& state) {
   ColourRenderer renderer;
   renderer.buildPalette(grid, StartColour, FinishColour);
   GridRows rows(grid, renderer, depth, Background());
-  namespace fs = std::filesystem;
-  std::string folder =
-      (fs::temp_directory_path() / "marl-bench-XXXXXX").string();
-  if (!mkdtemp(folder.data())) {
-    state.SkipWithError("cannot make a temporary folder");
-    return;
-  }
-  const std::string name = folder + "/picture";
-  std::ostringstream err;
-  for (auto _ : state) {
-    if (!writeImageFile(rows, format, name, err, EncodeOptions())) {
-      state.SkipWithError(err.str().c_str());
-      break;
-    }
-  }
-  std::error_code ignored;
-  state.counters["bytes"] = double(fs::file_size(name, ignored));
-  state.SetLabel(std::string(format.name) + " " + std::to_string(depth));
-  fs::remove_all(folder, ignored);
+  timeWriting(state, std::string(format.name) + " " + std::to_string(depth),
+              [&](const std::string& name, std::ostream& err) {
+                return writeImageFile(rows, format, name, err,
+                                      EncodeOptions());
+              });
 }
 BENCHMARK(BM_WriteFromGrid)
     ->Args({0, 8})

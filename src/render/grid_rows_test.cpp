@@ -26,6 +26,16 @@ void fill(HitGrid& grid) {
       grid.at(y, x) = (x + 3 * y) % 5 == 0 ? 0 : 1 + (x * 97 + y * 31) % 4000;
 }
 
+// The grid above with its palette built.
+struct Coloured {
+  HitGrid grid;
+  ColourRenderer renderer;
+  Coloured() {
+    fill(grid);
+    renderer.buildPalette(grid, StartColour, FinishColour);
+  }
+};
+
 std::vector<unsigned char> allRows(GridRows& rows) {
   std::vector<unsigned char> out(rows.shape().rowBytes() * Side);
   rows.readRows(0, int(Side), out.data());
@@ -33,10 +43,9 @@ std::vector<unsigned char> allRows(GridRows& rows) {
 }
 
 TEST(GridRowsTest, TransparentBackgroundInPngClearsExactlyTheUnvisitedCells) {
-  HitGrid grid;
-  fill(grid);
-  ColourRenderer renderer;
-  renderer.buildPalette(grid, StartColour, FinishColour);
+  Coloured coloured;
+  const HitGrid& grid = coloured.grid;
+  const ColourRenderer& renderer = coloured.renderer;
   std::string folder =
       (std::filesystem::temp_directory_path() / "marl-rows-XXXXXX").string();
   ASSERT_NE(mkdtemp(folder.data()), nullptr);
@@ -73,10 +82,9 @@ TEST(GridRowsTest, TransparentBackgroundInPngClearsExactlyTheUnvisitedCells) {
 // with the 8-bit picture in their high byte (truncation may differ by one)
 // and tell apart colours the 8-bit picture cannot.
 TEST(GridRowsTest, DeepRowsCarryTheGradientsOwnLowBits) {
-  HitGrid grid;
-  fill(grid);
-  ColourRenderer renderer;
-  renderer.buildPalette(grid, StartColour, FinishColour);
+  Coloured coloured;
+  const HitGrid& grid = coloured.grid;
+  const ColourRenderer& renderer = coloured.renderer;
   GridRows shallow(grid, renderer, 8, {});
   GridRows deep(grid, renderer, 16, {});
   EXPECT_EQ(deep.shape().rowBytes(), 2 * shallow.shape().rowBytes());
@@ -98,10 +106,9 @@ TEST(GridRowsTest, DeepRowsCarryTheGradientsOwnLowBits) {
 }
 
 TEST(GridRowsTest, ColourBackgroundPaintsOnlyTheUnvisitedCells) {
-  HitGrid grid;
-  fill(grid);
-  ColourRenderer renderer;
-  renderer.buildPalette(grid, StartColour, FinishColour);
+  Coloured coloured;
+  const HitGrid& grid = coloured.grid;
+  const ColourRenderer& renderer = coloured.renderer;
   GridRows plain(grid, renderer, 8, {});
   GridRows painted(grid, renderer, 8, {Background::Colour, 0x0A0B0Cu});
   GridRows deep(grid, renderer, 16, {Background::Colour, 0x0A0B0Cu});

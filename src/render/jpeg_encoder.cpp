@@ -26,13 +26,7 @@ bool encodeJpeg(RowSource& rows, const EncodeOptions& options, ByteSink& out,
   const PictureShape& shape = rows.shape();
   if (!acceptShape(shape, 8, false, "JPEG", error)) return false;
   // TurboJPEG compresses a whole picture at once.
-  std::vector<unsigned char> pixels(shape.rowBytes() *
-                                    std::size_t(shape.height));
-  forEachBand(rows, [&](const unsigned char* band, int first, int count) {
-    std::copy(band, band + shape.rowBytes() * std::size_t(count),
-              pixels.begin() + std::ptrdiff_t(shape.rowBytes() * first));
-    return true;
-  });
+  std::vector<unsigned char> pixels = readWholePicture(rows);
   const std::unique_ptr<void, HandleDeleter> handle(tjInitCompress());
   if (!handle) {
     error = tjGetErrorStr2(nullptr);

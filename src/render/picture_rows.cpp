@@ -20,6 +20,15 @@ bool forEachBand(
   return true;
 }
 
+std::vector<unsigned char> readWholePicture(RowSource& source) {
+  const PictureShape& shape = source.shape();
+  std::vector<unsigned char> pixels(shape.rowBytes() *
+                                    std::size_t(shape.height));
+  if (shape.height > 0)
+    source.readRows(0, shape.height, pixels.data());
+  return pixels;
+}
+
 bool MemorySink::writeAt(std::uint64_t offset, const unsigned char* data,
                          std::size_t size) {
   const std::size_t end = std::size_t(offset) + size;

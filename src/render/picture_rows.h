@@ -47,6 +47,10 @@ bool forEachBand(
     const std::function<bool(const unsigned char* rows, int first, int count)>&
         take);
 
+// Every row of `source`, back to back, for libraries that take a whole
+// picture at once.
+std::vector<unsigned char> readWholePicture(RowSource& source);
+
 // Where an encoder's bytes go: a temporary file or memory. Formats that fix
 // up their header at the end (TIFF) write at an earlier offset again.
 class ByteSink {

@@ -77,13 +77,7 @@ bool encodeImage(RowSource& rows, const EncodeOptions& options,
   }
   // The encoder takes a whole picture; WebP's side limit keeps it at most
   // 1 GiB.
-  std::vector<unsigned char> pixels(shape.rowBytes() *
-                                    std::size_t(shape.height));
-  forEachBand(rows, [&](const unsigned char* band, int first, int count) {
-    std::copy(band, band + shape.rowBytes() * std::size_t(count),
-              pixels.begin() + std::ptrdiff_t(shape.rowBytes() * first));
-    return true;
-  });
+  std::vector<unsigned char> pixels = readWholePicture(rows);
   WebPPicture& picture = encoded.picture;
   picture.use_argb = options.lossless ? 1 : 0;
   picture.width = shape.width;
