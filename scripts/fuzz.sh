@@ -4,7 +4,7 @@
 #   argument_map   the option words and the parameter-file reader
 #   jpeg_text, tiff_text, gif_text, png_text, webp_text
 #                  one picture reader each, seeded with pictures marl made
-#                  (fuzz/seeds/pictures)
+#                  (fuzz/picture_seeds)
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   (default 60 s, every target)
 # Not part of the CMake build, which uses GCC. Needs clang and
 # libclang-rt-14-dev: scripts/install-deps.sh --fuzz.
@@ -19,7 +19,8 @@ if [ ${#targets[@]} -eq 0 ]; then
   targets=(argument_map jpeg_text tiff_text gif_text png_text webp_text)
 fi
 
-flags=(-std=c++17 -O1 -g -ffp-contract=off -Isrc
+# The recipe check reaches job/ headers, which include Cairo's.
+flags=(-std=c++17 -O1 -g -ffp-contract=off -Isrc $(pkg-config --cflags cairo)
        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 readers=(src/render/bounded_file.cpp src/render/embedded_text.cpp
          src/render/jpeg_text_reader.cpp src/render/tiff_text_reader.cpp
@@ -57,7 +58,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$dir/corpus"
   build "$target" "$dir/fuzzer"
   seeds=fuzz/seeds
-  [ "$target" != argument_map ] && seeds=fuzz/seeds/pictures
+  [ "$target" != argument_map ] && seeds=fuzz/picture_seeds
   nice "$dir/fuzzer" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/" \
     "$dir/corpus" "$seeds"
