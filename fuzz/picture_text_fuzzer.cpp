@@ -49,6 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(result.status != marl::EmbeddedTextResult::NotAPicture);
   if (result.status != marl::EmbeddedTextResult::Found)
     check(!result.reason.empty());
-  check(result.text.size() <= 2 * marl::MaxEmbeddedTextRead);
+  std::size_t textBytes = 0;
+  for (const std::string& text : result.texts) textBytes += text.size();
+  check(textBytes <= 2 * marl::MaxEmbeddedTextRead);
+  check(result.texts.size() <= std::size_t(marl::MaxTextPieces));
   return 0;
 }

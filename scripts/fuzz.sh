@@ -26,8 +26,9 @@ readers=(src/render/bounded_file.cpp src/render/embedded_text.cpp
          src/render/jpeg_text_reader.cpp src/render/tiff_text_reader.cpp
          src/render/tiff_client.cpp src/render/gif_text_reader.cpp
          src/render/png_text_reader.cpp src/render/webp_text_reader.cpp
-         src/render/xmp_text.cpp)
-libraries=(-ljpeg -ltiff -lgif -lspng -lwebp)
+         src/render/xmp_packet.cpp src/render/media_text_reader.cpp
+         src/render/ffmpeg_log.cpp)
+libraries=(-ljpeg -ltiff -lgif -lspng -lwebp -lavformat -lavcodec -lavutil)
 
 build() {
   local target=$1 out=$2

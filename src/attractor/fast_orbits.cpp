@@ -6,7 +6,6 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include "attractor/fast_orbit_kernel.h"
@@ -113,6 +112,10 @@ void runFastOrbits(const TorusMap& map,
         "fast orbits need " + std::to_string(FastOrbitStarts) +
         " start points, got " + std::to_string(starts.size()));
   }
+  if (grid.size() > FastOrbitsMaxSide) {
+    throw std::invalid_argument("a side of " + std::to_string(grid.size()) +
+                                " is too large for fast orbits");
+  }
   if (hits == 0) return;
   const std::size_t threadCount =
       std::clamp<std::size_t>(threads, 1, FastOrbitChunks);
@@ -128,11 +131,15 @@ void runFastOrbits(const TorusMap& map,
 
   // Chunks are handed out on demand, so a thread that cannot be started
   // only leaves its share to the others: the grid is the same.
+  // Whatever a start throws (no thread, no memory), the threads started go
+  // on; with the room reserved first, a failed start leaves the list as it
+  // was, and no running thread is ever dropped unjoined.
   std::vector<std::thread> helpers;
+  helpers.reserve(threadCount);
   for (std::size_t t = 1; t < threadCount; ++t) {
     try {
       helpers.emplace_back(work, std::ref(run), std::ref(*workers[t]));
-    } catch (const std::system_error&) {
+    } catch (...) {
       break;
     }
   }

@@ -22,6 +22,16 @@ constexpr std::size_t FastOrbitChunks = 64;
 // Start points a fast run needs: 1024.
 constexpr std::size_t FastOrbitStarts = FastOrbitsPerChunk * FastOrbitChunks;
 
+// Largest grid side the fast orbits can count into: the kernel passes a
+// cell's index (at most side * stride + side) as a 32-bit signed integer.
+constexpr uint32_t FastOrbitsMaxSide = 46335;
+static_assert(uint64_t(FastOrbitsMaxSide) *
+                      (FastOrbitsMaxSide + HitGrid::GridMargin + 1) <=
+                  uint64_t(INT32_MAX) &&
+              uint64_t(FastOrbitsMaxSide + 1) *
+                      (FastOrbitsMaxSide + 1 + HitGrid::GridMargin + 1) >
+                  uint64_t(INT32_MAX));
+
 // Told the number of hits counted so far. Calls come from the worker
 // threads (the caller's among them), one at a time, in increasing order,
 // about every million hits per thread; the last one reports the whole
@@ -42,8 +52,9 @@ using FastOrbitProgress = std::function<void(uint64_t hitsDone)>;
 // these hits made, margin included. Memory beyond the grid: per thread one
 // buffer of at most 4 MiB (about 100 kB at side 1201).
 //
-// Throws std::invalid_argument when starts are too few and std::bad_alloc
-// when the buffers cannot be had, both before counting anything.
+// Throws std::invalid_argument when starts are too few or the grid's side
+// is above FastOrbitsMaxSide, and std::bad_alloc when the buffers cannot be
+// had, all before counting anything.
 void runFastOrbits(const TorusMap& map,
                    const std::vector<std::pair<double, double>>& starts,
                    uint64_t hits, HitGrid& grid, unsigned threads,

@@ -5,6 +5,7 @@
 
 #include "driver/argument_map.h"
 #include "driver/option_reader.h"
+#include "driver/palette_list.h"
 #include "driver/picture_batch.h"
 #include "driver/settings_reader.h"
 #include "driver/thread_count.h"
@@ -18,6 +19,7 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   const ArgumentMap map(argc, argv, err);
   if (!map.ok()) return 1;  // a parameter file beyond its bounds, reported
   if (printVersionIfAsked(map, out)) return 0;
+  if (printPalettesIfAsked(map, out)) return 0;
   printUsage(out);
   // Cairo needs no start-up, so there is no imaging service to start here.
   if (map.has("-h") || map.has("help")) return 0;

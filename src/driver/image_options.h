@@ -11,9 +11,10 @@ namespace marl {
 
 // Reads depth, background and quality for the format already in `s`. A
 // value the format cannot use, or that is not one of the option's words,
-// gives a warning on `err` and the default. False, with an error on `err`,
-// when the picture is larger than the format can hold: nothing is to be
-// made.
+// gives a warning on `err` and the default; from a picture's recipe it is
+// refused through `read` instead, unless only the command line's image=
+// makes it unusable. False, with an error on `err`, when the picture is
+// larger than the format can hold: nothing is to be made.
 bool readImageOptions(const ArgumentMap& map, OptionReader& read,
                       JobSettings& s, std::ostream& err);
 

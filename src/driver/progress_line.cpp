@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
-#include <system_error>
 
 namespace marl {
 
@@ -20,8 +19,11 @@ constexpr double TickSeconds = 0.25;
 constexpr std::size_t WindowTicks = 8;
 constexpr std::size_t FirstRateTicks = 4;
 
+// Beyond this the text would say nothing more, and a long could not hold it.
+constexpr double LongestTimeShown = 1e15;
+
 std::string clockText(double seconds) {
-  const long total = long(seconds + 0.5);
+  const long total = long(std::min(seconds, LongestTimeShown) + 0.5);
   char text[32];
   if (total >= 3600)
     std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600,
@@ -52,11 +54,12 @@ ProgressLine::ProgressLine(OrderedConsole& console,
     : console_(console),
       progress_(progress),
       pictures_(pictures),
-      totalSteps_(int64_t(pictures) * std::max<int64_t>(stepsPerPicture, 0)) {
+      totalSteps_(double(std::max(pictures, 0)) *
+                  double(std::max<int64_t>(stepsPerPicture, 0))) {
   try {
     thread_ = std::thread([this] { run(); });
-  } catch (const std::system_error&) {
-    // No thread to spare: the run goes on without the line.
+  } catch (...) {
+    // No thread or memory to spare: the run goes on without the line.
   }
 }
 
@@ -77,8 +80,7 @@ void ProgressLine::run() {
       rate = double(recent.back() - recent.front()) /
              (double(recent.size() - 1) * TickSeconds);
     const double left =
-        rate > 0 ? double(std::max<int64_t>(totalSteps_ - steps, 0)) / rate
-                 : 0;
+        rate > 0 ? std::max(totalSteps_ - double(steps), 0.0) / rate : 0;
     console_.setStatus(
         progressText(progress_.picturesDone.load(), pictures_, rate, left));
     for (int i = 0; i < SlicesPerTick && !stop_; ++i)

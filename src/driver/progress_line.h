@@ -33,7 +33,8 @@ class ProgressLine {
   OrderedConsole& console_;
   const BatchProgress& progress_;
   const int pictures_;
-  const int64_t totalSteps_;
+  // A double: pictures times steps outgrows any integer type.
+  const double totalSteps_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };

@@ -7,17 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/command_words.h"
+
 namespace marl {
 namespace {
 
 class SettingsReaderTest : public ::testing::Test {
  protected:
   JobSettings read(std::vector<std::string> words) {
-    words.insert(words.begin(), "marl");
-    std::vector<const char*> argv;
-    for (const std::string& w : words) argv.push_back(w.c_str());
+    const marl_test::CommandWords command(std::move(words));
     err_.str("");
-    const ArgumentMap map(int(argv.size()), argv.data(), err_);
+    const ArgumentMap map(command.argc(), command.argv(), err_);
     return readJobSettings(map, err_).value();
   }
   std::ostringstream err_;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "attractor/fast_orbits.h"
+#include "base/saturating.h"
 #include "job/picture_job.h"
 
 namespace marl {
@@ -30,7 +31,10 @@ void PictureJob::finishOrbit() {
   const int64_t exactSteps =
       std::max(run.iterationCount(), WarmUpIterations + 1) +
       int64_t(FastOrbitStarts) * StartSpacing;
-  if (maximum - exactSteps < LeastFastSteps) {
+  // Compared without subtracting: a maximum far below zero must not wrap
+  // round to a huge count of fast steps.
+  if (maximum < exactSteps + LeastFastSteps ||
+      grid_.size() > FastOrbitsMaxSide) {
     run.finish();
     return;
   }
@@ -53,9 +57,9 @@ void PictureJob::finishOrbit() {
                     steps_->fetch_add(int64_t(done - counted),
                                       std::memory_order_relaxed);
                   counted = done;
-                  while (nextLine - from + 1 <= int64_t(done)) {
+                  while (nextLine < from + int64_t(done)) {
                     printer_.progress(nextLine);
-                    nextLine += RefreshInterval;
+                    nextLine = saturatingAdd(nextLine, RefreshInterval);
                   }
                 });
 }

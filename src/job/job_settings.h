@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "render/gradient.h"
 #include "render/grid_rows.h"
 #include "render/image_format.h"
+#include "render/tone_map.h"
 
 namespace marl {
 
@@ -25,6 +27,20 @@ struct GivenMap {
   int32_t attempt = 1;
 };
 
+// How counts become colours, beyond the two colours of R0..B1. With every
+// value at its default the picture is coloured exactly as it always was.
+struct ColourSettings {
+  // colors= with more than two stops, 0xRRGGBB, from the emptiest cells to
+  // the fullest; two stops are given as the channels R0..B1 instead.
+  std::vector<uint32_t> stops;
+  // palette=: a built-in palette's name or "random"; empty when not given.
+  std::string palette;
+  bool reverse = false;
+  Blend blend = Blend::Rgb;
+  Tone tone = Tone::Equalize;
+  double gamma = 1.0;  // 0.1..10
+};
+
 // What the user asked of every picture of a run, with the limits already
 // applied. An empty optional is a value each job draws for itself; the
 // job never sees where a value came from.
@@ -35,6 +51,7 @@ struct JobSettings {
 
   // R0, G0, B0, R1, G1, B1, each 0..255.
   std::optional<uint32_t> channels[6];
+  ColourSettings colour;
   std::string basename = "symmetric_square";
   int64_t iterationMaximum = 200000000;
   // The image= value as given ("jpeg" when none), echoed as it is, and the
@@ -69,6 +86,10 @@ struct JobSettings {
   std::optional<int32_t> qy;
   std::optional<double> qscale;  // 0.05..3.0
   std::optional<double> qsep;    // 0.01..0.1
+  // Whether qx, qy are used as they are instead of being lowered: a
+  // recipe's are those its tiling was made with.
+  bool keepQx = false;
+  bool keepQy = false;
 
   // With a map given the job draws no map and makes no fill check; with
   // spacings given (one per family, each in [0, 1)) the tiling draws none.

@@ -7,7 +7,6 @@
 #include "base/escaped_text.h"
 #include "job/recipe.h"
 #include "render/bitmap_rows.h"
-#include "render/colour_renderer.h"
 #include "render/grid_rows.h"
 #include "render/image_file.h"
 
@@ -26,6 +25,7 @@ bool PictureJob::prepare(RandomSource& random, std::time_t now) {
   }
   if (!drawParameters(random)) return false;
   findAttractor(random);
+  takeRandomPalette();
   if (parameters_.quazi) {
     spacingUnits_ = settings_.spacingUnits
                         ? *settings_.spacingUnits
@@ -76,7 +76,7 @@ void PictureJob::findAttractor(RandomSource& random) {
   } else {
     randomize(random);
   }
-  out_ << names_.fileName << std::endl;
+  out_ << EscapedIfNeeded{names_.fileName} << std::endl;
   out_ << "Will run to " << settings_.iterationMaximum << std::endl;
   if (settings_.map) {
     // The user chose this map: no fill check, and the steps counted as in
@@ -84,6 +84,7 @@ void PictureJob::findAttractor(RandomSource& random) {
     run_.emplace(map_, grid_, settings_.iterationMaximum, printer_,
                  MaxRejectedAttempts, OrbitRun::Judged::Already,
                  start_.attempt > 1 ? 1 : 0);
+    run_->countStepsInto(steps_);
     return;
   }
   run_.emplace(map_, grid_, settings_.iterationMaximum, printer_);
@@ -109,16 +110,14 @@ bool PictureJob::finish() {
          << "': out of memory for the fast orbits; use mode=exact\n";
     return false;
   }
-  ColourRenderer renderer;
-  renderer.buildPalette(grid_, parameters_.startColour,
-                        parameters_.finishColour);
+  const CountColours colours = countColours(settings_.depth);
   // The attractor picture goes to its file straight from the grid, band by
   // band; only the tiling needs it as a bitmap.
-  GridRows rows(grid_, renderer, settings_.depth, settings_.background);
+  GridRows rows(grid_, colours, settings_.depth, settings_.background);
   bool written = writePicture(rows, names_.fileName);
   // The tiling picture is made even when the attractor file could not be
   // written: it is a file of its own.
-  if (parameters_.quazi) written &= writeQuaziPicture(renderer);
+  if (parameters_.quazi) written &= writeQuaziPicture(colours);
   return written;
 }
 
@@ -130,7 +129,7 @@ bool PictureJob::writePicture(RowSource& rows, const std::string& fileName) {
   return writeImageFile(rows, *settings_.format, fileName, err_, options);
 }
 
-bool PictureJob::writeQuaziPicture(const ColourRenderer& renderer) {
+bool PictureJob::writeQuaziPicture(const CountColours& colours) {
   const int side = int(grid_.size());
   Bitmap attractor(side, side);
   if (!attractor.ok()) {
@@ -139,7 +138,7 @@ bool PictureJob::writeQuaziPicture(const ColourRenderer& renderer) {
          << " picture; give a smaller size\n";
     return false;
   }
-  GridRows rows(grid_, renderer, 8, settings_.background);
+  GridRows rows(grid_, colours, 8, settings_.background);
   paintBitmap(rows, attractor);
   std::string error;
   const std::unique_ptr<Bitmap> picture = paintQuaziImage(

@@ -19,7 +19,8 @@
 #include "job/output_names.h"
 #include "quazi/quazi_image.h"
 #include "render/bitmap.h"
-#include "render/colour_renderer.h"
+#include "render/count_colours.h"
+#include "render/palettes.h"
 #include "render/picture_rows.h"
 
 namespace marl {
@@ -28,6 +29,9 @@ namespace marl {
 struct PictureParameters {
   uint32_t startColour = 0;  // 0xAARRGGBB
   uint32_t finishColour = 0;
+  // The palette the picture is coloured with, or nullptr for the colours
+  // above (or colors=).
+  const Palette* palette = nullptr;
   bool quazi = false;
   QuaziSettings quaziSettings = {};  // meaningful only with quazi
 };
@@ -83,8 +87,17 @@ class PictureJob {
   bool allocateGrid(uint32_t side);
   // The iterations left after prepare, exact or fast as the settings say.
   void finishOrbit();
+  // A named palette is taken as the colours are drawn, so that the echo
+  // shows its ends; palette=random waits for the picture's number.
+  void takeNamedPalette();
+  void takeRandomPalette();
+  // The picture's colours for the grid's counts: today's two-colour
+  // equalisation, kept bit for bit, unless a palette, more stops, OKLab
+  // blending or another tone curve is asked for; with the 16-bit table for
+  // `depth` 16.
+  CountColours countColours(int depth);
   bool writePicture(RowSource& rows, const std::string& fileName);
-  bool writeQuaziPicture(const ColourRenderer& renderer);
+  bool writeQuaziPicture(const CountColours& colours);
 
   const JobSettings settings_;
   std::ostream& out_;

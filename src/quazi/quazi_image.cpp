@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include "render/cairo_handles.h"
 
 namespace marl {
 
@@ -22,34 +23,29 @@ constexpr double ShrinkThreshold = 0.75;
 
 // A copy of the square `picture` (side `from`) box-filtered down to side
 // `to`, or nullptr when Cairo cannot make it.
-cairo_surface_t* shrinkPicture(cairo_surface_t* picture, int from, int to) {
-  cairo_surface_t* current = cairo_surface_reference(picture);
+CairoSurface shrinkPicture(cairo_surface_t* picture, int from, int to) {
+  CairoSurface current(cairo_surface_reference(picture));
   int currentSide = from;
   while (currentSide > to) {
     int next = to;
     if (currentSide > to * MaxShrinkPerPass) {
       next = static_cast<int>(std::ceil(currentSide / MaxShrinkPerPass));
     }
-    cairo_surface_t* smaller =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, next, next);
-    if (cairo_surface_status(smaller) != CAIRO_STATUS_SUCCESS) {
-      cairo_surface_destroy(smaller);
-      cairo_surface_destroy(current);
+    CairoSurface smaller(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, next, next));
+    if (cairo_surface_status(smaller.get()) != CAIRO_STATUS_SUCCESS)
       return nullptr;
-    }
-    cairo_t* cr = cairo_create(smaller);
+    const CairoContext cr(cairo_create(smaller.get()));
     const double factor = static_cast<double>(next) / currentSide;
-    cairo_scale(cr, factor, factor);
-    cairo_set_source_surface(cr, current, 0.0, 0.0);
-    cairo_pattern_t* source = cairo_get_source(cr);
+    cairo_scale(cr.get(), factor, factor);
+    cairo_set_source_surface(cr.get(), current.get(), 0.0, 0.0);
+    cairo_pattern_t* source = cairo_get_source(cr.get());
     // Padding keeps the border pixels from fading into transparency.
     cairo_pattern_set_extend(source, CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(source, CAIRO_FILTER_GOOD);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_destroy(current);
-    current = smaller;
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr.get());
+    current = std::move(smaller);
     currentSide = next;
   }
   return current;
@@ -156,22 +152,23 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
       std::hypot(first.cornerX[1] - first.cornerX[0],
                  first.cornerY[1] - first.cornerY[0]) *
       (tiling.separation() + 1.0);
-  cairo_surface_t* source = cairo_surface_reference(attractor.surface());
+  CairoSurface source(cairo_surface_reference(attractor.surface()));
   int sourceSide = size;
   if (std::isfinite(tileSide) && tileSide >= 1.0 &&
       tileSide < ShrinkThreshold * size) {
     const int side = static_cast<int>(std::ceil(tileSide));
-    cairo_surface_t* shrunk = shrinkPicture(source, size, side);
+    CairoSurface shrunk = shrinkPicture(source.get(), size, side);
     if (shrunk != nullptr) {
-      cairo_surface_destroy(source);
-      source = shrunk;
+      source = std::move(shrunk);
       sourceSide = side;
     }
   }
 
-  cairo_t* cr = cairo_create(canvas->surface());
+  CairoContext context(cairo_create(canvas->surface()));
+  cairo_t* const cr = context.get();
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
+  CairoPattern owned(cairo_pattern_create_for_surface(source.get()));
+  cairo_pattern_t* const pattern = owned.get();
   // Padding: samples just outside the picture take its border colour, so no
   // seam of transparency shows along the tile edges.
   cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
@@ -196,9 +193,10 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
     cairo_fill(cr);
   }
 
-  cairo_pattern_destroy(pattern);
-  cairo_destroy(cr);
-  cairo_surface_destroy(source);
+  // In the order of their making undone, before the canvas is read.
+  owned.reset();
+  context.reset();
+  source.reset();
   cairo_surface_flush(canvas->surface());
 }
 

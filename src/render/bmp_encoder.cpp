@@ -1,6 +1,7 @@
 #include <boost/gil.hpp>
 #include <boost/gil/extension/io/bmp.hpp>
 #include <exception>
+#include <new>
 #include <sstream>
 
 #include "render/image_encoders.h"
@@ -26,6 +27,9 @@ bool encodeBmp(RowSource& rows, const EncodeOptions& /*options*/,
       return true;
     });
     std::ostringstream stream;
+    // A stream swallows what its buffer throws (memory running out as it
+    // grows) and merely goes bad: the picture would come out cut short.
+    stream.exceptions(std::ios::badbit);
     gil::write_view(stream, gil::const_view(image), gil::bmp_tag());
     const std::string bytes = stream.str();
     if (!out.append(reinterpret_cast<const unsigned char*>(bytes.data()),
@@ -34,6 +38,9 @@ bool encodeBmp(RowSource& rows, const EncodeOptions& /*options*/,
       return false;
     }
     return true;
+  } catch (const std::bad_alloc&) {
+    error = OutOfMemoryWhileEncoding;
+    return false;
   } catch (const std::exception& e) {
     error = e.what();
     return false;

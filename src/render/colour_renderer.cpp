@@ -158,6 +158,17 @@ double ColourRenderer::countScale(const HitGrid& grid) {
                             : BinScale / static_cast<double>(grid.maxCount);
 }
 
+CountColours ColourRenderer::countColours(const HitGrid& grid,
+                                          int depth) const {
+  CountColours colours;
+  colours.entry.kind = CountEntry::Kind::Scaled;
+  colours.entry.scale = countScale(grid);
+  colours.entry.top = TopBin;
+  colours.colours8 = palette;
+  if (depth == 16) colours.colours16 = deepPalette;
+  return colours;
+}
+
 void ColourRenderer::renderToBitmap(Bitmap& bitmap, HitGrid& grid,
                                     uint32_t startColour,
                                     uint32_t finishColour) {

@@ -6,6 +6,7 @@
 
 #include "attractor/hit_grid.h"
 #include "render/bitmap.h"
+#include "render/count_colours.h"
 
 namespace marl {
 
@@ -71,6 +72,10 @@ class ColourRenderer {
         static_cast<uint32_t>(static_cast<double>(count) * scale);
     return index > static_cast<uint32_t>(TopBin) ? TopBin : index;
   }
+  // The palette, once built for `grid`, as the picture's count colours,
+  // entries found as entryFor finds them; the 16-bit palette too for
+  // `depth` 16.
+  CountColours countColours(const HitGrid& grid, int depth) const;
 
   std::vector<uint32_t> palette;
   // The same gradient at 16 bits a channel, 0xRRRRGGGGBBBB, written beside

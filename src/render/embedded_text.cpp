@@ -1,8 +1,8 @@
 #include "render/embedded_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -13,7 +13,7 @@ namespace marl {
 
 namespace {
 
-enum class Format { None, Jpeg, Tiff, Gif, Bmp, Png, Webp };
+enum class Format { None, Jpeg, Tiff, Gif, Bmp, Png, WebP, Mp4, WebM };
 
 uint32_t littleEndian32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
@@ -47,7 +47,10 @@ Format formatOf(const unsigned char* head, std::size_t n, uint64_t fileSize) {
   if (startsWith(head, n, "\x89PNG\r\n\x1a\n", 8)) return Format::Png;
   if (n >= 12 && startsWith(head, n, "RIFF", 4) &&
       std::memcmp(head + 8, "WEBP", 4) == 0)
-    return Format::Webp;
+    return Format::WebP;
+  // An ISO media file starts with its file-type box.
+  if (n >= 8 && std::memcmp(head + 4, "ftyp", 4) == 0) return Format::Mp4;
+  if (startsWith(head, n, "\x1A\x45\xDF\xA3", 4)) return Format::WebM;
   return Format::None;
 }
 
@@ -72,6 +75,11 @@ const char* cutMagic(const unsigned char* head, std::size_t n) {
   return nullptr;
 }
 
+// What the file is called in a reason: a video is no picture.
+std::string nounOf(const std::string& format) {
+  return format == "MP4" || format == "WebM" ? " video " : " picture ";
+}
+
 void cannotRead(int error, EmbeddedTextResult& result) {
   result.status = EmbeddedTextResult::Unreadable;
   result.reason = std::strerror(error);
@@ -84,12 +92,12 @@ void failReading(const BoundedFile& file, bool ranOut,
   if (file.exhaustedBudget()) {
     result.status = EmbeddedTextResult::TooLong;
     result.reason = "the text embedded in this " + result.format +
-                    " picture does not end within the first MiB read";
+                    nounOf(result.format) + "does not end within the first MiB read";
   } else if (file.readError() != 0) {
     cannotRead(file.readError(), result);
   } else {
     result.status = EmbeddedTextResult::Damaged;
-    result.reason = "this " + result.format + " picture is " +
+    result.reason = "this " + result.format + nounOf(result.format) + "is " +
                     (ranOut ? "truncated" : "damaged");
     if (!message.empty()) result.reason += " (" + message + ")";
   }
@@ -101,28 +109,33 @@ bool plausibleSides(unsigned long width, unsigned long height,
       height <= MaxPictureSide)
     return true;
   result.status = EmbeddedTextResult::Damaged;
-  result.reason = "this " + result.format + " picture claims " +
+  result.reason = "this " + result.format + nounOf(result.format) + "claims " +
                   std::to_string(width) + " x " + std::to_string(height) +
                   " pixels, which no marl picture has";
   return false;
 }
 
-bool fewPieces(int pieces, const char* piece, EmbeddedTextResult& result) {
-  if (pieces <= MaxTextPieces) return true;
+bool fewPieces(std::size_t pieces, const char* piece,
+               EmbeddedTextResult& result) {
+  if (pieces <= std::size_t(MaxTextPieces)) return true;
   result.status = EmbeddedTextResult::Damaged;
-  result.reason = "this " + result.format + " picture holds more than " +
-                  std::to_string(MaxTextPieces) + " " + piece +
-                  ", which no marl picture has";
+  result.reason = "this " + result.format + nounOf(result.format) +
+                  "holds more than " + std::to_string(MaxTextPieces) + " " +
+                  piece + ", which no marl picture has";
   return false;
 }
 
-void foundText(const std::string& text, EmbeddedTextResult& result) {
-  if (text.empty()) {
+void foundTexts(std::vector<std::string> texts, EmbeddedTextResult& result) {
+  texts.erase(std::remove_if(texts.begin(), texts.end(),
+                             [](const std::string& t) { return t.empty(); }),
+              texts.end());
+  if (texts.empty()) {
     result.status = EmbeddedTextResult::NoText;
-    result.reason = "this " + result.format + " picture holds no embedded text";
+    result.reason =
+        "this " + result.format + nounOf(result.format) + "holds no embedded text";
   } else {
     result.status = EmbeddedTextResult::Found;
-    result.text = text;
+    result.texts = std::move(texts);
   }
 }
 
@@ -162,14 +175,22 @@ EmbeddedTextResult readEmbeddedText(const std::string& path) {
         result.format = "PNG";
         readPngText(file, result);
         break;
-      case Format::Webp:
-        result.format = "WebP";
-        readWebpText(file, result);
-        break;
       case Format::Bmp:
         result.format = "BMP";
         result.status = EmbeddedTextResult::NoText;
         result.reason = "a BMP picture has no place for an embedded text";
+        break;
+      case Format::WebP:
+        result.format = "WebP";
+        readWebpText(file, result);
+        break;
+      case Format::Mp4:
+        result.format = "MP4";
+        readMediaText(file, "mov", result);
+        break;
+      case Format::WebM:
+        result.format = "WebM";
+        readMediaText(file, "matroska", result);
         break;
       case Format::None:
         break;

@@ -80,6 +80,12 @@ std::string contents(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string joined(const Result& r) {
+  std::string text;
+  for (const std::string& t : r.texts) text += t;
+  return text;
+}
+
 void put(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -95,7 +101,10 @@ TEST(EmbeddedTextTest, TextRoundTripsThroughEveryFormatWithText) {
       const Result r = readEmbeddedText(write(dir, "p", kind.type, text));
       EXPECT_EQ(r.status, Result::Found) << kind.format << ": " << r.reason;
       EXPECT_EQ(r.format, kind.format);
-      EXPECT_TRUE(r.text == text) << kind.format << " " << text.size();
+      EXPECT_TRUE(joined(r) == text) << kind.format << " " << text.size();
+      // A JPEG segment holds less than 64 KiB; one GIF comment holds all.
+      const bool jpegSplit = &kind.type == &ImageJpeg && text == big;
+      EXPECT_EQ(r.texts.size(), jpegSplit ? 3u : 1u) << kind.format;
       EXPECT_GT(r.bytesRead, 0u);
     }
   }
@@ -202,7 +211,7 @@ TEST(EmbeddedTextTest, BigTiffTextIsFoundReadingLittleOfTheFile) {
   ASSERT_GT(fs::file_size(path), 8u * MaxEmbeddedTextRead);
   const Result r = readEmbeddedText(path);
   EXPECT_EQ(r.status, Result::Found) << r.reason;
-  EXPECT_EQ(r.text, Recipe);
+  EXPECT_EQ(joined(r), Recipe);
   EXPECT_LE(r.bytesRead, MaxEmbeddedTextRead);
   EXPECT_LT(r.bytesRead, 64u * 1024);
 }

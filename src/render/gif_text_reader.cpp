@@ -1,7 +1,8 @@
 #include <gif_lib.h>
 
-#include <memory>
+#include <vector>
 
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 
 namespace marl {
@@ -14,14 +15,16 @@ int boundedRead(GifFileType* gif, GifByteType* buffer, int length) {
                               ->read(buffer, static_cast<std::size_t>(length)));
 }
 
+void closeGif(GifFileType* gif) { DGifCloseFile(gif, nullptr); }
+
 const char* reasonOf(int error) {
   const char* text = GifErrorString(error);
   return text ? text : "unknown giflib error";
 }
 
-// Joins the Comment Extensions met before the first image; other
+// The Comment Extensions met before the first image, one text each; other
 // extensions are passed over. False on a read or format error.
-bool readComments(GifFileType* gif, std::string& text, int& comments) {
+bool readComments(GifFileType* gif, std::vector<std::string>& texts) {
   for (;;) {
     GifRecordType type;
     if (DGifGetRecordType(gif, &type) != GIF_OK) return false;
@@ -31,40 +34,37 @@ bool readComments(GifFileType* gif, std::string& text, int& comments) {
     int code = 0;
     GifByteType* block = nullptr;
     if (DGifGetExtension(gif, &code, &block) != GIF_OK) return false;
-    if (code == COMMENT_EXT_FUNC_CODE && ++comments > MaxTextPieces)
-      return true;
+    if (code == COMMENT_EXT_FUNC_CODE) {
+      texts.emplace_back();
+      // Past the most a marl picture holds, the count alone decides.
+      if (texts.size() > std::size_t(MaxTextPieces)) return true;
+    }
     while (block != nullptr) {
       if (code == COMMENT_EXT_FUNC_CODE)
-        text.append(reinterpret_cast<const char*>(block + 1), block[0]);
+        texts.back().append(reinterpret_cast<const char*>(block + 1),
+                            block[0]);
       if (DGifGetExtensionNext(gif, &block) != GIF_OK) return false;
     }
   }
 }
 
-struct GifCloser {
-  void operator()(GifFileType* gif) const {
-    int status = D_GIF_SUCCEEDED;
-    DGifCloseFile(gif, &status);
-  }
-};
-
 }  // namespace
 
 void readGifText(BoundedFile& file, EmbeddedTextResult& result) {
   int status = D_GIF_SUCCEEDED;
-  const std::unique_ptr<GifFileType, GifCloser> gif(
+  const CHandle<GifFileType, closeGif> handle(
       DGifOpen(&file, boundedRead, &status));
+  GifFileType* const gif = handle.get();
   if (!gif) {
     failReading(file, file.reachedEnd(), reasonOf(status), result);
     return;
   }
   if (!plausibleSides(gif->SWidth, gif->SHeight, result)) return;
-  std::string text;
-  int comments = 0;
-  if (!readComments(gif.get(), text, comments))
+  std::vector<std::string> texts;
+  if (!readComments(gif, texts))
     failReading(file, file.reachedEnd(), reasonOf(gif->Error), result);
-  else if (fewPieces(comments, "comment extensions", result))
-    foundText(text, result);
+  else if (fewPieces(texts.size(), "comment extensions", result))
+    foundTexts(std::move(texts), result);
 }
 
 }  // namespace marl

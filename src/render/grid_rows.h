@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "attractor/hit_grid.h"
-#include "render/colour_renderer.h"
+#include "render/count_colours.h"
 #include "render/picture_rows.h"
 
 namespace marl {
@@ -20,23 +20,25 @@ struct Background {
   uint32_t colour = 0;  // 0xRRGGBB
 };
 
-// The hit grid's counted square coloured by a renderer whose palette has
-// been built for it, row by row: the attractor picture without a bitmap.
-// With Transparent the picture has alpha; unvisited cells get alpha 0 and
-// every other pixel full alpha.
+// The hit grid's counted square coloured through `colours` (built for this
+// grid, with the 16-bit table for depth 16), row by row: the attractor
+// picture without a bitmap. With Transparent the picture has alpha;
+// unvisited cells get alpha 0 and every other pixel full alpha.
 class GridRows : public RowSource {
  public:
-  GridRows(const HitGrid& grid, const ColourRenderer& renderer, int depth,
+  GridRows(const HitGrid& grid, const CountColours& colours, int depth,
            Background background);
 
   const PictureShape& shape() const override { return shape_; }
   void readRows(int first, int count, unsigned char* out) override;
 
  private:
+  // Colours one row of cells, shape_.width of them, into `out`.
+  void colourRow(const uint32_t* cells, unsigned char* out) const;
+
   const HitGrid& grid_;
-  const ColourRenderer& renderer_;
+  const CountColours& colours_;
   Background background_;
-  double scale_;
   PictureShape shape_;
 };
 

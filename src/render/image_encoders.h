@@ -32,6 +32,13 @@ using EncodeFunction = bool (*)(RowSource& rows, const EncodeOptions& options,
 bool acceptShape(const PictureShape& shape, int maxDepth, bool alphaAllowed,
                  const char* formatName, std::string& error);
 
+// The reason an encoder gives when memory runs out. An encoder may instead
+// let std::bad_alloc out, but never through a C library's frames (its
+// write callbacks catch it), and it holds every library handle in an owner
+// that frees it on the way out.
+constexpr const char* OutOfMemoryWhileEncoding =
+    "out of memory while encoding; give a smaller size";
+
 // Quality 95 (or the one asked for) without chroma subsampling: thin
 // coloured lines smear under 4:2:0. The text goes into COM segments right
 // after the JFIF header. 8-bit RGB only.

@@ -14,8 +14,7 @@ namespace marl {
 namespace {
 
 bool fail(std::ostream& err, const std::string& fileName, const char* reason) {
-  err << "marl: error: cannot write '" << Escaped{fileName} << "': " << reason
-      << std::endl;
+  reportWriteFailure(err, fileName, reason);
   return false;
 }
 
@@ -52,7 +51,7 @@ bool encodeSafely(EncodeFunction encode, RowSource& rows,
     if (sink.error() != 0) reason = std::strerror(sink.error());
     if (reason.empty()) reason = "encoding failed";
   } catch (const std::bad_alloc&) {
-    reason = "out of memory while encoding; give a smaller size";
+    reason = OutOfMemoryWhileEncoding;
   } catch (const std::exception& e) {
     reason = e.what();
   } catch (...) {
@@ -83,7 +82,23 @@ bool writeEncoded(RowSource& rows, const ImageFormat& format,
   std::string reason;
   if (!encodeSafely(format.encode, rows, options, sink, reason))
     return fail(err, fileName, reason.c_str());
-  if (!file.close()) return fail(err, fileName, std::strerror(errno));
+  // The data reaches the disk before the name does, and the name before
+  // the picture is reported written.
+  if (!file.sync() || !file.close())
+    return fail(err, fileName, std::strerror(errno));
+  return placeFinishedFile(file, fileName, err, writtenName);
+}
+
+}  // namespace
+
+void reportWriteFailure(std::ostream& err, const std::string& fileName,
+                        const std::string& reason) {
+  err << "marl: error: cannot write '" << Escaped{fileName} << "': " << reason
+      << std::endl;
+}
+
+bool placeFinishedFile(TemporaryFile& file, const std::string& fileName,
+                       std::ostream& err, std::string* writtenName) {
   std::string name;
   if (!moveToFreeName(file, fileName, name)) {
     const int error = errno;
@@ -103,10 +118,14 @@ bool writeEncoded(RowSource& rows, const ImageFormat& format,
         << Escaped{name} << "' instead" << std::endl;
   }
   if (writtenName) *writtenName = name;
+  if (!file.syncFolder()) {
+    err << "marl: error: wrote '" << Escaped{name}
+        << "', but its folder cannot be synced, so a power cut may lose it: "
+        << std::strerror(errno) << std::endl;
+    return false;
+  }
   return true;
 }
-
-}  // namespace
 
 std::string numberedName(const std::string& fileName, int number) {
   const std::size_t slash = fileName.rfind('/');

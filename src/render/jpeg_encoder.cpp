@@ -1,8 +1,8 @@
 #include <turbojpeg.h>
 
-#include <memory>
 #include <vector>
 
+#include "base/c_handle.h"
 #include "render/image_encoders.h"
 #include "render/jpeg_comment.h"
 
@@ -12,13 +12,6 @@ namespace {
 
 constexpr int DefaultQuality = 95;
 
-struct HandleDeleter {
-  void operator()(void* handle) const { tjDestroy(handle); }
-};
-struct BufferDeleter {
-  void operator()(unsigned char* bytes) const { tjFree(bytes); }
-};
-
 }  // namespace
 
 bool encodeJpeg(RowSource& rows, const EncodeOptions& options, ByteSink& out,
@@ -27,7 +20,7 @@ bool encodeJpeg(RowSource& rows, const EncodeOptions& options, ByteSink& out,
   if (!acceptShape(shape, 8, false, "JPEG", error)) return false;
   // TurboJPEG compresses a whole picture at once.
   std::vector<unsigned char> pixels = readWholePicture(rows);
-  const std::unique_ptr<void, HandleDeleter> handle(tjInitCompress());
+  const CHandle<void, tjDestroy> handle(tjInitCompress());
   if (!handle) {
     error = tjGetErrorStr2(nullptr);
     return false;
@@ -38,14 +31,19 @@ bool encodeJpeg(RowSource& rows, const EncodeOptions& options, ByteSink& out,
   const int status = tjCompress2(handle.get(), pixels.data(), shape.width, 0,
                                  shape.height, TJPF_RGB, &encoded, &encodedSize,
                                  TJSAMP_444, quality, 0);
-  const std::unique_ptr<unsigned char, BufferDeleter> owned(encoded);
+  const CHandle<unsigned char, tjFree> compressed(encoded);
   if (status != 0) {
     error = tjGetErrorStr2(handle.get());
     return false;
   }
   std::vector<unsigned char>().swap(pixels);
+  // Room for the comment too, so that inserting it moves bytes within the
+  // buffer instead of copying them to a new one.
+  std::vector<unsigned char> jpeg;
+  jpeg.reserve(encodedSize + options.text.size() +
+               4 * (options.text.size() / MaxJpegCommentSegment + 1));
+  jpeg.assign(encoded, encoded + encodedSize);
   // TurboJPEG has no way to write a comment, so it goes in afterwards.
-  std::vector<unsigned char> jpeg(encoded, encoded + encodedSize);
   if (!insertJpegComment(jpeg, options.text, error)) return false;
   if (!out.append(jpeg.data(), jpeg.size())) {
     error = "cannot write the JPEG";

@@ -1,6 +1,8 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
 // clang-format off
@@ -8,6 +10,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 
 namespace marl {
@@ -95,19 +98,11 @@ bool readHeader(JpegReading& r) {
   return true;
 }
 
-// Frees libjpeg's state however the reading ends (destroying a structure
-// that was never created, or half created, is safe: it was zeroed).
-struct DestroyAtEnd {
-  jpeg_decompress_struct* cinfo;
-  ~DestroyAtEnd() { jpeg_destroy_decompress(cinfo); }
-};
-
 }  // namespace
 
 void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
   JpegReading reading{};
   JpegReading* r = &reading;
-  const DestroyAtEnd destroy{&r->cinfo};
   r->cinfo.err = jpeg_std_error(&r->errors.manager);
   r->errors.manager.error_exit = jumpBack;
   r->errors.manager.output_message = printNothing;
@@ -118,17 +113,20 @@ void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
   r->source.manager.resync_to_restart = jpeg_resync_to_restart;
   r->source.manager.term_source = endSource;
 
+  // Destroyed on every way out, a throw included (no jump leaves readHeader;
+  // destroying a structure never created, or half created, is safe: it was
+  // zeroed).
+  const CHandle<jpeg_decompress_struct, jpeg_destroy_decompress> decompressor(
+      &r->cinfo);
   if (readHeader(*r)) {
-    std::string text;
-    int segments = 0;
+    std::vector<std::string> texts;
     for (jpeg_saved_marker_ptr m = r->cinfo.marker_list; m; m = m->next)
-      if (m->marker == JPEG_COM) {
-        text.append(reinterpret_cast<const char*>(m->data), m->data_length);
-        ++segments;
-      }
+      if (m->marker == JPEG_COM)
+        texts.emplace_back(reinterpret_cast<const char*>(m->data),
+                           m->data_length);
     if (plausibleSides(r->cinfo.image_width, r->cinfo.image_height, result) &&
-        fewPieces(segments, "comment segments", result))
-      foundText(text, result);
+        fewPieces(texts.size(), "comment segments", result))
+      foundTexts(std::move(texts), result);
   } else {
     failReading(file, r->source.ranOut, r->errors.message, result);
   }

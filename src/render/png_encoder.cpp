@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
-#include <vector>
+#include <new>
 
+#include "base/c_handle.h"
 #include "render/image_encoders.h"
 
 namespace marl {
@@ -17,19 +17,23 @@ namespace {
 constexpr int CompressionLevel = 3;
 constexpr int Filters = SPNG_FILTER_CHOICE_SUB | SPNG_FILTER_CHOICE_UP;
 
-struct ContextDeleter {
-  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
-};
-
 struct SinkWriter {
   ByteSink* sink;
-  int writeError;
+  int writeError;    // errno of the first failed write
+  bool outOfMemory;  // a write found no memory: libspng saw it fail
 };
 
 int writeToSink(spng_ctx*, void* user, void* bytes, std::size_t length) {
   auto* writer = static_cast<SinkWriter*>(user);
-  if (writer->sink->append(static_cast<const unsigned char*>(bytes), length))
-    return 0;
+  // No exception may pass through libspng, which would free nothing.
+  try {
+    if (writer->sink->append(static_cast<const unsigned char*>(bytes),
+                             length))
+      return 0;
+  } catch (const std::bad_alloc&) {
+    writer->outOfMemory = true;
+    return SPNG_IO_ERROR;
+  }
   if (writer->writeError == 0) writer->writeError = errno;
   return SPNG_IO_ERROR;
 }
@@ -37,7 +41,8 @@ int writeToSink(spng_ctx*, void* user, void* bytes, std::size_t length) {
 bool failed(int status, const SinkWriter& writer, std::string& error) {
   if (status == 0) return false;
   if (writer.writeError != 0) errno = writer.writeError;
-  error = spng_strerror(status);
+  error = writer.outOfMemory || status == SPNG_EMEM ? OutOfMemoryWhileEncoding
+                                                    : spng_strerror(status);
   return true;
 }
 
@@ -47,13 +52,12 @@ bool encodePng(RowSource& rows, const EncodeOptions& options, ByteSink& out,
                std::string& error) {
   const PictureShape& shape = rows.shape();
   if (!acceptShape(shape, 16, true, "PNG", error)) return false;
-  const std::unique_ptr<spng_ctx, ContextDeleter> ctx(
-      spng_ctx_new(SPNG_CTX_ENCODER));
+  const CHandle<spng_ctx, spng_ctx_free> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
   if (!ctx) {
-    error = "out of memory";
+    error = OutOfMemoryWhileEncoding;
     return false;
   }
-  SinkWriter writer{&out, 0};
+  SinkWriter writer{&out, 0, false};
   spng_ihdr ihdr{};
   ihdr.width = uint32_t(shape.width);
   ihdr.height = uint32_t(shape.height);

@@ -1,17 +1,14 @@
 #include <spng.h>
 
-#include <memory>
+#include <string>
 #include <vector>
 
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 
 namespace marl {
 
 namespace {
-
-struct ContextDeleter {
-  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
-};
 
 int boundedRead(spng_ctx*, void* user, void* bytes, std::size_t length) {
   auto* file = static_cast<BoundedFile*>(user);
@@ -34,7 +31,7 @@ int limit(spng_ctx* ctx) {
 }  // namespace
 
 void readPngText(BoundedFile& file, EmbeddedTextResult& result) {
-  const std::unique_ptr<spng_ctx, ContextDeleter> ctx(spng_ctx_new(0));
+  const CHandle<spng_ctx, spng_ctx_free> ctx(spng_ctx_new(0));
   if (!ctx) {
     result.status = EmbeddedTextResult::Unreadable;
     result.reason = "out of memory";
@@ -69,19 +66,19 @@ void readPngText(BoundedFile& file, EmbeddedTextResult& result) {
   uint32_t count = 0;
   status = spng_get_text(ctx.get(), nullptr, &count);
   if (status == SPNG_ECHUNKAVAIL) {
-    foundText(std::string(), result);
+    foundTexts({}, result);
     return;
   }
-  std::vector<spng_text> texts(count);
-  if (!status) status = spng_get_text(ctx.get(), texts.data(), &count);
+  if (!status && !fewPieces(count, "text chunks", result)) return;
+  std::vector<spng_text> chunks(count);
+  if (!status) status = spng_get_text(ctx.get(), chunks.data(), &count);
   if (status) {
     failReading(file, false, spng_strerror(status), result);
     return;
   }
-  if (!fewPieces(int(count), "text chunks", result)) return;
-  std::string text;
-  for (const spng_text& t : texts) text.append(t.text, t.length);
-  foundText(text, result);
+  std::vector<std::string> texts;
+  for (const spng_text& t : chunks) texts.emplace_back(t.text, t.length);
+  foundTexts(std::move(texts), result);
 }
 
 }  // namespace marl

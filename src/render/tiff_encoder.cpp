@@ -2,8 +2,9 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <memory>
+#include <new>
 
+#include "base/c_handle.h"
 #include "render/image_encoders.h"
 #include "render/tiff_client.h"
 
@@ -16,7 +17,8 @@ namespace {
 struct SinkFile {
   ByteSink* sink;
   toff_t position;
-  int writeError;
+  int writeError;    // errno of the first failed write
+  bool outOfMemory;  // a write found no memory: libtiff saw it fail
 };
 
 tmsize_t noRead(thandle_t, void*, tmsize_t) { return 0; }
@@ -24,9 +26,17 @@ tmsize_t noRead(thandle_t, void*, tmsize_t) { return 0; }
 tmsize_t sinkWrite(thandle_t handle, void* buffer, tmsize_t size) {
   auto* file = static_cast<SinkFile*>(handle);
   if (size <= 0) return 0;
-  if (!file->sink->writeAt(file->position,
-                           static_cast<const unsigned char*>(buffer),
-                           static_cast<std::size_t>(size))) {
+  // No exception may pass through libtiff, which would free nothing.
+  bool written;
+  try {
+    written = file->sink->writeAt(
+        file->position, static_cast<const unsigned char*>(buffer),
+        static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    file->outOfMemory = true;
+    return -1;
+  }
+  if (!written) {
     if (file->writeError == 0) file->writeError = errno;
     return -1;
   }
@@ -57,10 +67,6 @@ int noClose(thandle_t) { return 0; }
 toff_t sinkSize(thandle_t handle) {
   return static_cast<SinkFile*>(handle)->sink->size();
 }
-
-struct TiffCloser {
-  void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
 
 bool setFields(TIFF* tif, const PictureShape& shape, const std::string& text) {
   bool ok =
@@ -94,11 +100,14 @@ bool encodeTiff(RowSource& rows, const EncodeOptions& options, ByteSink& out,
     error = "the text to embed holds a NUL byte, which a TIFF cannot store";
     return false;
   }
-  SinkFile file{&out, 0, 0};
-  std::unique_ptr<TIFF, TiffCloser> tif(openTiffClient(
+  SinkFile file{&out, 0, 0, false};
+  CHandle<TIFF, TIFFClose> tif(openTiffClient(
       "w", &file, {noRead, sinkWrite, sinkSeek, noClose, sinkSize}, error));
   if (!tif) {
-    if (error.empty()) error = "cannot start a TIFF stream";
+    if (file.outOfMemory)
+      error = OutOfMemoryWhileEncoding;
+    else if (error.empty())
+      error = "cannot start a TIFF stream";
     return false;
   }
   // Samples go in the machine's byte order, which a new TIFF takes as its
@@ -116,7 +125,8 @@ bool encodeTiff(RowSource& rows, const EncodeOptions& options, ByteSink& out,
               return true;
             }) &&
             TIFFFlush(tif.get()) == 1;
-  tif.reset();
+  tif.reset();  // closing may still write
+  if (file.outOfMemory) error = OutOfMemoryWhileEncoding;
   if (file.writeError != 0) errno = file.writeError;
   if (!ok && error.empty()) error = "TIFF encoding failed";
   return ok && error.empty() && file.writeError == 0;

@@ -1,8 +1,9 @@
 #include <tiffio.h>
 
 #include <cstdio>
-#include <memory>
+#include <string>
 
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 #include "render/tiff_client.h"
 
@@ -44,36 +45,30 @@ toff_t fileSize(thandle_t handle) {
   return static_cast<BoundedFile*>(handle)->size();
 }
 
-
-
-
 // No single allocation for a directory and its tags needs more; a forged
 // count must not make libtiff ask for gigabytes.
 constexpr tmsize_t MaxAllocation = 4 * tmsize_t(MaxEmbeddedTextRead);
-
-struct TiffCloser {
-  void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
 
 }  // namespace
 
 void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
   std::string error;
   // "m": never map the file into memory, which would bypass the budget.
-  const std::unique_ptr<TIFF, TiffCloser> tif(openTiffClient(
+  const CHandle<TIFF, TIFFClose> handle(openTiffClient(
       "rm", &file, {boundedRead, noWrite, boundedSeek, noClose, fileSize},
       error, MaxAllocation));
+  TIFF* const tif = handle.get();
   if (!tif) {
     failReading(file, file.reachedEnd(), error, result);
     return;
   }
   uint32_t width = 0, height = 0;
-  TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
-  TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
   if (!plausibleSides(width, height, result)) return;
   const char* description = nullptr;
   const bool has =
-      TIFFGetField(tif.get(), TIFFTAG_IMAGEDESCRIPTION, &description) == 1 &&
+      TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &description) == 1 &&
       description != nullptr;
   // libtiff drops a tag whose value it cannot read, sometimes without an
   // error: a short read then tells a missing text from an absent one.
@@ -82,7 +77,7 @@ void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
   if (!has && cut)
     failReading(file, file.reachedEnd(), error, result);
   else
-    foundText(has ? std::string(description) : std::string(), result);
+    foundTexts({has ? std::string(description) : std::string()}, result);
 }
 
 }  // namespace marl

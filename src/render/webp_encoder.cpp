@@ -1,11 +1,11 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
-#include <memory>
 #include <vector>
 
+#include "base/c_handle.h"
 #include "render/image_encoders.h"
-#include "render/xmp_text.h"
+#include "render/xmp_packet.h"
 
 namespace marl {
 
@@ -19,7 +19,7 @@ const char* reasonOf(WebPEncodingError code) {
   switch (code) {
     case VP8_ENC_ERROR_OUT_OF_MEMORY:
     case VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY:
-      return "out of memory";
+      return OutOfMemoryWhileEncoding;
     case VP8_ENC_ERROR_BAD_DIMENSION:
       return "picture too large for WebP (16383 pixels a side at most)";
     case VP8_ENC_ERROR_PARTITION0_OVERFLOW:
@@ -46,10 +46,6 @@ struct EncodedPicture {
   }
   EncodedPicture(const EncodedPicture&) = delete;
   EncodedPicture& operator=(const EncodedPicture&) = delete;
-};
-
-struct MuxDeleter {
-  void operator()(WebPMux* mux) const { WebPMuxDelete(mux); }
 };
 
 struct Assembled {
@@ -117,16 +113,20 @@ bool encodeWebp(RowSource& rows, const EncodeOptions& options, ByteSink& out,
     error = "cannot write the WebP";
     return false;
   }
-  const std::unique_ptr<WebPMux, MuxDeleter> mux(WebPMuxNew());
+  const CHandle<WebPMux, WebPMuxDelete> mux(WebPMuxNew());
   const std::string packet = xmpPacketOf(options.text);
   const WebPData image{encoded.memory.mem, encoded.memory.size};
   const WebPData xmp{reinterpret_cast<const uint8_t*>(packet.data()),
                      packet.size()};
   Assembled file;
-  if (!mux || WebPMuxSetImage(mux.get(), &image, 0) != WEBP_MUX_OK ||
-      WebPMuxSetChunk(mux.get(), "XMP ", &xmp, 0) != WEBP_MUX_OK ||
-      WebPMuxAssemble(mux.get(), &file.data) != WEBP_MUX_OK) {
-    error = "cannot add the text to the WebP";
+  WebPMuxError status = mux ? WebPMuxSetImage(mux.get(), &image, 0)
+                            : WEBP_MUX_MEMORY_ERROR;
+  if (status == WEBP_MUX_OK)
+    status = WebPMuxSetChunk(mux.get(), "XMP ", &xmp, 0);
+  if (status == WEBP_MUX_OK) status = WebPMuxAssemble(mux.get(), &file.data);
+  if (status != WEBP_MUX_OK) {
+    error = status == WEBP_MUX_MEMORY_ERROR ? OutOfMemoryWhileEncoding
+                                            : "cannot add the text to the WebP";
     return false;
   }
   if (out.append(file.data.bytes, file.data.size)) return true;

@@ -3,19 +3,22 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "render/embedded_text_readers.h"
-#include "render/xmp_text.h"
+#include "render/xmp_packet.h"
 
 namespace marl {
 
 namespace {
 
-// The image data of a WebP comes before its metadata, and libwebp's demuxer
-// wants the whole file in memory; the RIFF chunks are walked here instead,
-// their headers read and their payloads skipped, so that only the headers
-// and the XMP packet count against the budget.
+// The image data of a WebP, a still or every frame of an animation, comes
+// before its metadata, and libwebp's demuxer wants the whole file in
+// memory; the RIFF chunks are walked here instead, their headers read and
+// their payloads skipped, so that only the headers and the XMP packets
+// count against the budget.
 constexpr std::size_t ChunkHeader = 8;
 // Enough of a file's start for libwebp to read its sides.
 constexpr std::size_t HeadBytes = 64;
@@ -29,7 +32,7 @@ uint32_t littleEndian(const unsigned char* p, int bytes) {
 struct Walk {
   BoundedFile& file;
   EmbeddedTextResult& result;
-  std::string text;
+  std::vector<std::string> texts;  // one a packet, its dc:description
   int packets = 0;
   bool sawImage = false;
 
@@ -57,7 +60,9 @@ bool Walk::chunk(const unsigned char* fourcc, uint32_t size) {
                        '\0');
     // A packet past the budget runs out of it here: TooLong.
     if (!readExactly(packet.data(), packet.size())) return false;
-    text += descriptionOfXmp(packet);
+    std::string text;
+    // A packet without a description holds no text of ours.
+    if (textOfXmpPacket(packet, text)) texts.push_back(std::move(text));
   }
   return true;
 }
@@ -84,7 +89,7 @@ bool plausibleHeader(Walk& walk) {
 }  // namespace
 
 void readWebpText(BoundedFile& file, EmbeddedTextResult& result) {
-  Walk walk{file, result, std::string(), 0, false};
+  Walk walk{file, result, {}, 0, false};
   if (!plausibleHeader(walk)) return;
   unsigned char head[12];
   file.seek(0);
@@ -115,7 +120,7 @@ void readWebpText(BoundedFile& file, EmbeddedTextResult& result) {
     walk.malformed("it holds no image");
     return;
   }
-  foundText(walk.text, result);
+  foundTexts(std::move(walk.texts), result);
 }
 
 }  // namespace marl

@@ -128,6 +128,12 @@ MarlProcess::MarlProcess(const TempFolder& folder,
   dup2(in, 0);
   dup2(out, 1);
   dup2(err, 2);
+  int ends[2];
+  if (launch.closedPipe) {
+    if (pipe(ends) != 0) _exit(127);
+    close(ends[0]);
+    dup2(ends[1], 1);
+  }
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -179,6 +185,18 @@ RunResult MarlProcess::wait() {
   std::remove((folder_.path() + "/" + outName_).c_str());
   std::remove((folder_.path() + "/" + errName_).c_str());
   return result;
+}
+
+RunResult MarlProcess::waitAtMost(std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!ended_ && std::chrono::steady_clock::now() < deadline) {
+    const pid_t done = waitpid(pid_, &rawStatus_, WNOHANG);
+    if (done == pid_) ended_ = WIFEXITED(rawStatus_) || WIFSIGNALED(rawStatus_);
+    else if (done < 0) break;
+    else usleep(10000);
+  }
+  if (!ended_) kill(pid_, SIGKILL);
+  return wait();
 }
 
 bool matchesTranscript(const std::string& actual,

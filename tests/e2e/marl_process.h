@@ -1,6 +1,7 @@
 #ifndef MARL_TESTS_E2E_MARL_PROCESS_H_
 #define MARL_TESTS_E2E_MARL_PROCESS_H_
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ struct Launch {
   bool frozenClock = true;
   long fileSizeLimit = -1;     // RLIMIT_FSIZE in bytes; -1 keeps it
   std::string standardOutput;  // a path instead of a file of its own
+  // Standard output a pipe whose reading end is closed before marl starts,
+  // as after `| head -c1` has read its byte.
+  bool closedPipe = false;
 };
 
 // The built marl started in `folder` while the test goes on, with standard
@@ -66,6 +70,9 @@ class MarlProcess {
   void resume();
   // Waits for the end; the output files are read and removed.
   RunResult wait();
+  // As wait, but kills the process (SIGKILL) if it has not ended within
+  // `limit`: a run that should end by itself cannot hang the test.
+  RunResult waitAtMost(std::chrono::seconds limit);
 
  private:
   const TempFolder& folder_;
