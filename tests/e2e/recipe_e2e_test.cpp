@@ -205,7 +205,7 @@ bool madeNothing(const TempFolder& folder, const std::string& input) {
 }
 
 TEST(RecipeEndToEnd, OnlyAWholeRecipeAmongThePicturesTextsIsReplayed) {
-  for (const char* image : {"jpeg", "tiff", "gif"}) {
+  for (const char* image : {"jpeg", "tiff", "gif", "png", "webp"}) {
     SCOPED_TRACE(image);
     Made made;
     make(made, image);
