@@ -127,6 +127,15 @@ TEST(ImageEndToEnd, DeepPicturesAreSixteenBitsAndReplay) {
     ASSERT_EQ(runMarl(elsewhere, {"file=" + folder.path() + "/" + name}).status,
               0);
     EXPECT_TRUE(elsewhere.read(name) == folder.read(name)) << word;
+    // Another type on the command line makes the recipe's depth unusable:
+    // the user's doing, so a warning and 8 bits, not a refused recipe.
+    TempFolder asBmp;
+    const RunResult bmp =
+        runMarl(asBmp, {"file=" + folder.path() + "/" + name, "image=bmp"});
+    EXPECT_EQ(bmp.status, 0) << bmp.err;
+    EXPECT_NE(bmp.err.find("marl: warning: depth=16 needs image=png"),
+              std::string::npos)
+        << bmp.err;
   }
 }
 
