@@ -20,6 +20,7 @@
 #include <benchmark/benchmark.h>
 
 #include "render/bitmap.h"
+#include "render/bitmap_rows.h"
 #include "render/image_file.h"
 #include "render/image_format.h"
 #include "render/temporary_file.h"
@@ -29,15 +30,33 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Encodes and writes `bitmap` under `name` with no sync at all.
+// The temporary file as an encoder's sink, as marl writes pictures.
+class TemporarySink : public ByteSink {
+ public:
+  explicit TemporarySink(TemporaryFile& file) : file_(file) {}
+  bool writeAt(std::uint64_t offset, const unsigned char* bytes,
+               std::size_t size) override {
+    size_ = std::max(size_, offset + size);
+    return file_.writeAt(offset, bytes, size);
+  }
+  std::uint64_t size() const override { return size_; }
+
+ private:
+  TemporaryFile& file_;
+  std::uint64_t size_ = 0;
+};
+
+// Encodes `bitmap` into a temporary file and renames it to `name`, with no
+// sync at all.
 bool writeWithoutSync(const Bitmap& bitmap, const ImageFormat& format,
                       const std::string& name) {
-  std::vector<unsigned char> bytes;
   std::string error;
   TemporaryFile file;
-  return format.encode(bitmap, std::string(), bytes, error) &&
-         file.create(name) && file.write(bytes.data(), bytes.size()) &&
-         file.close() && file.moveToNewName(name);
+  if (!file.create(name)) return false;
+  BitmapRows rows(bitmap, format.alpha);
+  TemporarySink sink(file);
+  return format.encode(rows, EncodeOptions(), sink, error) && file.close() &&
+         file.moveToNewName(name);
 }
 
 void BM_SmallPicturesWithAndWithoutSync(benchmark::State& state) {

@@ -1,7 +1,8 @@
 # bash completion for marl(1): option keys as key=, the file types after
-# image=, the palettes after palette= and the words of the other choices,
-# file names after file= and basename=. Uses only bash builtins, so
-# it works without the bash-completion package's helpers.
+# image=, the palettes after palette=, the words of depth=, background=,
+# quality= and the other choices, file names after file= and basename=.
+# Uses only bash builtins, so it works without the bash-completion package's
+# helpers.
 
 _marl() {
   # The whole word being typed: bash splits key=value at the '=' when '=' is
@@ -14,7 +15,8 @@ _marl() {
     local keys="count= it= size= detail= image= basename= R0= G0= B0= R1= G1=
       B1= colors= palette= reverse= blend= tone= gamma= quazi= qline= qsize=
       qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear=
-      offset= startx= starty= coefficients= spacings= check="
+      offset= startx= starty= coefficients= spacings= check= depth=
+      background= quality="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -25,7 +27,10 @@ _marl() {
 
   local key=${word%%=*} value=${word#*=}
   case $key in
-    image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp" -- "$value")) ;;
+    image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp png webp" -- "$value")) ;;
+    depth) COMPREPLY=($(compgen -W "8 16" -- "$value")) ;;
+    background) COMPREPLY=($(compgen -W "none" -- "$value")) ;;
+    quality) COMPREPLY=($(compgen -W "lossless" -- "$value")) ;;
     quazi | reverse) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
     palette)
       COMPREPLY=($(compgen -W "list random viridis magma inferno plasma

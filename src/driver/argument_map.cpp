@@ -27,7 +27,7 @@ const std::set<std::string>& knownKeys() {
       "file", "version", "--version", "linear", "offset", "startx",
       "starty", "coefficients", "number", "attempt", "spacings", "check",
       "mode", "threads", "colors", "palette", "reverse", "blend", "tone",
-      "gamma"};
+      "gamma", "depth", "background", "quality"};
   return keys;
 }
 

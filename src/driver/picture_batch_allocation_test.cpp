@@ -19,10 +19,10 @@ const ImageFormat* encoderUnderTest = nullptr;
 std::atomic<int> encodes{0};
 
 // The encoder under test, its first run with its first allocation failing.
-bool failingFirst(const Bitmap& bitmap, const std::string& text,
-                  std::vector<unsigned char>& out, std::string& error) {
+bool failingFirst(RowSource& rows, const EncodeOptions& options,
+                  ByteSink& out, std::string& error) {
   if (encodes++ == 0) marl_test::failAllocation(0);
-  return encoderUnderTest->encode(bitmap, text, out, error);
+  return encoderUnderTest->encode(rows, options, out, error);
 }
 
 TEST(PictureBatchAllocationTest, EncoderOutOfMemoryFailsOnlyItsPicture) {
@@ -32,8 +32,8 @@ TEST(PictureBatchAllocationTest, EncoderOutOfMemoryFailsOnlyItsPicture) {
     ASSERT_NE(mkdtemp(folder), nullptr);
     encoderUnderTest = &format;
     encodes = 0;
-    const ImageFormat failing = {format.name, {}, format.extension,
-                                 failingFirst};
+    ImageFormat failing = format;
+    failing.encode = failingFirst;
     JobSettings settings;
     settings.format = &failing;
     settings.iterationMaximum = 5000;

@@ -7,6 +7,7 @@
 #include "base/escaped_text.h"
 #include "driver/colour_settings_reader.h"
 #include "driver/given_map_reader.h"
+#include "driver/image_options.h"
 #include "driver/number_text.h"
 #include "driver/option_reader.h"
 
@@ -97,6 +98,7 @@ std::optional<JobSettings> readSettings(const ArgumentMap& map,
   if (std::optional<int64_t> size =
           read.integer("size", 40, JobSettings::MaxSide))
     s.side = uint32_t(*size);
+  if (!readImageOptions(map, read, s, err)) return std::nullopt;
   if (const std::string* mode = map.find("mode")) {
     if (*mode == "fast") {
       s.mode = JobSettings::Mode::Fast;

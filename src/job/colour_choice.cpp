@@ -24,7 +24,7 @@ void PictureJob::takeRandomPalette() {
     parameters_.palette = &paletteForNumber(start_.imageNumber);
 }
 
-void PictureJob::paintColours(Bitmap& bitmap) {
+CountColours PictureJob::countColours(int depth) {
   const ColourSettings& c = settings_.colour;
   uint32_t start = parameters_.startColour;
   uint32_t finish = parameters_.finishColour;
@@ -32,8 +32,8 @@ void PictureJob::paintColours(Bitmap& bitmap) {
       c.tone == Tone::Equalize && c.gamma == 1.0) {
     if (c.reverse) std::swap(start, finish);
     ColourRenderer renderer;
-    renderer.renderToBitmap(bitmap, grid_, start, finish);
-    return;
+    renderer.buildPalette(grid_, start, finish);
+    return renderer.countColours(grid_, depth);
   }
   GradientScheme scheme;
   if (parameters_.palette) {
@@ -47,7 +47,7 @@ void PictureJob::paintColours(Bitmap& bitmap) {
   scheme.reverse = c.reverse;
   scheme.tone = c.tone;
   scheme.gamma = c.gamma;
-  renderGradientToBitmap(bitmap, grid_, scheme);
+  return gradientColours(grid_, scheme, depth);
 }
 
 }  // namespace marl

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/gradient.h"
+#include "render/grid_rows.h"
 #include "render/image_format.h"
 #include "render/tone_map.h"
 
@@ -59,6 +60,15 @@ struct JobSettings {
   const ImageFormat* format = &imageFormats().front();
   int32_t detail = 6;
   uint32_t side = DefaultSide;
+  // Bits a sample, 8 or 16; 16 only where the format holds it.
+  int depth = 8;
+  // What the cells no orbit visited become; Transparent only where the
+  // format has alpha.
+  Background background;
+  // The lossy formats' quality, 1..100, or 0 for the format's default;
+  // `lossless` for a lossless WebP. Both only where the format uses them.
+  int quality = 0;
+  bool lossless = false;
 
   // Fast paints the density of many orbits of the accepted map on every
   // core and SIMD lane instead of the one exact orbit's.

@@ -6,6 +6,8 @@
 #include "base/draw_sequence.h"
 #include "base/escaped_text.h"
 #include "job/recipe.h"
+#include "render/bitmap_rows.h"
+#include "render/grid_rows.h"
 #include "render/image_file.h"
 
 namespace marl {
@@ -108,29 +110,36 @@ bool PictureJob::finish() {
          << "': out of memory for the fast orbits; use mode=exact\n";
     return false;
   }
-  const int side = int(grid_.size());
-  Bitmap bitmap(side, side);
-  bool written = false;
-  if (bitmap.ok()) {
-    paintColours(bitmap);
-    written = writePicture(bitmap, names_.fileName);
-  } else {
-    err_ << "marl: error: cannot write '" << Escaped{names_.fileName}
-         << "': no memory for a " << side << " x " << side
-         << " picture; give a smaller size\n";
-  }
+  const CountColours colours = countColours(settings_.depth);
+  // The attractor picture goes to its file straight from the grid, band by
+  // band; only the tiling needs it as a bitmap.
+  GridRows rows(grid_, colours, settings_.depth, settings_.background);
+  bool written = writePicture(rows, names_.fileName);
   // The tiling picture is made even when the attractor file could not be
   // written: it is a file of its own.
-  if (parameters_.quazi) written &= writeQuaziPicture(bitmap);
+  if (parameters_.quazi) written &= writeQuaziPicture(colours);
   return written;
 }
 
-bool PictureJob::writePicture(const Bitmap& bitmap,
-                              const std::string& fileName) {
-  return writeImageFile(bitmap, *settings_.format, fileName, err_, recipe_);
+bool PictureJob::writePicture(RowSource& rows, const std::string& fileName) {
+  EncodeOptions options;
+  options.text = recipe_;
+  options.quality = settings_.quality;
+  options.lossless = settings_.lossless;
+  return writeImageFile(rows, *settings_.format, fileName, err_, options);
 }
 
-bool PictureJob::writeQuaziPicture(const Bitmap& attractor) {
+bool PictureJob::writeQuaziPicture(const CountColours& colours) {
+  const int side = int(grid_.size());
+  Bitmap attractor(side, side);
+  if (!attractor.ok()) {
+    err_ << "marl: error: cannot write '" << Escaped{names_.quaziFileName}
+         << "': no memory for a " << side << " x " << side
+         << " picture; give a smaller size\n";
+    return false;
+  }
+  GridRows rows(grid_, colours, 8, settings_.background);
+  paintBitmap(rows, attractor);
   std::string error;
   const std::unique_ptr<Bitmap> picture = paintQuaziImage(
       attractor, parameters_.quaziSettings, spacingUnits_, error);
@@ -138,7 +147,8 @@ bool PictureJob::writeQuaziPicture(const Bitmap& attractor) {
     err_ << "marl: error: " << error << "\n";
     return false;
   }
-  return writePicture(*picture, names_.quaziFileName);
+  BitmapRows tiling(*picture, settings_.format->alpha);
+  return writePicture(tiling, names_.quaziFileName);
 }
 
 }  // namespace marl

@@ -19,7 +19,9 @@
 #include "job/output_names.h"
 #include "quazi/quazi_image.h"
 #include "render/bitmap.h"
+#include "render/count_colours.h"
 #include "render/palettes.h"
+#include "render/picture_rows.h"
 
 namespace marl {
 
@@ -89,9 +91,13 @@ class PictureJob {
   // shows its ends; palette=random waits for the picture's number.
   void takeNamedPalette();
   void takeRandomPalette();
-  void paintColours(Bitmap& bitmap);
-  bool writePicture(const Bitmap& bitmap, const std::string& fileName);
-  bool writeQuaziPicture(const Bitmap& attractor);
+  // The picture's colours for the grid's counts: today's two-colour
+  // equalisation, kept bit for bit, unless a palette, more stops, OKLab
+  // blending or another tone curve is asked for; with the 16-bit table for
+  // `depth` 16.
+  CountColours countColours(int depth);
+  bool writePicture(RowSource& rows, const std::string& fileName);
+  bool writeQuaziPicture(const CountColours& colours);
 
   const JobSettings settings_;
   std::ostream& out_;

@@ -29,7 +29,7 @@ const char* const WrittenKeys[] = {
     "detail", "mode", "number", "attempt", "linear", "offset", "startx",
     "starty", "coefficients", "quazi", "qline", "qsize", "qx", "qy",
     "qscale", "qsep", "spacings", "colors", "palette", "reverse", "blend",
-    "tone", "gamma", "check"};
+    "tone", "gamma", "depth", "background", "quality", "check"};
 
 // A recipe copied through a Windows editor is still the same recipe.
 std::string withoutReturn(const std::string& line) {
@@ -112,8 +112,19 @@ std::string recipeOf(const PictureJob& job) {
   }
   writeColourKeys(r, s.colour, p.palette);
   r << "basename=" << s.basename << "\n"
-    << "image=" << s.format->name << "\n"
-    << "it=" << s.iterationMaximum << "\n"
+    << "image=" << s.format->name << "\n";
+  // Written only when not the default, so a default picture's recipe reads
+  // as it always has.
+  if (s.depth != 8) r << "depth=" << s.depth << "\n";
+  if (s.lossless) r << "quality=lossless\n";
+  if (s.quality > 0) r << "quality=" << s.quality << "\n";
+  if (s.background.kind == Background::Transparent) r << "background=none\n";
+  if (s.background.kind == Background::Colour) {
+    char colour[8];
+    std::snprintf(colour, sizeof colour, "%06X", s.background.colour);
+    r << "background=" << colour << "\n";
+  }
+  r << "it=" << s.iterationMaximum << "\n"
     << "size=" << job.grid().size() << "\n"
     << "detail=" << map.detail << "\n"
     << "mode="

@@ -11,6 +11,14 @@ namespace marl {
 // the file the text lies.
 constexpr std::size_t MaxEmbeddedTextRead = std::size_t(1) << 20;
 
+// No picture marl writes is wider or taller than this: a header that claims
+// more is not one of its pictures, and is refused before anything else.
+constexpr unsigned long MaxPictureSide = 65535;
+
+// A marl picture holds its text in a few pieces (a JPEG splits a long text
+// into segments of 64 KiB); more than this many is refused.
+constexpr int MaxTextPieces = 64;
+
 // What readEmbeddedText found.
 struct EmbeddedTextResult {
   enum Status {
@@ -30,8 +38,8 @@ struct EmbeddedTextResult {
   // Unless Found or NotAPicture: why, as words to follow the file's name,
   // for example "this JPEG picture holds no embedded text".
   std::string reason;
-  // "JPEG", "TIFF", "GIF", "BMP", "WebP", "MP4" or "WebM"; empty when not
-  // a picture.
+  // "JPEG", "TIFF", "GIF", "BMP", "PNG", "WebP", "MP4" or "WebM"; empty
+  // when not a picture.
   std::string format;
   // Bytes read from the file in all; never above MaxEmbeddedTextRead.
   std::size_t bytesRead = 0;
@@ -39,8 +47,11 @@ struct EmbeddedTextResult {
 
 // Reads the texts stored in the picture at `path`: a JPEG's COM segments, a
 // TIFF's ImageDescription (first image), a GIF's Comment Extensions before
-// its first image (the blocks of one extension joined), a WebP's XMP packet
-// (its dc:description), or the comment tag of an MP4 or WebM video.
+// its first image (the blocks of one extension joined), a PNG's text chunks
+// (tEXt, zTXt, iTXt) before its image data, the description in each of a
+// WebP's XMP chunks (still or animated), or the comment tag of an MP4 or
+// WebM video. No pixel is decoded, and a header that claims sides above
+// MaxPictureSide, or more than MaxTextPieces pieces of text, is Damaged.
 // The format is told from the first bytes, never from the name. A BMP holds
 // no text (NoText). Files that are not regular files (pipes, devices) are
 // NotAPicture without a byte read, so that they can still be read as text.

@@ -15,12 +15,22 @@ namespace marl {
 void readJpegText(BoundedFile& file, EmbeddedTextResult& result);
 void readTiffText(BoundedFile& file, EmbeddedTextResult& result);
 void readGifText(BoundedFile& file, EmbeddedTextResult& result);
-// The XMP packet of a WebP file (a still or an animation).
+void readPngText(BoundedFile& file, EmbeddedTextResult& result);
+// The XMP packets of a WebP file (a still or an animation).
 void readWebpText(BoundedFile& file, EmbeddedTextResult& result);
 // The comment tag of a file that FFmpeg's `demuxer` ("mov" for MP4,
 // "matroska" for WebM) reads.
 void readMediaText(BoundedFile& file, const char* demuxer,
                    EmbeddedTextResult& result);
+
+// Sets `result` to Damaged when a header claims a side above MaxPictureSide
+// (or of 0) and returns false; true when the sides are plausible.
+bool plausibleSides(unsigned long width, unsigned long height,
+                    EmbeddedTextResult& result);
+// Sets `result` to Damaged when `pieces` passes MaxTextPieces and returns
+// false; `piece` names one ("comment segments").
+bool fewPieces(std::size_t pieces, const char* piece,
+               EmbeddedTextResult& result);
 
 // Sets `result` for a picture whose reading failed: the file's own state
 // (budget spent, read error) says why first, then `ranOut` (the library

@@ -12,7 +12,7 @@ namespace {
 
 // Where giflib's writes go.
 struct GifOutput {
-  std::vector<unsigned char>* bytes;
+  ByteSink* sink;
   bool outOfMemory;  // a write found no memory: giflib saw it fail
 };
 
@@ -20,20 +20,18 @@ int appendBytes(GifFileType* gif, const GifByteType* data, int length) {
   auto* out = static_cast<GifOutput*>(gif->UserData);
   // No exception may pass through giflib, which would free nothing.
   try {
-    out->bytes->insert(out->bytes->end(), data, data + length);
+    return out->sink->append(data, std::size_t(length)) ? length : 0;
   } catch (const std::bad_alloc&) {
     out->outOfMemory = true;
     return 0;
   }
-  return length;
 }
 
 // Closes without looking at the outcome: for a file given up on.
 void closeGif(GifFileType* gif) { EGifCloseFile(gif, nullptr); }
 
-bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
-              const std::string& text, std::vector<unsigned char>& out,
-              std::string& error) {
+bool writeGif(const PictureShape& shape, const IndexedPicture& picture,
+              const std::string& text, ByteSink& out, std::string& error) {
   const CHandle<ColorMapObject, GifFreeMapObject> map(makeColourMap(picture));
   if (!map) {
     error = OutOfMemoryWhileEncoding;
@@ -50,7 +48,7 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
   }
   // Extensions came with GIF89a; a picture without text stays GIF87a.
   if (!text.empty()) EGifSetGifVersion(gif, true);
-  const int width = bitmap.width(), height = bitmap.height();
+  const int width = shape.width, height = shape.height;
   // The comment goes before the image, so that a reader finds it without
   // going through the picture data. The screen descriptor keeps its own
   // copy of the map.
@@ -76,20 +74,20 @@ bool writeGif(const Bitmap& bitmap, const IndexedPicture& picture,
 
 }  // namespace
 
-bool encodeGif(const Bitmap& bitmap, const std::string& embeddedText,
-               std::vector<unsigned char>& out, std::string& error) {
-  if (bitmap.width() > GifMaxSide || bitmap.height() > GifMaxSide) {
+bool encodeGif(RowSource& rows, const EncodeOptions& options, ByteSink& out,
+               std::string& error) {
+  const PictureShape& shape = rows.shape();
+  if (!acceptShape(shape, 8, false, "GIF", error)) return false;
+  if (shape.width > GifMaxSide || shape.height > GifMaxSide) {
     error = "picture too large for GIF (65535 pixels a side at most)";
     return false;
   }
-  cairo_surface_flush(bitmap.surface());
-  out.clear();
   IndexedPicture picture;
-  if (!indexExactly(bitmap, picture)) {
+  if (!indexExactly(rows, picture)) {
     picture = IndexedPicture();
-    if (!quantize(bitmap, picture, error)) return false;
+    if (!quantize(rows, picture, error)) return false;
   }
-  return writeGif(bitmap, picture, embeddedText, out, error);
+  return writeGif(shape, picture, options.text, out, error);
 }
 
 }  // namespace marl

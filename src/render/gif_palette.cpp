@@ -5,37 +5,26 @@
 
 namespace marl {
 
-namespace {
-
-GifColorType colourOf(uint32_t pixel) {
-  GifColorType c;
-  c.Red = static_cast<GifByteType>(pixel >> 16);
-  c.Green = static_cast<GifByteType>(pixel >> 8);
-  c.Blue = static_cast<GifByteType>(pixel);
-  return c;
-}
-
-}  // namespace
-
-bool indexExactly(const Bitmap& bitmap, IndexedPicture& picture) {
+bool indexExactly(RowSource& rows, IndexedPicture& picture) {
+  const PictureShape& shape = rows.shape();
   std::unordered_map<uint32_t, GifByteType> slots;
   picture.colours.clear();
-  picture.indices.resize(std::size_t(bitmap.width()) * bitmap.height());
+  picture.indices.resize(std::size_t(shape.width) * shape.height);
   GifByteType* out = picture.indices.data();
   // Pictures come in runs of one colour; the last one saves most look-ups.
   uint32_t lastColour = 0;
   GifByteType lastSlot = 0;
   bool haveLast = false;
-  for (int y = 0; y < bitmap.height(); ++y) {
-    const uint32_t* pixels = bitmap.row(y);
-    for (int x = 0; x < bitmap.width(); ++x) {
-      const uint32_t colour = pixels[x] & 0xFFFFFFu;
+  return forEachBand(rows, [&](const unsigned char* band, int, int count) {
+    const unsigned char* p = band;
+    for (std::size_t i = 0; i < std::size_t(shape.width) * count; ++i, p += 3) {
+      const uint32_t colour = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
       if (!haveLast || colour != lastColour) {
         auto found = slots.find(colour);
         if (found == slots.end()) {
           if (slots.size() == GifMaxColours) return false;
           found = slots.emplace(colour, GifByteType(slots.size())).first;
-          picture.colours.push_back(colourOf(colour));
+          picture.colours.push_back(GifColorType{p[0], p[1], p[2]});
         }
         lastColour = colour;
         lastSlot = found->second;
@@ -43,28 +32,28 @@ bool indexExactly(const Bitmap& bitmap, IndexedPicture& picture) {
       }
       *out++ = lastSlot;
     }
-  }
-  return true;
+    return true;
+  });
 }
 
-bool quantize(const Bitmap& bitmap, IndexedPicture& picture,
-              std::string& error) {
-  const std::size_t count = std::size_t(bitmap.width()) * bitmap.height();
+bool quantize(RowSource& rows, IndexedPicture& picture, std::string& error) {
+  const PictureShape& shape = rows.shape();
+  const std::size_t count = std::size_t(shape.width) * shape.height;
   std::vector<GifByteType> red(count), green(count), blue(count);
   std::size_t i = 0;
-  for (int y = 0; y < bitmap.height(); ++y) {
-    const uint32_t* pixels = bitmap.row(y);
-    for (int x = 0; x < bitmap.width(); ++x, ++i) {
-      const GifColorType c = colourOf(pixels[x]);
-      red[i] = c.Red;
-      green[i] = c.Green;
-      blue[i] = c.Blue;
+  forEachBand(rows, [&](const unsigned char* band, int, int n) {
+    const unsigned char* p = band;
+    for (std::size_t k = 0; k < std::size_t(shape.width) * n; ++k, ++i, p += 3) {
+      red[i] = p[0];
+      green[i] = p[1];
+      blue[i] = p[2];
     }
-  }
+    return true;
+  });
   picture.indices.resize(count);
   picture.colours.assign(GifMaxColours, GifColorType{0, 0, 0});
   int mapSize = GifMaxColours;
-  if (GifQuantizeBuffer(bitmap.width(), bitmap.height(), &mapSize, red.data(),
+  if (GifQuantizeBuffer(shape.width, shape.height, &mapSize, red.data(),
                         green.data(), blue.data(), picture.indices.data(),
                         picture.colours.data()) != GIF_OK) {
     error = "cannot reduce the picture to 256 colours";

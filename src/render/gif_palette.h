@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "render/bitmap.h"
+#include "render/picture_rows.h"
 
 namespace marl {
 
@@ -20,14 +20,13 @@ struct IndexedPicture {
   std::vector<GifColorType> colours;
 };
 
-// Indexes the bitmap by its own colours, in order of first appearance;
-// false when it has more than 256. Alpha is dropped: the colour bytes are
-// premultiplied, so what is left is the pixel over black.
-bool indexExactly(const Bitmap& bitmap, IndexedPicture& picture);
+// Indexes the picture of `rows` (8-bit RGB) by its own colours, in order of
+// first appearance; false when it has more than 256.
+bool indexExactly(RowSource& rows, IndexedPicture& picture);
 
-// Reduces the bitmap to 256 colours with giflib's median cut.
-bool quantize(const Bitmap& bitmap, IndexedPicture& picture,
-              std::string& error);
+// Reduces the picture of `rows` (8-bit RGB) to 256 colours with giflib's
+// median cut.
+bool quantize(RowSource& rows, IndexedPicture& picture, std::string& error);
 
 // A colour map of the picture's colours, padded with black to the power of
 // two a GIF needs (at least 2 entries). Null when memory is short. The

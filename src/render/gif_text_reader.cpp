@@ -1,5 +1,7 @@
 #include <gif_lib.h>
 
+#include <vector>
+
 #include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 
@@ -32,7 +34,11 @@ bool readComments(GifFileType* gif, std::vector<std::string>& texts) {
     int code = 0;
     GifByteType* block = nullptr;
     if (DGifGetExtension(gif, &code, &block) != GIF_OK) return false;
-    if (code == COMMENT_EXT_FUNC_CODE) texts.emplace_back();
+    if (code == COMMENT_EXT_FUNC_CODE) {
+      texts.emplace_back();
+      // Past the most a marl picture holds, the count alone decides.
+      if (texts.size() > std::size_t(MaxTextPieces)) return true;
+    }
     while (block != nullptr) {
       if (code == COMMENT_EXT_FUNC_CODE)
         texts.back().append(reinterpret_cast<const char*>(block + 1),
@@ -53,11 +59,12 @@ void readGifText(BoundedFile& file, EmbeddedTextResult& result) {
     failReading(file, file.reachedEnd(), reasonOf(status), result);
     return;
   }
+  if (!plausibleSides(gif->SWidth, gif->SHeight, result)) return;
   std::vector<std::string> texts;
-  if (readComments(gif, texts))
-    foundTexts(std::move(texts), result);
-  else
+  if (!readComments(gif, texts))
     failReading(file, file.reachedEnd(), reasonOf(gif->Error), result);
+  else if (fewPieces(texts.size(), "comment extensions", result))
+    foundTexts(std::move(texts), result);
 }
 
 }  // namespace marl

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "render/bitmap_rows.h"
 #include "render/gif_palette.h"
 #include "render/video_encoder.h"
 
@@ -78,10 +79,12 @@ bool GifVideoEncoder::begin(const std::string& path,
 }
 
 bool GifVideoEncoder::addFrame(const Bitmap& frame, std::string& error) {
-  cairo_surface_flush(frame.surface());
-  if (!indexExactly(frame, picture_)) {
+  // Alpha is dropped: the colour bytes are premultiplied, so what is left is
+  // the pixel over black.
+  BitmapRows rows(frame, false);
+  if (!indexExactly(rows, picture_)) {
     ++reducedFrames_;
-    if (!quantize(frame, picture_, error)) return false;
+    if (!quantize(rows, picture_, error)) return false;
   }
   ColorMapObject* map = makeColourMap(picture_);
   if (!map) return failed(E_GIF_ERR_NOT_ENOUGH_MEM, error);

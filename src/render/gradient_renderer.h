@@ -6,6 +6,7 @@
 
 #include "attractor/hit_grid.h"
 #include "render/bitmap.h"
+#include "render/count_colours.h"
 #include "render/gradient.h"
 #include "render/tone_map.h"
 
@@ -21,11 +22,15 @@ struct GradientScheme {
   double gamma = 1.0;
 };
 
-// The packed opaque 8-bit colour of every occupied count bin of
-// `histogram`: its tone position read off the sampled gradient, quantised
-// last. Unoccupied bins are 0.
-std::vector<uint32_t> binColours8(const std::vector<uint64_t>& histogram,
-                                  const GradientScheme& scheme);
+// The colour of every occupied count bin of `histogram`: its tone position
+// read off the sampled gradient, quantised last, to 8 bits a channel
+// (packed opaque) and, for `depth` 16, to 16 bits too. Unoccupied bins are
+// 0.
+CountColours binColours(const std::vector<uint64_t>& histogram,
+                        const GradientScheme& scheme, int depth);
+// binColours of the counted square's own histogram.
+CountColours gradientColours(const HitGrid& grid, const GradientScheme& scheme,
+                             int depth);
 
 // Colours the grid through two tables built once per picture, tone (count
 // bin to position) and gradient (position to colour), merged into one

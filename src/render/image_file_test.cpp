@@ -389,14 +389,16 @@ TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
   const std::string name = dir.file("a.png");
   std::ostringstream err;
 
+  // Half a file is written before the failure: it must not stay.
   const ImageFormat failing = {
       "png", {}, "png",
-      [](const Bitmap&, const std::string&, std::vector<unsigned char>& out,
-         std::string& error) {
-        out.assign(10, 0);
+      [](RowSource&, const EncodeOptions&, ByteSink& out, std::string& error) {
+        const unsigned char half[10] = {};
+        out.append(half, sizeof half);
         error = "disk of the encoder on fire";
         return false;
-      }};
+      },
+      "PNG", 8, false, false, 65535};
   EXPECT_FALSE(writeImageFile(bitmap, failing, name, err));
   EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
                            "': disk of the encoder on fire\n");
@@ -428,19 +430,21 @@ TEST(ImageFileTest, AFolderOfTheNameIsSteppedAround) {
 TEST(ImageFileTest, EncoderExceptionsAreFailuresOfThePicture) {
   TempDir dir;
   Bitmap bitmap(4, 4);
-  using Text = const std::string&;
-  using Bytes = std::vector<unsigned char>&;
+  using Options = const EncodeOptions&;
   const ImageFormat throwing[] = {
       {"a", {}, "a",
-       [](const Bitmap&, Text, Bytes, std::string&) -> bool {
+       [](RowSource&, Options, ByteSink&, std::string&) -> bool {
          throw std::bad_alloc();
-       }},
+       },
+       "A", 8, false, false, 65535},
       {"b", {}, "b",
-       [](const Bitmap&, Text, Bytes, std::string&) -> bool {
+       [](RowSource&, Options, ByteSink&, std::string&) -> bool {
          throw std::runtime_error("odd");
-       }},
+       },
+       "B", 8, false, false, 65535},
       {"c", {}, "c",
-       [](const Bitmap&, Text, Bytes, std::string&) -> bool { throw 7; }}};
+       [](RowSource&, Options, ByteSink&, std::string&) -> bool { throw 7; },
+       "C", 8, false, false, 65535}};
   const std::string reasons[] = {
       "out of memory while encoding; give a smaller size", "odd",
       "the encoder failed"};

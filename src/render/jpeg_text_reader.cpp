@@ -1,6 +1,8 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
 // clang-format off
@@ -111,7 +113,9 @@ void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
   r->source.manager.resync_to_restart = jpeg_resync_to_restart;
   r->source.manager.term_source = endSource;
 
-  // Destroyed on every way out, a throw included (no jump leaves readHeader).
+  // Destroyed on every way out, a throw included (no jump leaves readHeader;
+  // destroying a structure never created, or half created, is safe: it was
+  // zeroed).
   const CHandle<jpeg_decompress_struct, jpeg_destroy_decompress> decompressor(
       &r->cinfo);
   if (readHeader(*r)) {
@@ -120,7 +124,9 @@ void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
       if (m->marker == JPEG_COM)
         texts.emplace_back(reinterpret_cast<const char*>(m->data),
                            m->data_length);
-    foundTexts(std::move(texts), result);
+    if (plausibleSides(r->cinfo.image_width, r->cinfo.image_height, result) &&
+        fewPieces(texts.size(), "comment segments", result))
+      foundTexts(std::move(texts), result);
   } else {
     failReading(file, r->source.ranOut, r->errors.message, result);
   }

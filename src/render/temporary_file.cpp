@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <chrono>
 #include <random>
+#include <string>
+#include <utility>
 
 #include "base/temporary_files.h"
 
@@ -80,7 +82,9 @@ bool TemporaryFile::create(const std::string& finalName) {
     if (fd >= 0) {
       fd_ = fd;
       entry_ = entry;
-      name_ = name;
+      // Moved, not copied: a copy could run out of memory with the file
+      // made but not yet known to the destructor.
+      name_ = std::move(name);
       return true;
     }
     const int error = errno;
@@ -109,6 +113,21 @@ bool TemporaryFile::write(const unsigned char* bytes, std::size_t size) {
   return true;
 }
 
+bool TemporaryFile::writeAt(std::uint64_t offset, const unsigned char* bytes,
+                            std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
 bool TemporaryFile::sync() {
   while (fsync(fd_) != 0) {
     if (errno != EINTR) return false;
@@ -123,9 +142,12 @@ bool TemporaryFile::close() {
 }
 
 bool TemporaryFile::moveToNewName(const std::string& name) {
+  // Made first: running out of memory after the rename would report a
+  // picture on the disk as not written.
+  std::string folder = folderOf(name);
   if (!renameWithoutReplacing(name_.c_str(), name.c_str())) return false;
   moved_ = true;
-  folder_ = folderOf(name);
+  folder_ = std::move(folder);
   return true;
 }
 

@@ -2,6 +2,7 @@
 #define MARL_RENDER_TEMPORARY_FILE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace marl {
@@ -21,6 +22,9 @@ class TemporaryFile {
   // there), with the mode a new file would get (0666 less the umask).
   bool create(const std::string& finalName);
   bool write(const unsigned char* bytes, std::size_t size);
+  // Writes at `offset`, past the end or over bytes written before.
+  bool writeAt(std::uint64_t offset, const unsigned char* bytes,
+               std::size_t size);
   // Waits until the bytes written are on the storage device, so that a
   // power cut after the rename cannot leave the name on an empty or cut
   // file.

@@ -1,6 +1,7 @@
 #include <tiffio.h>
 
 #include <cstdio>
+#include <string>
 
 #include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
@@ -44,9 +45,6 @@ toff_t fileSize(thandle_t handle) {
   return static_cast<BoundedFile*>(handle)->size();
 }
 
-
-
-
 // No single allocation for a directory and its tags needs more; a forged
 // count must not make libtiff ask for gigabytes.
 constexpr tmsize_t MaxAllocation = 4 * tmsize_t(MaxEmbeddedTextRead);
@@ -64,6 +62,10 @@ void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
     failReading(file, file.reachedEnd(), error, result);
     return;
   }
+  uint32_t width = 0, height = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+  if (!plausibleSides(width, height, result)) return;
   const char* description = nullptr;
   const bool has =
       TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &description) == 1 &&

@@ -1,5 +1,6 @@
 #include "render/xmp_packet.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,8 +21,11 @@ const char Closing[] =
     "</rdf:RDF>\n"
     "</x:xmpmeta>\n"
     "<?xpacket end=\"r\"?>";
-const char ItemStart[] = "<rdf:li xml:lang=\"x-default\">";
+const char Description[] = "<dc:description";
+const char ItemStart[] = "<rdf:li";
 const char ItemEnd[] = "</rdf:li>";
+// Bytes from an entity's '&' to its ';' at most: "&#x" and three digits fit.
+constexpr std::size_t MaxEntityLength = 8;
 
 // The byte an entity such as "amp" or "#x0D" stands for; -1 when unknown.
 int entityValue(const std::string& name) {
@@ -52,7 +56,7 @@ std::string xmpPacketOf(const std::string& text) {
       packet += "&lt;";
     } else if (c == '>') {
       packet += "&gt;";
-    } else if (byte < 0x20 && c != '\n' && c != '\t') {
+    } else if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F) {
       char reference[8];
       std::snprintf(reference, sizeof reference, "&#x%02X;", byte);
       packet += reference;
@@ -64,16 +68,27 @@ std::string xmpPacketOf(const std::string& text) {
 }
 
 bool textOfXmpPacket(const std::string& packet, std::string& text) {
-  const std::size_t start = packet.find(ItemStart);
-  if (start == std::string::npos) return false;
-  const std::size_t from = start + sizeof ItemStart - 1;
+  const std::size_t block = packet.find(Description);
+  if (block == std::string::npos) return false;
+  const std::size_t item = packet.find(ItemStart, block);
+  if (item == std::string::npos) return false;
+  const std::size_t tagEnd = packet.find('>', item);
+  if (tagEnd == std::string::npos) return false;
+  const std::size_t from = tagEnd + 1;
   const std::size_t end = packet.find(ItemEnd, from);
   if (end == std::string::npos) return false;
   text.clear();
   for (std::size_t i = from; i < end; ++i) {
-    const std::size_t semicolon =
-        packet[i] == '&' ? packet.find(';', i) : std::string::npos;
-    const int value = semicolon < end
+    // Entities are short: looking further for the ';' would make a hostile
+    // packet of many '&' cost time by the square of its length.
+    std::size_t semicolon = std::string::npos;
+    if (packet[i] == '&') {
+      const std::size_t last = std::min(end, i + MaxEntityLength + 1);
+      for (std::size_t j = i + 1; j < last && semicolon == std::string::npos;
+           ++j)
+        if (packet[j] == ';') semicolon = j;
+    }
+    const int value = semicolon != std::string::npos
                           ? entityValue(packet.substr(i + 1, semicolon - i - 1))
                           : -1;
     if (value < 0) {

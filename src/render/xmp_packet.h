@@ -6,13 +6,14 @@
 namespace marl {
 
 // An XMP packet holding `text` as its dc:description, escaped so that
-// every byte comes back: markup characters and control bytes (carriage
-// returns included, which XML would otherwise turn into line feeds) as
-// character references.
+// every byte comes back and other tools can read it: markup characters and
+// control bytes (carriage returns included, which XML would otherwise turn
+// into line feeds, and DEL) as character references.
 std::string xmpPacketOf(const std::string& text);
 
-// The dc:description of a packet made by xmpPacketOf, unescaped; false
-// when there is none.
+// The dc:description of a packet made by xmpPacketOf, or by another tool
+// in the same form (its first rdf:li, whatever its attributes), unescaped;
+// false when there is none or it is cut.
 bool textOfXmpPacket(const std::string& packet, std::string& text);
 
 }  // namespace marl

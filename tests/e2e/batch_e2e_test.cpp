@@ -116,10 +116,9 @@ std::string runOnTerminal(
     if (out < 0 || dup2(out, STDOUT_FILENO) < 0 ||
         chdir(folder.path().c_str()) != 0)
       _exit(126);
+    // libfaketime preloaded directly: the faketime wrapper, which Ctrl-C
+    // on the terminal would end too, would leave its semaphore behind.
     setenv("TZ", "UTC", 1);
-    // Preloaded directly: the faketime wrapper leaves a named semaphore
-    // behind when interrupted, and a later wrapper given the same process
-    // number then fails.
     setenv("LD_PRELOAD", "/usr/$LIB/faketime/libfaketime.so.1", 1);
     setenv("FAKETIME", FrozenTime, 1);
     std::vector<const char*> argv = {MARL_BINARY};

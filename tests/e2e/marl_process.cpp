@@ -175,11 +175,13 @@ bool MarlProcess::halt() {
 void MarlProcess::resume() { kill(pid_, SIGCONT); }
 
 RunResult MarlProcess::wait() {
+  struct rusage usage {};
   while (!ended_) {
-    if (waitpid(pid_, &rawStatus_, 0) != pid_) break;
+    if (wait4(pid_, &rawStatus_, 0, &usage) != pid_) break;
     ended_ = WIFEXITED(rawStatus_) || WIFSIGNALED(rawStatus_);
   }
   RunResult result;
+  result.peakKilobytes = usage.ru_maxrss;
   result.status = WIFEXITED(rawStatus_) ? WEXITSTATUS(rawStatus_) : -1;
   result.signal = WIFSIGNALED(rawStatus_) ? WTERMSIG(rawStatus_) : 0;
   result.out = folder_.read(outName_);

@@ -16,6 +16,8 @@ struct RunResult {
   std::string err;
   int status = -1;  // the exit status; -1 after a death by a signal
   int signal = 0;   // the signal it died of, if any
+  // Its peak resident memory; 0 when it ended before wait() (by halt()).
+  long peakKilobytes = 0;
 };
 
 // A temporary folder, removed with everything in it when the object goes.

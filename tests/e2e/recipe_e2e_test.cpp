@@ -23,7 +23,7 @@ std::vector<std::string> withImage(const std::string& image) {
 }
 
 TEST(RecipeEndToEnd, ReplayMakesTheSameFilesAndNeverOverwrites) {
-  for (const char* image : {"jpeg", "tiff", "gif"}) {
+  for (const char* image : {"jpeg", "tiff", "gif", "png", "webp"}) {
     SCOPED_TRACE(image);
     TempFolder made;
     const RunResult first = runMarl(made, withImage(image));
@@ -205,7 +205,7 @@ bool madeNothing(const TempFolder& folder, const std::string& input) {
 }
 
 TEST(RecipeEndToEnd, OnlyAWholeRecipeAmongThePicturesTextsIsReplayed) {
-  for (const char* image : {"jpeg", "tiff", "gif"}) {
+  for (const char* image : {"jpeg", "tiff", "gif", "png", "webp"}) {
     SCOPED_TRACE(image);
     Made made;
     make(made, image);
@@ -250,7 +250,12 @@ TEST(RecipeEndToEnd, RecipeValuesBeyondTheirLimitsAreRefused) {
       {"size", "99999999", {}},
       {"detail", "99", {}},
       {"R0", "999", {}},
-      {"image", "png", {}},
+      {"image", "jxl", {}},
+      {"depth", "12", {}},
+      {"depth", "16", {}},  // a JPEG has 8 bits a sample
+      {"background", "blue", {}},
+      {"quality", "lossless", {}},  // lossless is WebP's alone
+      {"quality", "101", {}},
       {"mode", "turbo", {}},
       {"it", "lots", {}},
       {"palette", "nosuch", {}},

@@ -1,8 +1,12 @@
 #include "support/picture_texts.h"
 
+#include <zlib.h>
+
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
+
+#include "render/xmp_packet.h"
 
 namespace marl_test {
 
@@ -93,6 +97,70 @@ std::string tiffWith(std::string tiff, const std::vector<std::string>& texts) {
   return std::string();
 }
 
+uint32_t bigEndian32(const std::string& b, std::size_t at) {
+  return uint32_t(bigEndian16(b, at)) << 16 | uint32_t(bigEndian16(b, at + 2));
+}
+
+std::string bigEndianBytes(uint32_t n) {
+  return {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+}
+
+// One uncompressed iTXt chunk with the keyword marl writes.
+std::string pngTextChunk(const std::string& text) {
+  const std::string body =
+      std::string("iTXtDescription\0\0\0\0\0", 20) + text;
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                          uInt(body.size()));
+  return bigEndianBytes(uint32_t(text.size() + 16)) + body +
+         bigEndianBytes(uint32_t(crc));
+}
+
+// Signature, then chunks: text chunks are replaced, where the first was.
+std::string pngWith(const std::string& png,
+                    const std::vector<std::string>& texts) {
+  std::string out = png.substr(0, 8);
+  bool placed = false;
+  for (std::size_t at = 8; at + 12 <= png.size();) {
+    const std::size_t end = at + 12 + bigEndian32(png, at);
+    const std::string type = png.substr(at + 4, 4);
+    if (type != "tEXt" && type != "zTXt" && type != "iTXt") {
+      out += png.substr(at, end - at);
+    } else if (!placed) {
+      placed = true;
+      for (const std::string& text : texts) out += pngTextChunk(text);
+    }
+    at = end;
+  }
+  return out;
+}
+
+// RIFF header, then chunks: XMP chunks are replaced by one packet a text,
+// where the first was, and the RIFF size made anew.
+std::string webpWith(const std::string& webp,
+                     const std::vector<std::string>& texts) {
+  std::string out = webp.substr(0, 12);
+  bool placed = false;
+  for (std::size_t at = 12; at + 8 <= webp.size();) {
+    const uint32_t size = littleEndian(webp, at + 4, 4);
+    const std::size_t end = at + 8 + size + (size & 1);
+    if (webp.compare(at, 4, "XMP ") != 0) {
+      out += webp.substr(at, end - at);
+    } else if (!placed) {
+      placed = true;
+      for (const std::string& text : texts) {
+        std::string packet = marl::xmpPacketOf(text);
+        std::string header = "XMP     ";
+        putLittleEndian32(header, 4, uint32_t(packet.size()));
+        if (packet.size() % 2) packet += '\0';
+        out += header + packet;
+      }
+    }
+    at = end;
+  }
+  putLittleEndian32(out, 4, uint32_t(out.size() - 8));
+  return out;
+}
+
 }  // namespace
 
 std::string sealed(const std::string& lines) {
@@ -113,6 +181,10 @@ std::string withTexts(const std::string& picture,
   if (picture.compare(0, 6, "GIF89a") == 0) return gifWith(picture, texts);
   if (picture.compare(0, 4, std::string("II*\0", 4)) == 0)
     return tiffWith(picture, texts);
+  if (picture.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0)
+    return pngWith(picture, texts);
+  if (picture.compare(0, 4, "RIFF") == 0 && picture.compare(8, 4, "WEBP") == 0)
+    return webpWith(picture, texts);
   return std::string();
 }
 

@@ -11,10 +11,11 @@ namespace marl_test {
 // basis 1469598103934665603.
 std::string sealed(const std::string& lines);
 
-// The bytes of `picture`, a JPEG, TIFF or GIF as marl writes them, with
-// `texts` in place of its own: one COM segment or Comment Extension each,
-// where the first of its own was; a TIFF's one ImageDescription holds them
-// joined. An empty string when the bytes are none of these.
+// The bytes of `picture`, a JPEG, TIFF, GIF, PNG or WebP as marl writes
+// them, with `texts` in place of its own: one COM segment, Comment
+// Extension, iTXt chunk or XMP packet each, where the first of its own was;
+// a TIFF's one ImageDescription holds them joined. An empty string when the
+// bytes are none of these.
 std::string withTexts(const std::string& picture,
                       const std::vector<std::string>& texts);
 
