@@ -26,7 +26,8 @@ const std::set<std::string>& knownKeys() {
       "qx",  "qy",    "qscale", "qsep", "count", "help", "-h",
       "file", "version", "--version", "linear", "offset", "startx",
       "starty", "coefficients", "number", "attempt", "spacings", "check",
-      "mode", "threads"};
+      "mode", "threads", "frames", "loop", "plane", "morph", "only",
+      "keyframes", "frame"};
   return keys;
 }
 

@@ -64,8 +64,12 @@ void PictureJob::takeGivenMap(const GivenMap& given) {
       map_.coefficientMatrix[i][j] =
           given.coefficients[std::size_t(i * map_.detail + j)];
   start_ = {given.startX, given.startY, given.imageNumber, given.attempt};
-  names_ = makeOutputNames(settings_.basename, given.imageNumber,
-                           settings_.format->extension);
+  const std::optional<FrameOfAnimation>& frame = settings_.frame;
+  names_ = frame ? makeFrameNames(settings_.basename, given.imageNumber,
+                                  settings_.format->extension, frame->index,
+                                  frame->digits)
+                 : makeOutputNames(settings_.basename, given.imageNumber,
+                                   settings_.format->extension);
 }
 
 void PictureJob::findAttractor(RandomSource& random) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "attractor/fast_orbits.h"
 #include "attractor/hit_grid.h"
 #include "attractor/run_control.h"
 #include "attractor/run_observer.h"
@@ -67,6 +68,8 @@ class PictureJob {
   const HitGrid& grid() const { return grid_; }
   const std::vector<double>& spacingUnits() const { return spacingUnits_; }
   const StartOfMap& start() const { return start_; }
+  // The text written into its pictures; set by prepare.
+  const std::string& recipe() const { return recipe_; }
 
  private:
   // Steps 1 to 4 of the draw sequence, with the settings' echo.
@@ -81,6 +84,11 @@ class PictureJob {
   bool allocateGrid(uint32_t side);
   // The iterations left after prepare, exact or fast as the settings say.
   void finishOrbit();
+  // A frame's fast finish, from the animation's shared start points.
+  void finishFrameOrbit(const FrameOfAnimation& frame);
+  // Adds fast hits as they are counted to the progress counter and prints
+  // the progress lines the exact loop would print from iteration `from`.
+  FastOrbitProgress fastProgress(int64_t from);
   bool writePicture(const Bitmap& bitmap, const std::string& fileName);
   bool writeQuaziPicture(const Bitmap& attractor);
 

@@ -13,7 +13,7 @@ namespace {
 const char* const RecipeKeys[] = {"linear",       "offset", "startx",
                                    "starty",       "coefficients",
                                    "number",       "attempt", "spacings",
-                                   "check"};
+                                   "check",        "keyframes", "frame"};
 const char CheckKey[] = "check=";
 
 std::string real(double value) {
@@ -56,6 +56,20 @@ bool isRecipeKey(const std::string& key) {
 }
 
 std::string recipeOf(const PictureJob& job) {
+  const std::optional<FrameOfAnimation>& frame = job.settings().frame;
+  if (!frame) return withCheckLine(recipeLinesOf(job));
+  return withCheckLine(frame->recipeLines + "frame=" +
+                       std::to_string(frame->index) + "\n");
+}
+
+std::string withCheckLine(const std::string& lines) {
+  return lines + CheckKey + hexOf(hashOn(RecipeChecker::HashStart, lines)) +
+         "\n";
+}
+
+std::string recipeReal(double value) { return real(value); }
+
+std::string recipeLinesOf(const PictureJob& job) {
   const JobSettings& s = job.settings();
   const PictureParameters& p = job.parameters();
   const StartOfMap& start = job.start();
@@ -101,9 +115,7 @@ std::string recipeOf(const PictureJob& job) {
       << realList(job.spacingUnits().data(), job.spacingUnits().size())
       << "\n";
   }
-  const std::string lines = r.str();
-  return lines + CheckKey +
-         hexOf(hashOn(RecipeChecker::HashStart, lines)) + "\n";
+  return r.str();
 }
 
 void RecipeChecker::addLine(const std::string& raw) {
