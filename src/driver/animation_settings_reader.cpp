@@ -186,12 +186,19 @@ AnimationRead readAnimationSettings(const ArgumentMap& map,
   if (!readPath(map, settings, animation, err) ||
       !readRange(map, animation, err))
     return AnimationRead::Failed;
-  if (!map.has("mode")) settings.mode = JobSettings::Mode::Fast;
-  if (!map.has("it")) {
+  // A still's recipe says how the still was made, not its frames: they take
+  // their own defaults unless the command line or an animation's recipe
+  // gives a value.
+  const bool stillRecipe = map.isFromFile("check") && !map.isFromFile("frames");
+  const auto given = [&](const char* key) {
+    return map.has(key) && !(stillRecipe && map.isFromFile(key));
+  };
+  if (!given("mode")) settings.mode = JobSettings::Mode::Fast;
+  if (!given("it")) {
     settings.iterationMaximum =
         DefaultHitsPerPixel * int64_t(settings.side) * int64_t(settings.side);
   }
-  if (!map.has("image")) {
+  if (!given("image")) {
     settings.imageWord = DefaultFrameImage;
     settings.format = &formatForWord(settings.imageWord);
   }

@@ -19,7 +19,8 @@ enum class AnimationRead { Still, Animation, Failed };
 // keyframes, only) into `animation` when frames= is given, and gives the
 // frames their own defaults in `settings`, whose other options are read
 // already: fast mode, 50 hits per pixel of the grid and DefaultFrameImage,
-// each unless given. Without frames= the options of an animation are named
+// each unless given (on the command line, in a parameter file or in an
+// animation's recipe; a still's recipe gives its still's values only). Without frames= the options of an animation are named
 // in a warning and it is a still. An error (a morph keyframe that does not
 // match the job's map or cannot be read, a range that is not one) is
 // reported on `err`: Failed, and nothing is to be made.

@@ -11,6 +11,8 @@ TEST(ProgressLineTest, TextShowsPicturesRateAndTimeLeft) {
             "1 of 4 pictures done, 5.0 M steps/s, about 1:05 left");
   EXPECT_EQ(progressText(3, 9, 812345, 3725),
             "3 of 9 pictures done, 812345 steps/s, about 1:02:05 left");
+  EXPECT_EQ(progressText(7, 120, 3.2e7, 90, "frames"),
+            "7 of 120 frames done, 32.0 M steps/s, about 1:30 left");
 }
 
 }  // namespace
