@@ -2,8 +2,11 @@
 
 #include <cmath>
 #include <exception>
+#include <functional>
+#include <future>
 #include <new>
 #include <sstream>
+#include <system_error>
 
 #include "attractor/fast_orbits.h"
 #include "attractor/run_control.h"
@@ -205,46 +208,99 @@ std::string AnimationJob::recipeLines() const {
   return r.str();
 }
 
-bool AnimationJob::makeFrames() {
-  bool allWritten = true;
-  for (int32_t index = animation_.first; index <= animation_.last; ++index) {
-    allWritten &= makeFrame(index);
-    if (counters_.framesDone) ++*counters_.framesDone;
-  }
-  return allWritten;
-}
+// A frame and the text it reports, kept until the frames before it have
+// reported theirs; its pictures may be written on a thread of their own.
+struct AnimationJob::Frame {
+  explicit Frame(const JobSettings& settings) : job(settings, quiet, err) {}
+  // A frame's echo and progress would repeat the job's: only its
+  // diagnostics are shown.
+  std::ostream quiet{nullptr};
+  std::ostringstream err;
+  PictureJob job;
+  std::future<bool> written;
+};
 
-bool AnimationJob::makeFrame(int32_t index) {
+std::unique_ptr<AnimationJob::Frame> AnimationJob::newFrame(
+    int32_t index) const {
   JobSettings settings = frame_;
   settings.map->coefficients =
       path_->at(double(index) / double(animation_.frames));
   settings.frame->index = index;
-  // A frame's echo and progress would repeat the job's: only its
-  // diagnostics are shown.
-  std::ostream quiet(nullptr);
-  PictureJob frame(settings, quiet, err_);
-  if (counters_.steps) frame.countStepsInto(*counters_.steps);
-  // Every value is given, so the frame's draws change nothing it makes.
-  RandomSource unused;
-  if (!frame.prepare(unused, 0)) return false;
-  if (madeAlready(frame)) {
-    err_ << "marl: note: '" << Escaped{frame.names().fileName}
-         << "' holds this frame already; skipped\n";
-    if (counters_.skippedSteps) *counters_.skippedSteps += settings.iterationMaximum;
-    return true;
+  auto frame = std::make_unique<Frame>(settings);
+  if (counters_.steps) frame->job.countStepsInto(*counters_.steps);
+  return frame;
+}
+
+bool AnimationJob::makeFrames() {
+  bool allWritten = true;
+  // The frame before, whose pictures are being written while this one's
+  // orbit runs: the writing (colouring, encoding) costs a frame no time.
+  std::unique_ptr<Frame> writing;
+  const auto reportWritten = [&] {
+    if (!writing) return;
+    const bool written = writing->written.get();
+    report(*writing, written);
+    allWritten &= written;
+    writing.reset();
+  };
+  for (int32_t index = animation_.first; index <= animation_.last; ++index) {
+    std::unique_ptr<Frame> frame = newFrame(index);
+    // Every value is given, so the frame's draws change nothing it makes.
+    RandomSource unused;
+    const bool prepared = frame->job.prepare(unused, 0);
+    if (prepared && madeAlready(frame->job)) {
+      reportWritten();
+      err_ << "marl: note: '" << Escaped{frame->job.names().fileName}
+           << "' holds this frame already; skipped\n";
+      if (counters_.skippedSteps)
+        *counters_.skippedSteps += frame_.iterationMaximum;
+      if (counters_.framesDone) ++*counters_.framesDone;
+      continue;
+    }
+    const bool counted = prepared && guarded(*frame, [](PictureJob& job) {
+                           return job.countHits();
+                         });
+    reportWritten();
+    if (!counted) {
+      report(*frame, false);
+      allWritten = false;
+      continue;
+    }
+    Frame* const f = frame.get();
+    const auto write = [f] {
+      return guarded(*f, [](PictureJob& job) { return job.writePictures(); });
+    };
+    try {
+      frame->written = std::async(std::launch::async, write);
+    } catch (const std::system_error&) {
+      frame->written = std::async(std::launch::deferred, write);  // no thread to spare
+    }
+    writing = std::move(frame);
   }
-  bool written = false;
+  reportWritten();
+  return allWritten;
+}
+
+bool AnimationJob::guarded(Frame& frame,
+                           const std::function<bool(PictureJob&)>& step) {
   try {
-    written = frame.finish();
+    return step(frame.job);
   } catch (const std::exception& e) {
-    err_ << "marl: error: cannot finish '" << Escaped{frame.names().fileName}
-         << "': " << e.what() << "\n";
+    frame.err << "marl: error: cannot finish '"
+              << Escaped{frame.job.names().fileName} << "': " << e.what()
+              << "\n";
+    return false;
   }
+}
+
+void AnimationJob::report(Frame& frame, bool written) {
+  err_ << frame.err.str();
   if (written) {
-    out_ << "frame " << index << " of " << animation_.frames << ": "
-         << frame.names().fileName << std::endl;
+    out_ << "frame " << frame.job.settings().frame->index << " of "
+         << animation_.frames << ": " << frame.job.names().fileName
+         << std::endl;
   }
-  return written;
+  if (counters_.framesDone) ++*counters_.framesDone;
 }
 
 bool AnimationJob::madeAlready(const PictureJob& frame) const {

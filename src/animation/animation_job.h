@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -64,7 +65,14 @@ class AnimationJob {
   std::string keyframeName(int32_t key) const;
   // The animation's own recipe lines.
   std::string recipeLines() const;
-  bool makeFrame(int32_t index);
+  struct Frame;
+  std::unique_ptr<Frame> newFrame(int32_t index) const;
+  // Runs one step of the frame's job; what it throws is that frame's
+  // failure, reported in its text.
+  static bool guarded(Frame& frame,
+                      const std::function<bool(PictureJob&)>& step);
+  // Shows the frame's diagnostics and, when written, its line.
+  void report(Frame& frame, bool written);
   bool madeAlready(const PictureJob& frame) const;
 
   const JobSettings settings_;

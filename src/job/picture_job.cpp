@@ -103,7 +103,9 @@ void PictureJob::findAttractor(RandomSource& random) {
   }
 }
 
-bool PictureJob::finish() {
+bool PictureJob::finish() { return countHits() && writePictures(); }
+
+bool PictureJob::countHits() {
   try {
     finishOrbit();
   } catch (const std::bad_alloc&) {
@@ -111,6 +113,10 @@ bool PictureJob::finish() {
          << "': out of memory for the fast orbits; use mode=exact\n";
     return false;
   }
+  return true;
+}
+
+bool PictureJob::writePictures() {
   const int side = int(grid_.size());
   Bitmap bitmap(side, side);
   bool written = false;

@@ -60,6 +60,11 @@ class PictureJob {
   bool prepare(RandomSource& random, std::time_t now);
   // Returns false when a requested file was not written (reported on `err`).
   bool finish();
+  // finish() in its two steps, for a caller that writes one picture while
+  // the next one's orbit runs: the remaining iterations, then colouring and
+  // writing. Each returns false when the picture cannot be made (reported).
+  bool countHits();
+  bool writePictures();
 
   const JobSettings& settings() const { return settings_; }
   const PictureParameters& parameters() const { return parameters_; }
