@@ -13,7 +13,7 @@ _marl() {
     local keys="count= it= size= detail= image= basename= R0= G0= B0= R1= G1=
       B1= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file=
       number= attempt= linear= offset= startx= starty= coefficients=
-      spacings= check="
+      spacings= check= frames= loop= plane= morph= only= keyframes= frame="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -27,7 +27,7 @@ _marl() {
     image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp" -- "$value")) ;;
     quazi) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
-    file | basename)
+    file | basename | morph)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'
       COMPREPLY=($(compgen -f -- "$value"))

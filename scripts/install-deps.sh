@@ -11,7 +11,7 @@ packages=(
   libturbojpeg0-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
   libhwy-dev
   libgtest-dev libbenchmark-dev
-  faketime
+  faketime parallel
   mandoc groff-base
 )
 if [ "${1:-}" = "--fuzz" ]; then
