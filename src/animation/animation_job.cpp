@@ -22,6 +22,8 @@ namespace {
 // Exact steps between two shared start points, as a fast still spaces its.
 constexpr int64_t StartSpacing = 256;
 
+using StartPoints = std::vector<std::pair<double, double>>;
+
 // FastOrbitStarts points of the exact orbit of `map` from its point, after
 // the warm-up: every fast frame starts from these, settled onto its map.
 std::shared_ptr<const StartPoints> startPointsOf(TorusMap map) {
@@ -65,11 +67,7 @@ bool AnimationJob::prepare(RandomSource& random, std::time_t now) {
   start.x = job.start().x;
   start.y = job.start().y;
   try {
-    if (settings_.mode == JobSettings::Mode::Fast)
-      starts_ = startPointsOf(start);
-    PathJudge judge(start, settings_.side, settings_.mode, starts_,
-                    settings_.threads);
-    choosePath(random, judge);
+    choosePath(random, start);
   } catch (const std::bad_alloc&) {
     err_ << "marl: error: cannot allocate the hit grid for size="
          << settings_.side << " to check the animation's path: out of "
@@ -77,7 +75,8 @@ bool AnimationJob::prepare(RandomSource& random, std::time_t now) {
     return false;
   }
   frame_.frame->recipeLines = recipeLinesOf(job) + recipeLines();
-  frame_.frame->fastStarts = starts_;
+  if (settings_.mode == JobSettings::Mode::Fast)
+    frame_.frame->fastStarts = startPointsOf(start);
   return true;
 }
 
@@ -117,16 +116,21 @@ void AnimationJob::takeValuesOf(const PictureJob& job) {
   frame_.frame = frame;
 }
 
-void AnimationJob::choosePath(RandomSource& random, PathJudge& judge) {
+PathVerdict AnimationJob::judge(const CoefficientPath& path,
+                                const TorusMap& start) const {
+  return judgePath(path, start, settings_.side, settings_.threads);
+}
+
+void AnimationJob::choosePath(RandomSource& random, const TorusMap& start) {
   if (!animation_.isMorph()) {
-    chooseLoop(random, judge);
+    chooseLoop(random, start);
     return;
   }
   std::vector<Coefficients> keys = {start_};
   keys.insert(keys.end(), animation_.keyframes.begin(),
               animation_.keyframes.end());
   path_ = CoefficientPath::morph(keys);
-  const PathVerdict verdict = judge.judge(*path_);
+  const PathVerdict verdict = judge(*path_, start);
   if (verdict.passes) return;
   const int32_t stretch = path_->stretchAt(verdict.lowestAt);
   err_ << "marl: warning: the morph from " << keyframeName(stretch) << " to "
@@ -137,13 +141,13 @@ void AnimationJob::choosePath(RandomSource& random, PathJudge& judge) {
        << "): those frames may be nearly empty; choose other keyframes\n";
 }
 
-void AnimationJob::chooseLoop(RandomSource& random, PathJudge& judge) {
+void AnimationJob::chooseLoop(RandomSource& random, const TorusMap& start) {
   const std::size_t dimension = start_.size();
   if (animation_.plane) {
     plane_ = animation_.plane;
     path_ = CoefficientPath::loop(start_, animation_.loopRadius,
                                   loopPlane(*plane_, dimension));
-    const PathVerdict verdict = judge.judge(*path_);
+    const PathVerdict verdict = judge(*path_, start);
     if (!verdict.passes) {
       err_ << "marl: warning: the loop in plane=" << *plane_ << " fills only "
            << percent(verdict.lowestFill) << " of the picture near frame "
@@ -159,7 +163,7 @@ void AnimationJob::chooseLoop(RandomSource& random, PathJudge& judge) {
     const uint32_t seed = random.next();
     CoefficientPath path = CoefficientPath::loop(
         start_, animation_.loopRadius, loopPlane(seed, dimension));
-    const PathVerdict verdict = judge.judge(path);
+    const PathVerdict verdict = judge(path, start);
     if (verdict.lowestFill > best.lowestFill) {
       best = verdict;
       plane_ = seed;

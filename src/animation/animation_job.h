@@ -13,6 +13,7 @@
 #include "animation/animation_settings.h"
 #include "animation/coefficient_path.h"
 #include "animation/path_check.h"
+#include "attractor/torus_map.h"
 #include "base/random_source.h"
 #include "job/job_settings.h"
 
@@ -58,8 +59,10 @@ class AnimationJob {
  private:
   // The settings every frame shares: the job's drawn values, given.
   void takeValuesOf(const PictureJob& job);
-  void choosePath(RandomSource& random, PathJudge& judge);
-  void chooseLoop(RandomSource& random, PathJudge& judge);
+  // `start` is the job's map at its start point.
+  void choosePath(RandomSource& random, const TorusMap& start);
+  void chooseLoop(RandomSource& random, const TorusMap& start);
+  PathVerdict judge(const CoefficientPath& path, const TorusMap& start) const;
   // The frame nearest to t, for messages.
   int32_t frameAt(double t) const;
   std::string keyframeName(int32_t key) const;
@@ -82,7 +85,6 @@ class AnimationJob {
   FrameCounters counters_;
   JobSettings frame_;
   Coefficients start_;
-  std::shared_ptr<const StartPoints> starts_;
   std::optional<CoefficientPath> path_;
   std::optional<uint32_t> plane_;
 };

@@ -117,24 +117,29 @@ TEST(AnimationEndToEnd, AFrameMakesItsAnimationAgainAndMadeFramesAreSkipped) {
 }
 
 TEST(AnimationEndToEnd, AKilledRunResumesToTheSameFramesWithoutTemporaryFiles) {
-  const std::vector<std::string> args = {"frames=24", "size=300", "threads=1"};
+  const std::vector<std::string> args = {"frames=12", "size=160", "threads=1"};
   TempFolder whole, killed;
   ASSERT_EQ(runMarl(whole, args).status, 0);
   {
+    // Halted once three frames are written, it is stopped mid-frame.
     MarlProcess marl(killed, args);
     const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (pictures(killed).size() < 3 &&
-           std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::chrono::steady_clock::now() + std::chrono::seconds(300);
+    while (std::chrono::steady_clock::now() < deadline && marl.halt()) {
+      if (pictures(killed).size() >= 3) break;
+      marl.resume();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     marl.signal(SIGTERM);
+    marl.resume();
     const RunResult stopped = marl.wait();
     ASSERT_EQ(stopped.status, 128 + SIGTERM) << "ended before the signal";
   }
-  const std::size_t kept = pictures(killed).size();
-  EXPECT_LT(kept, 24u);
+  EXPECT_LT(pictures(killed).size(), 12u);
   const RunResult resumed = runMarl(killed, args);
   ASSERT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_NE(resumed.err.find("holds this frame already; skipped"),
+            std::string::npos);
   EXPECT_TRUE(sameFrames(killed, whole));
   for (const std::string& name : killed.files())
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
@@ -220,17 +225,18 @@ TEST(AnimationEndToEnd, ALoopWhoseFirstPlaneEmptiesDrawsAnother) {
 
 // Consecutive frames differ by their grain and a little motion; no frame
 // may jump: the largest difference stays within 3 times the median, from
-// the last frame back to the first too.
+// the last frame back to the first too (bench/animation_speed.sh measures
+// the same on 60 frames at size 1080).
 TEST(AnimationEndToEnd, ALoopAtTheDefaultRadiusDoesNotFlicker) {
   TempFolder folder;
-  ASSERT_EQ(runMarl(folder, {"frames=60", "size=128"}).status, 0);
+  ASSERT_EQ(runMarl(folder, {"frames=24", "size=128"}).status, 0);
   std::vector<std::string> paths;
   for (const std::string& name : pictures(folder))
     paths.push_back(folder.path() + "/" + name);
-  ASSERT_EQ(paths.size(), 60u);
+  ASSERT_EQ(paths.size(), 24u);
   const std::vector<double> differences =
       marl_test::loopFrameDifferences(paths);
-  ASSERT_EQ(differences.size(), 60u);
+  ASSERT_EQ(differences.size(), 24u);
   const double median = marl_test::median(differences);
   EXPECT_GT(median, 0.0);
   for (std::size_t i = 0; i < differences.size(); ++i)
