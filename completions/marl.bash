@@ -16,7 +16,8 @@ _marl() {
       B1= colors= palette= reverse= blend= tone= gamma= quazi= qline= qsize=
       qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear=
       offset= startx= starty= coefficients= spacings= check= depth=
-      background= quality="
+      background= quality= frames= loop= plane= morph= only= keyframes=
+      frame="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -40,7 +41,7 @@ _marl() {
     blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
-    file | basename)
+    file | basename | morph)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'
       COMPREPLY=($(compgen -f -- "$value"))

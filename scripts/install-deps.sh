@@ -15,7 +15,7 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   libhwy-dev
   libgtest-dev libbenchmark-dev
-  faketime
+  faketime parallel
   mandoc groff-base
 )
 if [ "${1:-}" = "--fuzz" ]; then

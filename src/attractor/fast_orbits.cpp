@@ -46,6 +46,7 @@ struct SharedRun {
   const FastKernelMap kernelMap;
   const std::vector<std::pair<double, double>>& starts;
   const uint64_t hits;
+  const uint64_t settleSteps;
   HitBands bands;
   ProgressReport progress;
   std::atomic<std::size_t> nextChunk{0};
@@ -70,6 +71,12 @@ void runChunk(SharedRun& run, Worker& worker, std::size_t chunk) {
     const auto& start = run.starts[chunk * FastOrbitsPerChunk + o];
     xs[o] = start.first;
     ys[o] = start.second;
+  }
+  for (uint64_t left = run.settleSteps; left > 0;) {
+    const uint64_t steps = std::min<uint64_t>(SliceSteps, left);
+    stepFastOrbits(run.kernelMap, xs, ys, FastOrbitsPerChunk,
+                   std::size_t(steps), worker.cells.data());
+    left -= steps;
   }
   uint64_t remaining = chunkHits(run.hits, chunk);
   while (remaining > 0) {
@@ -106,7 +113,7 @@ void work(SharedRun& run, Worker& worker) {
 void runFastOrbits(const TorusMap& map,
                    const std::vector<std::pair<double, double>>& starts,
                    uint64_t hits, HitGrid& grid, unsigned threads,
-                   const FastOrbitProgress& progress) {
+                   const FastOrbitProgress& progress, uint64_t settleSteps) {
   if (starts.size() < FastOrbitStarts) {
     throw std::invalid_argument(
         "fast orbits need " + std::to_string(FastOrbitStarts) +
@@ -120,8 +127,8 @@ void runFastOrbits(const TorusMap& map,
   const std::size_t threadCount =
       std::clamp<std::size_t>(threads, 1, FastOrbitChunks);
 
-  SharedRun run{FastKernelMap(map, grid), starts, hits, HitBands(grid),
-                ProgressReport(progress)};
+  SharedRun run{FastKernelMap(map, grid), starts, hits, settleSteps,
+                HitBands(grid), ProgressReport(progress)};
   // Every buffer is allocated before any thread starts, so that nothing
   // throws once counting has begun.
   std::vector<std::unique_ptr<Worker>> workers;

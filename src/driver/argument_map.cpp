@@ -27,7 +27,8 @@ const std::set<std::string>& knownKeys() {
       "file", "version", "--version", "linear", "offset", "startx",
       "starty", "coefficients", "number", "attempt", "spacings", "check",
       "mode", "threads", "colors", "palette", "reverse", "blend", "tone",
-      "gamma", "depth", "background", "quality"};
+      "gamma", "depth", "background", "quality", "frames", "loop", "plane",
+      "morph", "only", "keyframes", "frame"};
   return keys;
 }
 

@@ -3,6 +3,8 @@
 #include <limits>
 #include <optional>
 
+#include "driver/animation_batch.h"
+#include "driver/animation_settings_reader.h"
 #include "driver/argument_map.h"
 #include "driver/option_reader.h"
 #include "driver/palette_list.h"
@@ -29,9 +31,13 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
                                std::numeric_limits<int32_t>::max())
                       .value_or(1);
   std::optional<JobSettings> maybeSettings;
+  AnimationSettings animation;
+  AnimationRead animated = AnimationRead::Still;
   if (count > 0) {
     maybeSettings = readJobSettings(map, err);
     if (!maybeSettings) return 1;
+    animated = readAnimationSettings(map, *maybeSettings, animation, err);
+    if (animated == AnimationRead::Failed) return 1;
     if (maybeSettings->map && count > 1) {
       err << "marl: warning: count=" << count << " with a given map would "
           << "make the same picture " << count << " times; making it once\n";
@@ -49,6 +55,9 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   batch.threads =
       settings.mode == JobSettings::Mode::Fast ? 1 : settings.threads;
   batch.progressLine = errIsTerminal;
+  if (animated == AnimationRead::Animation)
+    return runAnimationBatch(settings, animation, batch, clock, out, err) ? 0
+                                                                          : 1;
   return runPictureBatch(settings, batch, clock, out, err) ? 0 : 1;
 }
 

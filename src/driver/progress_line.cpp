@@ -36,9 +36,9 @@ std::string clockText(double seconds) {
 }  // namespace
 
 std::string progressText(int done, int total, double stepsPerSecond,
-                         double secondsLeft) {
+                         double secondsLeft, const char* unit) {
   std::string text = std::to_string(done) + " of " + std::to_string(total) +
-                     " pictures done, ";
+                     " " + unit + " done, ";
   if (stepsPerSecond <= 0) return text + "measuring speed";
   char rate[32];
   if (stepsPerSecond >= 1e6)
@@ -50,10 +50,11 @@ std::string progressText(int done, int total, double stepsPerSecond,
 
 ProgressLine::ProgressLine(OrderedConsole& console,
                            const BatchProgress& progress, int pictures,
-                           int64_t stepsPerPicture)
+                           int64_t stepsPerPicture, const char* unit)
     : console_(console),
       progress_(progress),
       pictures_(pictures),
+      unit_(unit),
       totalSteps_(double(std::max(pictures, 0)) *
                   double(std::max<int64_t>(stepsPerPicture, 0))) {
   try {
@@ -79,10 +80,12 @@ void ProgressLine::run() {
     if (recent.size() > FirstRateTicks)
       rate = double(recent.back() - recent.front()) /
              (double(recent.size() - 1) * TickSeconds);
+    const double toTake = totalSteps_ - double(steps) -
+                          double(progress_.stepsSkipped.load());
     const double left =
-        rate > 0 ? std::max(totalSteps_ - double(steps), 0.0) / rate : 0;
-    console_.setStatus(
-        progressText(progress_.picturesDone.load(), pictures_, rate, left));
+        rate > 0 ? std::max(toTake, 0.0) / rate : 0;
+    console_.setStatus(progressText(progress_.picturesDone.load(), pictures_,
+                                    rate, left, unit_));
     for (int i = 0; i < SlicesPerTick && !stop_; ++i)
       std::this_thread::sleep_for(Slice);
   }

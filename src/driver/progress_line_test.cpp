@@ -17,6 +17,8 @@ TEST(ProgressLineTest, TextShowsPicturesRateAndTimeLeft) {
             "0 of 2 pictures done, 10.0 M steps/s, about 500000000:00:00 left");
   EXPECT_EQ(progressText(0, 2, 1, 1e300),
             "0 of 2 pictures done, 1 steps/s, about 277777777777:46:40 left");
+  EXPECT_EQ(progressText(7, 120, 3.2e7, 90, "frames"),
+            "7 of 120 frames done, 32.0 M steps/s, about 1:30 left");
 }
 
 }  // namespace

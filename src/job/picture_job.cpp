@@ -66,8 +66,12 @@ void PictureJob::takeGivenMap(const GivenMap& given) {
       map_.coefficientMatrix[i][j] =
           given.coefficients[std::size_t(i * map_.detail + j)];
   start_ = {given.startX, given.startY, given.imageNumber, given.attempt};
-  names_ = makeOutputNames(settings_.basename, given.imageNumber,
-                           settings_.format->extension);
+  const std::optional<FrameOfAnimation>& frame = settings_.frame;
+  names_ = frame ? makeFrameNames(settings_.basename, given.imageNumber,
+                                  settings_.format->extension, frame->index,
+                                  frame->digits)
+                 : makeOutputNames(settings_.basename, given.imageNumber,
+                                   settings_.format->extension);
 }
 
 void PictureJob::findAttractor(RandomSource& random) {
@@ -102,7 +106,9 @@ void PictureJob::findAttractor(RandomSource& random) {
   }
 }
 
-bool PictureJob::finish() {
+bool PictureJob::finish() { return countHits() && writePictures(); }
+
+bool PictureJob::countHits() {
   try {
     finishOrbit();
   } catch (const std::bad_alloc&) {
@@ -110,6 +116,10 @@ bool PictureJob::finish() {
          << "': out of memory for the fast orbits; use mode=exact\n";
     return false;
   }
+  return true;
+}
+
+bool PictureJob::writePictures() {
   const CountColours colours = countColours(settings_.depth);
   // The attractor picture goes to its file straight from the grid, band by
   // band; only the tiling needs it as a bitmap.

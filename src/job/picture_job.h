@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "attractor/fast_orbits.h"
 #include "attractor/hit_grid.h"
 #include "attractor/run_control.h"
 #include "attractor/run_observer.h"
@@ -65,6 +66,11 @@ class PictureJob {
   bool prepare(RandomSource& random, std::time_t now);
   // Returns false when a requested file was not written (reported on `err`).
   bool finish();
+  // finish() in its two steps, for a caller that writes one picture while
+  // the next one's orbit runs: the remaining iterations, then colouring and
+  // writing. Each returns false when the picture cannot be made (reported).
+  bool countHits();
+  bool writePictures();
 
   const JobSettings& settings() const { return settings_; }
   const PictureParameters& parameters() const { return parameters_; }
@@ -73,6 +79,8 @@ class PictureJob {
   const HitGrid& grid() const { return grid_; }
   const std::vector<double>& spacingUnits() const { return spacingUnits_; }
   const StartOfMap& start() const { return start_; }
+  // The text written into its pictures; set by prepare.
+  const std::string& recipe() const { return recipe_; }
 
  private:
   // Steps 1 to 4 of the draw sequence, with the settings' echo.
@@ -98,6 +106,11 @@ class PictureJob {
   CountColours countColours(int depth);
   bool writePicture(RowSource& rows, const std::string& fileName);
   bool writeQuaziPicture(const CountColours& colours);
+  // A frame's fast finish, from the animation's shared start points.
+  void finishFrameOrbit(const FrameOfAnimation& frame);
+  // Adds fast hits as they are counted to the progress counter and prints
+  // the progress lines the exact loop would print from iteration `from`.
+  FastOrbitProgress fastProgress(int64_t from);
 
   const JobSettings settings_;
   std::ostream& out_;

@@ -16,7 +16,7 @@ namespace {
 const char* const RecipeKeys[] = {"linear",       "offset", "startx",
                                    "starty",       "coefficients",
                                    "number",       "attempt", "spacings",
-                                   "check"};
+                                   "check",        "keyframes", "frame"};
 const char CheckKey[] = "check=";
 // Every recipe begins with this line, found by its start up to the colon.
 const char HeaderLine[] =
@@ -29,7 +29,8 @@ const char* const WrittenKeys[] = {
     "detail", "mode", "number", "attempt", "linear", "offset", "startx",
     "starty", "coefficients", "quazi", "qline", "qsize", "qx", "qy",
     "qscale", "qsep", "spacings", "colors", "palette", "reverse", "blend",
-    "tone", "gamma", "depth", "background", "quality", "check"};
+    "tone", "gamma", "depth", "background", "quality", "frames", "loop",
+    "plane", "keyframes", "frame", "check"};
 
 // A recipe copied through a Windows editor is still the same recipe.
 std::string withoutReturn(const std::string& line) {
@@ -98,6 +99,20 @@ bool isRecipeKey(const std::string& key) {
 }
 
 std::string recipeOf(const PictureJob& job) {
+  const std::optional<FrameOfAnimation>& frame = job.settings().frame;
+  if (!frame) return withCheckLine(recipeLinesOf(job));
+  return withCheckLine(frame->recipeLines + "frame=" +
+                       std::to_string(frame->index) + "\n");
+}
+
+std::string withCheckLine(const std::string& lines) {
+  return lines + CheckKey + hexOf(hashOn(RecipeChecker::HashStart, lines)) +
+         "\n";
+}
+
+std::string recipeReal(double value) { return real(value); }
+
+std::string recipeLinesOf(const PictureJob& job) {
   const JobSettings& s = job.settings();
   const PictureParameters& p = job.parameters();
   const StartOfMap& start = job.start();
@@ -154,9 +169,7 @@ std::string recipeOf(const PictureJob& job) {
       << realList(job.spacingUnits().data(), job.spacingUnits().size())
       << "\n";
   }
-  const std::string lines = r.str();
-  return lines + CheckKey +
-         hexOf(hashOn(RecipeChecker::HashStart, lines)) + "\n";
+  return r.str();
 }
 
 void RecipeChecker::addLine(const std::string& raw) {
@@ -224,6 +237,11 @@ std::string unwrittenLine(const std::vector<std::string>& lines) {
   std::vector<std::string> seen;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::string line = withoutReturn(lines[i]);
+    // A comment, as a parameter file has them, changes nothing made (an
+    // animation's recipe says in one how to use it); the check covers it.
+    if ((!line.empty() && line[0] == '\\') ||
+        (line.size() > 1 && line[1] == '\\'))
+      continue;
     const std::size_t equals = line.find('=');
     if (equals == None)
       return "its recipe holds a line without '=': '" + escapedText(line) + "'";

@@ -15,10 +15,19 @@ class PictureJob;
 // the job drew or was given, reals to 17 significant digits so that they
 // read back to the same double, and ends with a check line over the lines
 // before it, so that a cut or edited recipe is told from a whole one.
+// A frame's recipe is its animation's, with the frame's index.
 std::string recipeOf(const PictureJob& job);
 
+// The recipe's lines without the check line, for an animation to add its
+// own; withCheckLine completes such lines into a recipe.
+std::string recipeLinesOf(const PictureJob& job);
+std::string withCheckLine(const std::string& lines);
+// A real as a recipe writes it: 17 significant digits.
+std::string recipeReal(double value);
+
 // Keys only a recipe holds: the map, its start, number and attempt, the
-// tiling's spacings, and the check.
+// tiling's spacings, an animation's keyframes and frame index, and the
+// check.
 bool isRecipeKey(const std::string& key);
 
 // Tells, line by line, whether a parameter file holds a recipe (any line
