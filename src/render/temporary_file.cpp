@@ -80,7 +80,7 @@ bool TemporaryFile::create(const std::string& finalName) {
     if (fd >= 0) {
       fd_ = fd;
       entry_ = entry;
-      name_ = name;
+      name_.swap(name);  // cannot throw, so the file is never lost track of
       return true;
     }
     const int error = errno;
@@ -123,9 +123,11 @@ bool TemporaryFile::close() {
 }
 
 bool TemporaryFile::moveToNewName(const std::string& name) {
+  // Made first: once the file has its name, nothing may throw.
+  std::string folder = folderOf(name);
   if (!renameWithoutReplacing(name_.c_str(), name.c_str())) return false;
   moved_ = true;
-  folder_ = folderOf(name);
+  folder_.swap(folder);
   return true;
 }
 
