@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "base/c_handle.h"
 #include "render/gif_palette.h"
 #include "render/image_encoders.h"
 
@@ -27,20 +26,16 @@ int appendBytes(GifFileType* gif, const GifByteType* data, int length) {
   }
 }
 
-// Closes without looking at the outcome: for a file given up on.
-void closeGif(GifFileType* gif) { EGifCloseFile(gif, nullptr); }
-
 bool writeGif(const PictureShape& shape, const IndexedPicture& picture,
               const std::string& text, ByteSink& out, std::string& error) {
-  const CHandle<ColorMapObject, GifFreeMapObject> map(makeColourMap(picture));
+  const GifColourMap map = makeColourMap(picture);
   if (!map) {
     error = OutOfMemoryWhileEncoding;
     return false;
   }
   int status = E_GIF_SUCCEEDED;
   GifOutput output{&out, false};
-  CHandle<GifFileType, closeGif> handle(
-      EGifOpen(&output, appendBytes, &status));
+  GifWriter handle(EGifOpen(&output, appendBytes, &status));
   GifFileType* const gif = handle.get();
   if (!gif) {
     error = GifErrorString(status);

@@ -62,9 +62,11 @@ bool quantize(RowSource& rows, IndexedPicture& picture, std::string& error) {
   return true;
 }
 
-ColorMapObject* makeColourMap(const IndexedPicture& picture) {
+void abandonGif(GifFileType* gif) { EGifCloseFile(gif, nullptr); }
+
+GifColourMap makeColourMap(const IndexedPicture& picture) {
   const int bits = GifBitSize(static_cast<int>(picture.colours.size()));
-  ColorMapObject* map = GifMakeMapObject(1 << bits, nullptr);
+  GifColourMap map(GifMakeMapObject(1 << bits, nullptr));
   if (!map) return nullptr;
   for (int i = 0; i < map->ColorCount; ++i)
     map->Colors[i] = GifColorType{0, 0, 0};

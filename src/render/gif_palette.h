@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/c_handle.h"
 #include "render/picture_rows.h"
 
 namespace marl {
@@ -28,10 +29,16 @@ bool indexExactly(RowSource& rows, IndexedPicture& picture);
 // median cut.
 bool quantize(RowSource& rows, IndexedPicture& picture, std::string& error);
 
+using GifColourMap = CHandle<ColorMapObject, GifFreeMapObject>;
+
+// Closes a GIF being written without looking at the outcome: for a file
+// given up on. A finished file is closed with EGifCloseFile, checked.
+void abandonGif(GifFileType* gif);
+using GifWriter = CHandle<GifFileType, abandonGif>;
+
 // A colour map of the picture's colours, padded with black to the power of
-// two a GIF needs (at least 2 entries). Null when memory is short. The
-// caller frees it with GifFreeMapObject.
-ColorMapObject* makeColourMap(const IndexedPicture& picture);
+// two a GIF needs (at least 2 entries). Null when memory is short.
+GifColourMap makeColourMap(const IndexedPicture& picture);
 
 // Writes the picture's rows as the image data after its descriptor.
 bool putIndexedRows(GifFileType* gif, const IndexedPicture& picture,

@@ -16,10 +16,6 @@ constexpr int ShortestDelay = 2;
 
 class GifVideoEncoder : public VideoEncoder {
  public:
-  ~GifVideoEncoder() override {
-    if (gif_) EGifCloseFile(gif_, nullptr);
-  }
-
   bool begin(const std::string& path, const VideoSettings& settings,
              std::string& error) override;
   bool addFrame(const Bitmap& frame, std::string& error) override;
@@ -38,7 +34,7 @@ class GifVideoEncoder : public VideoEncoder {
     return (index * 100 + fps_ / 2) / fps_;
   }
 
-  GifFileType* gif_ = nullptr;
+  GifWriter gif_;
   int fps_ = 0;
   int64_t frames_ = 0;
   int64_t reducedFrames_ = 0;
@@ -49,10 +45,11 @@ class GifVideoEncoder : public VideoEncoder {
 bool GifVideoEncoder::putLoopForever() {
   static const char Name[] = "NETSCAPE2.0";
   static const unsigned char Forever[] = {1, 0, 0};
-  return EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
-         EGifPutExtensionBlock(gif_, 11, Name) == GIF_OK &&
-         EGifPutExtensionBlock(gif_, 3, Forever) == GIF_OK &&
-         EGifPutExtensionTrailer(gif_) == GIF_OK;
+  GifFileType* const gif = gif_.get();
+  return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+         EGifPutExtensionBlock(gif, 11, Name) == GIF_OK &&
+         EGifPutExtensionBlock(gif, 3, Forever) == GIF_OK &&
+         EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
 bool GifVideoEncoder::begin(const std::string& path,
@@ -64,17 +61,16 @@ bool GifVideoEncoder::begin(const std::string& path,
   }
   fps_ = settings.fps;
   int status = E_GIF_SUCCEEDED;
-  gif_ = EGifOpenFileName(path.c_str(), false, &status);
+  gif_.reset(EGifOpenFileName(path.c_str(), false, &status));
   if (!gif_) return failed(status, error);
-  EGifSetGifVersion(gif_, true);
+  EGifSetGifVersion(gif_.get(), true);
   // No global colour map: each frame brings its own, so that every frame
   // keeps its exact colours whatever the others hold.
-  const bool ok =
-      EGifPutScreenDesc(gif_, settings.width, settings.height, 8, 0,
-                        nullptr) == GIF_OK &&
-      putLoopForever() &&
-      (settings.embeddedText.empty() ||
-       putComment(gif_, settings.embeddedText));
+  const bool ok = EGifPutScreenDesc(gif_.get(), settings.width, settings.height,
+                                    8, 0, nullptr) == GIF_OK &&
+                  putLoopForever() &&
+                  (settings.embeddedText.empty() ||
+                   putComment(gif_.get(), settings.embeddedText));
   return ok || failed(gif_->Error, error);
 }
 
@@ -86,7 +82,7 @@ bool GifVideoEncoder::addFrame(const Bitmap& frame, std::string& error) {
     ++reducedFrames_;
     if (!quantize(rows, picture_, error)) return false;
   }
-  ColorMapObject* map = makeColourMap(picture_);
+  const GifColourMap map = makeColourMap(picture_);
   if (!map) return failed(E_GIF_ERR_NOT_ENOUGH_MEM, error);
   GraphicsControlBlock control{};
   control.DisposalMode = DISPOSE_DO_NOT;
@@ -97,20 +93,19 @@ bool GifVideoEncoder::addFrame(const Bitmap& frame, std::string& error) {
   GifByteType extension[4];
   const size_t length = EGifGCBToExtension(&control, extension);
   const bool ok =
-      EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length),
-                       extension) == GIF_OK &&
-      EGifPutImageDesc(gif_, 0, 0, frame.width(), frame.height(), false,
-                       map) == GIF_OK &&
-      putIndexedRows(gif_, picture_, frame.width(), frame.height());
-  GifFreeMapObject(map);
+      EGifPutExtension(gif_.get(), GRAPHICS_EXT_FUNC_CODE,
+                       static_cast<int>(length), extension) == GIF_OK &&
+      EGifPutImageDesc(gif_.get(), 0, 0, frame.width(), frame.height(), false,
+                       map.get()) == GIF_OK &&
+      putIndexedRows(gif_.get(), picture_, frame.width(), frame.height());
   ++frames_;
   return ok || failed(gif_->Error, error);
 }
 
 bool GifVideoEncoder::finish(std::string& error) {
   int status = E_GIF_SUCCEEDED;
-  const int closed = EGifCloseFile(gif_, &status);
-  gif_ = nullptr;  // freed even when closing failed
+  // Freed even when closing fails.
+  const int closed = EGifCloseFile(gif_.release(), &status);
   return closed == GIF_OK || failed(status, error);
 }
 

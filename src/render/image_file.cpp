@@ -117,14 +117,15 @@ bool placeFinishedFile(TemporaryFile& file, const std::string& fileName,
     err << "marl: warning: '" << Escaped{fileName} << "' exists; wrote '"
         << Escaped{name} << "' instead" << std::endl;
   }
-  if (writtenName) *writtenName = name;
-  if (!file.syncFolder()) {
+  const bool synced = file.syncFolder();
+  if (!synced) {
     err << "marl: error: wrote '" << Escaped{name}
         << "', but its folder cannot be synced, so a power cut may lose it: "
         << std::strerror(errno) << std::endl;
-    return false;
   }
-  return true;
+  // Without allocating: the file has its name, so nothing may throw now.
+  if (writtenName) writtenName->swap(name);
+  return synced;
 }
 
 std::string numberedName(const std::string& fileName, int number) {

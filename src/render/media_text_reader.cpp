@@ -3,13 +3,8 @@
 // and tags are read.
 #include <cstring>
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/dict.h>
-#include <libavutil/mem.h>
-}
-
 #include "render/embedded_text_readers.h"
+#include "render/ffmpeg_handles.h"
 #include "render/ffmpeg_log.h"
 
 namespace marl {
@@ -19,14 +14,15 @@ namespace {
 // Small, since every seek throws the buffer away and each refill counts.
 constexpr int BufferSize = 4096;
 
-int readPacket(void* opaque, uint8_t* buffer, int size) {
+// Called from FFmpeg's C code, so they must not throw; they cannot.
+int readPacket(void* opaque, uint8_t* buffer, int size) noexcept {
   auto* file = static_cast<BoundedFile*>(opaque);
   const std::size_t n = file->read(buffer, static_cast<std::size_t>(size));
   if (n > 0) return static_cast<int>(n);
   return file->readError() != 0 ? AVERROR(file->readError()) : AVERROR_EOF;
 }
 
-int64_t seekFile(void* opaque, int64_t offset, int whence) {
+int64_t seekFile(void* opaque, int64_t offset, int whence) noexcept {
   auto* file = static_cast<BoundedFile*>(opaque);
   switch (whence & ~AVSEEK_FORCE) {
     case AVSEEK_SIZE:
@@ -52,40 +48,36 @@ int64_t seekFile(void* opaque, int64_t offset, int whence) {
 void readMediaText(BoundedFile& file, const char* demuxer,
                    EmbeddedTextResult& result) {
   silenceFfmpegLog();
-  auto* buffer = static_cast<unsigned char*>(av_malloc(BufferSize));
-  AVIOContext* io = buffer ? avio_alloc_context(buffer, BufferSize, 0, &file,
-                                                readPacket, nullptr, seekFile)
-                           : nullptr;
-  if (!io) {
-    av_free(buffer);
-    failReading(file, false, "out of memory", result);
-    return;
-  }
-  AVFormatContext* format = avformat_alloc_context();
+  IoBufferHandle buffer(static_cast<unsigned char*>(av_malloc(BufferSize)));
+  // Once made, the context owns the buffer.
+  const IoHandle io(buffer
+                        ? avio_alloc_context(buffer.get(), BufferSize, 0, &file,
+                                             readPacket, nullptr, seekFile)
+                        : nullptr);
+  if (io) buffer.release();
+  // Closed before the AVIOContext it reads through is freed.
+  DemuxerHandle format(io ? avformat_alloc_context() : nullptr);
   if (!format) {
-    av_freep(&io->buffer);
-    avio_context_free(&io);
     failReading(file, false, "out of memory", result);
     return;
   }
-  format->pb = io;
+  format->pb = io.get();
   format->flags |= AVFMT_FLAG_CUSTOM_IO;
-  const int opened = avformat_open_input(&format, nullptr,
-                                         av_find_input_format(demuxer), nullptr);
+  // On failure, avformat_open_input frees the context and nulls the pointer.
+  AVFormatContext* opening = format.release();
+  const int opened = avformat_open_input(
+      &opening, nullptr, av_find_input_format(demuxer), nullptr);
+  format.reset(opening);
   if (opened < 0) {
-    // avformat_open_input has freed the context.
     failReading(file, file.reachedEnd(), ffmpegErrorText(opened), result);
-  } else {
-    const AVDictionaryEntry* comment =
-        av_dict_get(format->metadata, "comment", nullptr, 0);
-    if (file.exhaustedBudget() || file.readError() != 0)
-      failReading(file, false, "", result);
-    else
-      foundTexts({comment ? comment->value : ""}, result);
-    avformat_close_input(&format);
+    return;
   }
-  av_freep(&io->buffer);
-  avio_context_free(&io);
+  const AVDictionaryEntry* comment =
+      av_dict_get(format->metadata, "comment", nullptr, 0);
+  if (file.exhaustedBudget() || file.readError() != 0)
+    failReading(file, false, "", result);
+  else
+    foundTexts({comment ? comment->value : ""}, result);
 }
 
 }  // namespace marl

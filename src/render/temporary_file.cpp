@@ -82,9 +82,7 @@ bool TemporaryFile::create(const std::string& finalName) {
     if (fd >= 0) {
       fd_ = fd;
       entry_ = entry;
-      // Moved, not copied: a copy could run out of memory with the file
-      // made but not yet known to the destructor.
-      name_ = std::move(name);
+      name_.swap(name);  // cannot throw, so the file is never lost track of
       return true;
     }
     const int error = errno;
@@ -142,12 +140,11 @@ bool TemporaryFile::close() {
 }
 
 bool TemporaryFile::moveToNewName(const std::string& name) {
-  // Made first: running out of memory after the rename would report a
-  // picture on the disk as not written.
+  // Made first: once the file has its name, nothing may throw.
   std::string folder = folderOf(name);
   if (!renameWithoutReplacing(name_.c_str(), name.c_str())) return false;
   moved_ = true;
-  folder_ = std::move(folder);
+  folder_.swap(folder);
   return true;
 }
 

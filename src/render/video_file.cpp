@@ -36,63 +36,67 @@ bool VideoFile::fail(const std::string& reason) {
   return false;
 }
 
-bool VideoFile::begin(const std::string& fileName,
-                      const VideoSettings& settings) {
-  fileName_ = fileName;
-  if (settings.width < 1 || settings.height < 1)
-    return fail("a video needs at least one pixel a side");
-  if (settings.fps < 1 || settings.fps > 1000)
-    return fail("the frame rate must be 1 to 1000 frames a second");
-  width_ = settings.width;
-  height_ = settings.height;
-  if (!file_.create(fileName)) return fail(std::strerror(errno));
+template <class Step>
+bool VideoFile::guarded(Step step) {
   try {
-    encoder_ = makeVideoEncoder(format_);
-    std::string reason;
-    if (!encoder_->begin(file_.name(), settings, reason)) return fail(reason);
+    return step();
   } catch (const std::bad_alloc&) {
+    // Every handle and the temporary file are owned, so nothing is left.
     return fail("out of memory; give a smaller size");
   }
-  return true;
+}
+
+bool VideoFile::begin(const std::string& fileName,
+                      const VideoSettings& settings) {
+  return guarded([&] {
+    fileName_ = fileName;
+    if (settings.width < 1 || settings.height < 1)
+      return fail("a video needs at least one pixel a side");
+    if (settings.fps < 1 || settings.fps > 1000)
+      return fail("the frame rate must be 1 to 1000 frames a second");
+    width_ = settings.width;
+    height_ = settings.height;
+    if (!file_.create(fileName)) return fail(std::strerror(errno));
+    encoder_ = makeVideoEncoder(format_);
+    std::string reason;
+    return encoder_->begin(file_.name(), settings, reason) || fail(reason);
+  });
 }
 
 bool VideoFile::addFrame(const Bitmap& frame) {
   if (failed_ || !encoder_) return false;
-  if (!frame.ok() || frame.width() != width_ || frame.height() != height_)
-    return fail("frame " + std::to_string(frames_) + " is not " +
-                std::to_string(width_) + " x " + std::to_string(height_));
-  try {
+  return guarded([&] {
+    if (!frame.ok() || frame.width() != width_ || frame.height() != height_)
+      return fail("frame " + std::to_string(frames_) + " is not " +
+                  std::to_string(width_) + " x " + std::to_string(height_));
     std::string reason;
     if (!encoder_->addFrame(frame, reason)) return fail(reason);
-  } catch (const std::bad_alloc&) {
-    return fail("out of memory; give a smaller size");
-  }
-  ++frames_;
-  return true;
+    ++frames_;
+    return true;
+  });
 }
 
 bool VideoFile::finish(std::string* writtenName) {
   if (failed_ || !encoder_) return false;
-  if (frames_ == 0) return fail("no frames to write");
-  try {
+  return guarded([&] {
+    if (frames_ == 0) return fail("no frames to write");
     std::string reason;
     if (!encoder_->finish(reason)) return fail(reason);
-  } catch (const std::bad_alloc&) {
-    return fail("out of memory; give a smaller size");
-  }
-  const std::string warning = encoder_->warning();
-  encoder_.reset();
-  if (!file_.close()) return fail(std::strerror(errno));
-  std::string name;
-  if (!placeFinishedFile(file_, fileName_, err_, &name)) {
-    failed_ = true;
-    return false;
-  }
-  if (!warning.empty())
-    err_ << "marl: warning: '" << Escaped{name} << "': " << warning
-         << std::endl;
-  if (writtenName) *writtenName = name;
-  return true;
+    const std::string warning = encoder_->warning();
+    encoder_.reset();
+    if (!file_.close()) return fail(std::strerror(errno));
+    std::string name;
+    if (!placeFinishedFile(file_, fileName_, err_, &name)) {
+      failed_ = true;
+      return false;
+    }
+    if (!warning.empty())
+      err_ << "marl: warning: '" << Escaped{name} << "': " << warning
+           << std::endl;
+    // Without allocating: the file is in place, so nothing may throw now.
+    if (writtenName) writtenName->swap(name);
+    return true;
+  });
 }
 
 }  // namespace marl

@@ -45,6 +45,9 @@ class VideoFile {
 
  private:
   bool fail(const std::string& reason);
+  // Runs `step`; running out of memory in it is a failure like any other.
+  template <class Step>
+  bool guarded(Step step);
 
   VideoFormat format_;
   std::ostream& err_;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/c_handle.h"
 #include "render/video_encoder.h"
 #include "render/xmp_packet.h"
 
@@ -16,12 +17,36 @@ namespace {
 // Picture side limit of the WebP format.
 constexpr int WebpMaxSide = WEBP_MAX_DIMENSION;
 
+using AnimEncoderHandle = CHandle<WebPAnimEncoder, WebPAnimEncoderDelete>;
+using MuxHandle = CHandle<WebPMux, WebPMuxDelete>;
+
+// Bytes that libwebp made, freed with them.
+struct OwnedData {
+  OwnedData() { WebPDataInit(&data); }
+  ~OwnedData() { WebPDataClear(&data); }
+  OwnedData(const OwnedData&) = delete;
+  OwnedData& operator=(const OwnedData&) = delete;
+  WebPData data;
+};
+
+// A frame's pixels for libwebp, freed with it.
+struct OwnedPicture {
+  OwnedPicture() = default;
+  ~OwnedPicture() { WebPPictureFree(&picture); }
+  OwnedPicture(const OwnedPicture&) = delete;
+  OwnedPicture& operator=(const OwnedPicture&) = delete;
+  WebPPicture picture{};  // zeroed, so freeing it before WebPPictureInit is
+                          // harmless
+};
+
+int closeFile(std::FILE* file) { return std::fclose(file); }
+
 bool writeWholeFile(const std::string& path, const WebPData& data,
                     std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  CHandle<std::FILE, closeFile> file(std::fopen(path.c_str(), "wb"));
   bool ok = file != nullptr &&
-            std::fwrite(data.bytes, 1, data.size, file) == data.size;
-  if (file && std::fclose(file) != 0) ok = false;
+            std::fwrite(data.bytes, 1, data.size, file.get()) == data.size;
+  if (file && std::fclose(file.release()) != 0) ok = false;
   if (!ok) error = std::strerror(errno);
   return ok;
 }
@@ -30,10 +55,6 @@ bool writeWholeFile(const std::string& path, const WebPData& data,
 // the compressed frames until the whole file is assembled at the end.
 class WebpVideoEncoder : public VideoEncoder {
  public:
-  ~WebpVideoEncoder() override {
-    if (encoder_) WebPAnimEncoderDelete(encoder_);
-  }
-
   bool begin(const std::string& path, const VideoSettings& settings,
              std::string& error) override;
   bool addFrame(const Bitmap& frame, std::string& error) override;
@@ -41,7 +62,7 @@ class WebpVideoEncoder : public VideoEncoder {
 
  private:
   bool failed(std::string& error) {
-    const char* text = WebPAnimEncoderGetError(encoder_);
+    const char* text = WebPAnimEncoderGetError(encoder_.get());
     error = text && *text ? text : "the WebP encoder failed";
     return false;
   }
@@ -50,7 +71,7 @@ class WebpVideoEncoder : public VideoEncoder {
     return static_cast<int>((index * 1000 + fps_ / 2) / fps_);
   }
 
-  WebPAnimEncoder* encoder_ = nullptr;
+  AnimEncoderHandle encoder_;
   WebPConfig config_;
   std::string path_;
   std::string text_;
@@ -80,7 +101,7 @@ bool WebpVideoEncoder::begin(const std::string& path,
   options.kmax = 1;
   config_.quality = static_cast<float>(settings.webpQuality);
   config_.thread_level = 0;
-  encoder_ = WebPAnimEncoderNew(settings.width, settings.height, &options);
+  encoder_.reset(WebPAnimEncoderNew(settings.width, settings.height, &options));
   if (!encoder_) {
     error = "cannot start the WebP encoder";
     return false;
@@ -90,7 +111,8 @@ bool WebpVideoEncoder::begin(const std::string& path,
 
 bool WebpVideoEncoder::addFrame(const Bitmap& frame, std::string& error) {
   cairo_surface_flush(frame.surface());
-  WebPPicture picture;
+  OwnedPicture owned;
+  WebPPicture& picture = owned.picture;
   if (!WebPPictureInit(&picture)) return failed(error);
   picture.use_argb = 1;
   picture.width = frame.width();
@@ -107,42 +129,30 @@ bool WebpVideoEncoder::addFrame(const Bitmap& frame, std::string& error) {
     for (int x = 0; x < frame.width(); ++x) out[x] = in[x] | 0xFF000000u;
   }
   const bool ok =
-      WebPAnimEncoderAdd(encoder_, &picture, startOf(frames_), &config_);
-  WebPPictureFree(&picture);
+      WebPAnimEncoderAdd(encoder_.get(), &picture, startOf(frames_), &config_);
   ++frames_;
   return ok || failed(error);
 }
 
 bool WebpVideoEncoder::finish(std::string& error) {
   // A last, empty frame gives the real last frame its duration.
-  if (!WebPAnimEncoderAdd(encoder_, nullptr, startOf(frames_), nullptr))
+  if (!WebPAnimEncoderAdd(encoder_.get(), nullptr, startOf(frames_), nullptr))
     return failed(error);
-  WebPData data;
-  WebPDataInit(&data);
-  if (!WebPAnimEncoderAssemble(encoder_, &data)) return failed(error);
-  if (text_.empty()) {
-    const bool ok = writeWholeFile(path_, data, error);
-    WebPDataClear(&data);
-    return ok;
-  }
-  WebPMux* mux = WebPMuxCreate(&data, 0);
+  OwnedData animation;
+  if (!WebPAnimEncoderAssemble(encoder_.get(), &animation.data))
+    return failed(error);
+  if (text_.empty()) return writeWholeFile(path_, animation.data, error);
+  const MuxHandle mux(WebPMuxCreate(&animation.data, 0));
   const std::string packet = xmpPacketOf(text_);
   const WebPData xmp = {reinterpret_cast<const uint8_t*>(packet.data()),
                         packet.size()};
-  WebPData out;
-  WebPDataInit(&out);
-  const bool assembled = mux != nullptr &&
-                         WebPMuxSetChunk(mux, "XMP ", &xmp, 0) == WEBP_MUX_OK &&
-                         WebPMuxAssemble(mux, &out) == WEBP_MUX_OK;
-  WebPMuxDelete(mux);
-  WebPDataClear(&data);
-  if (!assembled) {
+  OwnedData out;
+  if (!mux || WebPMuxSetChunk(mux.get(), "XMP ", &xmp, 0) != WEBP_MUX_OK ||
+      WebPMuxAssemble(mux.get(), &out.data) != WEBP_MUX_OK) {
     error = "cannot add the text to the WebP file";
     return false;
   }
-  const bool ok = writeWholeFile(path_, out, error);
-  WebPDataClear(&out);
-  return ok;
+  return writeWholeFile(path_, out.data, error);
 }
 
 }  // namespace

@@ -2,12 +2,15 @@
 // failures that stay with their picture, and the progress line on a
 // terminal.
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <regex>
@@ -103,7 +106,7 @@ TEST(BatchEndToEnd, APictureThatCannotBeWrittenFailsAlone) {
 // Runs marl in `folder` with standard error on a pseudo-terminal and
 // standard output into the file `.stdout`; returns what the terminal got.
 // Once `interruptWhen` holds for what the terminal has got so far, Ctrl-C
-// is typed on it.
+// is typed on it. A run still going after five minutes is killed.
 std::string runOnTerminal(
     const TempFolder& folder, const std::vector<std::string>& args,
     int& status,
@@ -131,7 +134,19 @@ std::string runOnTerminal(
   if (child < 0) return screen;
   char buffer[4096];
   bool interrupted = false;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::minutes(5);
   for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd ready = {terminal, POLLIN, 0};
+    const int polled =
+        left.count() > 0 ? poll(&ready, 1, int(left.count())) : 0;
+    if (polled < 0 && errno == EINTR) continue;
+    if (polled == 0) {
+      kill(child, SIGKILL);
+      break;
+    }
     const ssize_t n = read(terminal, buffer, sizeof buffer);
     if (n > 0) {
       screen.append(buffer, std::size_t(n));

@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -159,7 +161,9 @@ MarlProcess::~MarlProcess() {
   }
 }
 
-void MarlProcess::signal(int signo) { kill(pid_, signo); }
+void MarlProcess::signal(int signo) {
+  if (!ended_) kill(pid_, signo);
+}
 
 bool MarlProcess::halt() {
   if (ended_) return false;
@@ -172,7 +176,42 @@ bool MarlProcess::halt() {
   return false;
 }
 
-void MarlProcess::resume() { kill(pid_, SIGCONT); }
+void MarlProcess::resume() {
+  if (!ended_) kill(pid_, SIGCONT);
+}
+
+bool MarlProcess::ended() {
+  if (!ended_) {
+    const pid_t done = waitpid(pid_, &rawStatus_, WNOHANG);
+    // An error means there is nothing left to wait for.
+    ended_ = done < 0 || (done == pid_ &&
+                          (WIFEXITED(rawStatus_) || WIFSIGNALED(rawStatus_)));
+  }
+  return ended_;
+}
+
+bool MarlProcess::waitForFiles(
+    const std::function<bool(const std::vector<std::string>&)>& holds,
+    std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  // Watched before the first look, so that no change goes unseen.
+  const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  if (watch >= 0)
+    inotify_add_watch(watch, folder_.path().c_str(),
+                      IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO);
+  bool held = false;
+  while (!(held = holds(folder_.files())) && !ended() &&
+         std::chrono::steady_clock::now() < deadline) {
+    // A change wakes it at once; the timeout is for noticing the end.
+    pollfd ready = {watch, POLLIN, 0};
+    poll(&ready, watch >= 0 ? 1 : 0, 20);
+    char events[4096];
+    while (watch >= 0 && read(watch, events, sizeof events) > 0) {
+    }
+  }
+  if (watch >= 0) close(watch);
+  return held;
+}
 
 RunResult MarlProcess::wait() {
   struct rusage usage {};
@@ -193,12 +232,7 @@ RunResult MarlProcess::wait() {
 
 RunResult MarlProcess::waitAtMost(std::chrono::seconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!ended_ && std::chrono::steady_clock::now() < deadline) {
-    const pid_t done = waitpid(pid_, &rawStatus_, WNOHANG);
-    if (done == pid_) ended_ = WIFEXITED(rawStatus_) || WIFSIGNALED(rawStatus_);
-    else if (done < 0) break;
-    else usleep(10000);
-  }
+  while (!ended() && std::chrono::steady_clock::now() < deadline) usleep(10000);
   if (!ended_) kill(pid_, SIGKILL);
   return wait();
 }

@@ -2,6 +2,7 @@
 #define MARL_TESTS_E2E_MARL_PROCESS_H_
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,11 +64,20 @@ class MarlProcess {
   MarlProcess(const MarlProcess&) = delete;
   MarlProcess& operator=(const MarlProcess&) = delete;
 
+  // Neither reaches a process that has ended.
   void signal(int signo);
   // Halts the process (SIGSTOP) and returns once it is halted; false when
   // it has ended instead.
   bool halt();
   void resume();
+  // Whether the process has ended; never waits.
+  bool ended();
+  // Waits, without halting the process, until `holds` is true of the names
+  // in the folder (as TempFolder::files gives them), looking again at each
+  // change there. False when the process ends first or `limit` passes.
+  bool waitForFiles(
+      const std::function<bool(const std::vector<std::string>&)>& holds,
+      std::chrono::seconds limit);
   // Waits for the end; the output files are read and removed.
   RunResult wait();
   // As wait, but kills the process (SIGKILL) if it has not ended within
