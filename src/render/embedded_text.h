@@ -32,8 +32,9 @@ struct EmbeddedTextResult {
   Status status = NotAPicture;
   // Each text as the format keeps it apart, in file order, empty ones left
   // out: a JPEG COM segment, a GIF Comment Extension, a TIFF
-  // ImageDescription. A text too long for one segment lies in consecutive
-  // ones, to be joined by whoever looks for it.
+  // ImageDescription, a PNG text chunk, the description of a WebP XMP
+  // packet, a video's comment tag. A text too long for one segment lies in
+  // consecutive ones, to be joined by whoever looks for it.
   std::vector<std::string> texts;
   // Unless Found or NotAPicture: why, as words to follow the file's name,
   // for example "this JPEG picture holds no embedded text".

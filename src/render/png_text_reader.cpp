@@ -1,5 +1,7 @@
 #include <spng.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,9 +30,39 @@ int limit(spng_ctx* ctx) {
   return status;
 }
 
+bool isTextChunk(const unsigned char* type) {
+  return std::memcmp(type, "tEXt", 4) == 0 ||
+         std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0;
+}
+
+// libspng reads every chunk before the image data, and grows its list of
+// texts one entry at a time, before it can be asked how many there are; so
+// a picture with more text chunks than any marl picture holds is told by
+// the chunk headers first, each read and its data skipped. Whatever else is
+// wrong with the file is left for libspng to say.
+bool fewTextChunks(BoundedFile& file, EmbeddedTextResult& result) {
+  std::size_t texts = 0;
+  for (uint64_t at = 8; at + 8 <= file.size();) {
+    unsigned char header[8];
+    file.seek(at);
+    if (file.read(header, sizeof header) != sizeof header) break;
+    const unsigned char* type = header + 4;
+    if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0)
+      break;
+    if (isTextChunk(type) && !fewPieces(++texts, "text chunks", result))
+      return false;
+    const uint64_t length = uint64_t(header[0]) << 24 | header[1] << 16 |
+                            header[2] << 8 | header[3];
+    at += 12 + length;
+  }
+  file.seek(0);
+  return true;
+}
+
 }  // namespace
 
 void readPngText(BoundedFile& file, EmbeddedTextResult& result) {
+  if (!fewTextChunks(file, result)) return;
   const CHandle<spng_ctx, spng_ctx_free> ctx(spng_ctx_new(0));
   if (!ctx) {
     result.status = EmbeddedTextResult::Unreadable;
