@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <vector>
 #include <string>
 
 #include "animation/animation_settings.h"
@@ -19,7 +21,9 @@
 
 namespace marl {
 
+class Bitmap;
 class PictureJob;
+class VideoFile;
 
 // Where an animation reports its work, for a progress display; any may be
 // null.
@@ -77,6 +81,17 @@ class AnimationJob {
   // Shows the frame's diagnostics and, when written, its line.
   void report(Frame& frame, bool written);
   bool madeAlready(const PictureJob& frame) const;
+  // The videos asked for, begun before the first frame; false when one
+  // cannot be (reported).
+  bool startVideos();
+  // Adds the next frame to every video; false once a video has failed.
+  bool feedVideos(const Bitmap& frame);
+  // Reads a frame made already back for the videos.
+  bool feedVideosFrom(const std::string& fileName);
+  // Finishes the videos when every frame went in; otherwise drops them.
+  bool finishVideos(bool allFrames);
+  // Moves what the videos reported, on whichever thread, to `err_`.
+  void showVideoErrors();
 
   const JobSettings settings_;
   const AnimationSettings animation_;
@@ -87,6 +102,8 @@ class AnimationJob {
   Coefficients start_;
   std::optional<CoefficientPath> path_;
   std::optional<uint32_t> plane_;
+  std::ostringstream videoErr_;
+  std::vector<std::unique_ptr<VideoFile>> videos_;
 };
 
 // Digits of the frame index in file names: at least 4, and as many as the
