@@ -264,8 +264,7 @@ bool AnimationJob::makeFrames() {
       reportWritten();
       err_ << "marl: note: '" << Escaped{frame->job.names().fileName}
            << "' holds this frame already; skipped\n";
-      if (!videos_.empty() && !feedVideosFrom(frame->job.names().fileName))
-        allWritten = false;
+      if (!videos_.empty()) feedVideosFrom(frame->job.names().fileName);
       if (counters_.skippedSteps)
         *counters_.skippedSteps += frame_.iterationMaximum;
       if (counters_.framesDone) ++*counters_.framesDone;
@@ -296,11 +295,12 @@ bool AnimationJob::makeFrames() {
         return false;
       }
       const bool keep = animation_.keepFrames;
-      return guarded(*f,
-                     [&](PictureJob& job) {
-                       return job.writePictures(*f->picture, keep);
-                     }) &&
-             feedVideos(*f->picture);
+      const bool written = guarded(*f, [&](PictureJob& job) {
+        return job.writePictures(*f->picture, keep);
+      });
+      // A video that fails says so and fails the run, not the frame.
+      if (written) feedVideos(*f->picture);
+      return written;
     };
     try {
       frame->written = std::async(std::launch::async, write);
@@ -335,39 +335,39 @@ bool AnimationJob::startVideos() {
   return true;
 }
 
-bool AnimationJob::feedVideos(const Bitmap& frame) {
+void AnimationJob::feedVideos(const Bitmap& frame) {
   bool fed = true;
   for (const std::unique_ptr<VideoFile>& video : videos_)
     fed &= video->addFrame(frame);
-  return fed;
+  videoFailed_ |= !fed;
 }
 
-bool AnimationJob::feedVideosFrom(const std::string& fileName) {
+void AnimationJob::feedVideosFrom(const std::string& fileName) {
   const int side = int(frame_.side);
   Bitmap frame(side, side);
   std::string error;
   if (!frame.ok()) error = "no memory for it";
   if (frame.ok() && readPngFrame(fileName, frame, error)) {
-    const bool fed = feedVideos(frame);
+    feedVideos(frame);
     showVideoErrors();
-    return fed;
+    return;
   }
   err_ << "marl: error: cannot read '" << Escaped{fileName}
        << "' back for the videos: " << error << "\n";
-  return false;
+  videoFailed_ = true;
 }
 
 bool AnimationJob::finishVideos(bool allFrames) {
   if (videos_.empty()) return true;
-  bool finished = allFrames;
-  if (!allFrames) {
+  bool finished = allFrames && !videoFailed_;
+  if (!allFrames && !videoFailed_) {
     err_ << "marl: error: no video is made: a frame is missing; run again "
             "once the fault is mended (frames made are kept and not made "
             "again)\n";
   }
   for (const std::unique_ptr<VideoFile>& video : videos_) {
     std::string name;
-    if (allFrames && video->finish(&name)) {
+    if (finished && video->finish(&name)) {
       out_ << "video of " << video->frames() << " frames: " << name
            << std::endl;
     } else {

@@ -84,10 +84,11 @@ class AnimationJob {
   // The videos asked for, begun before the first frame; false when one
   // cannot be (reported).
   bool startVideos();
-  // Adds the next frame to every video; false once a video has failed.
-  bool feedVideos(const Bitmap& frame);
+  // Adds the next frame to every video; a video that fails sets
+  // videoFailed_ and has reported its error.
+  void feedVideos(const Bitmap& frame);
   // Reads a frame made already back for the videos.
-  bool feedVideosFrom(const std::string& fileName);
+  void feedVideosFrom(const std::string& fileName);
   // Finishes the videos when every frame went in; otherwise drops them.
   bool finishVideos(bool allFrames);
   // Moves what the videos reported, on whichever thread, to `err_`.
@@ -104,6 +105,7 @@ class AnimationJob {
   std::optional<uint32_t> plane_;
   std::ostringstream videoErr_;
   std::vector<std::unique_ptr<VideoFile>> videos_;
+  bool videoFailed_ = false;  // reported as it happened
 };
 
 // Digits of the frame index in file names: at least 4, and as many as the
