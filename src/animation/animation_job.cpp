@@ -228,6 +228,8 @@ struct AnimationJob::Frame {
   std::future<bool> written;
   // The frame's picture for the videos, painted as it is written.
   std::unique_ptr<Bitmap> picture;
+  // Made again for the videos only: its files were there already.
+  bool forVideosOnly = false;
 };
 
 std::unique_ptr<AnimationJob::Frame> AnimationJob::newFrame(
@@ -260,16 +262,17 @@ bool AnimationJob::makeFrames() {
     // Every value is given, so the frame's draws change nothing it makes.
     RandomSource unused;
     const bool prepared = frame->job.prepare(unused, 0);
-    if (prepared && madeAlready(frame->job)) {
-      reportWritten();
+    const bool made = prepared && madeAlready(frame->job);
+    if (made) reportWritten();
+    if (made && (videos_.empty() || feedVideosFrom(frame->job.names()))) {
       err_ << "marl: note: '" << Escaped{frame->job.names().fileName}
            << "' holds this frame already; skipped\n";
-      if (!videos_.empty()) feedVideosFrom(frame->job.names().fileName);
       if (counters_.skippedSteps)
         *counters_.skippedSteps += frame_.iterationMaximum;
       if (counters_.framesDone) ++*counters_.framesDone;
       continue;
     }
+    frame->forVideosOnly = made;
     const bool counted = prepared && guarded(*frame, [](PictureJob& job) {
                            return job.countHits();
                          });
@@ -294,7 +297,7 @@ bool AnimationJob::makeFrames() {
                << side << " x " << side << " frame; give a smaller size\n";
         return false;
       }
-      const bool keep = animation_.keepFrames;
+      const bool keep = animation_.keepFrames && !f->forVideosOnly;
       const bool written = guarded(*f, [&](PictureJob& job) {
         return job.writePictures(*f->picture, keep);
       });
@@ -342,19 +345,20 @@ void AnimationJob::feedVideos(const Bitmap& frame) {
   videoFailed_ |= !fed;
 }
 
-void AnimationJob::feedVideosFrom(const std::string& fileName) {
+bool AnimationJob::feedVideosFrom(const OutputNames& names) {
   const int side = int(frame_.side);
   Bitmap frame(side, side);
-  std::string error;
-  if (!frame.ok()) error = "no memory for it";
-  if (frame.ok() && readPngFrame(fileName, frame, error)) {
+  std::string error = "no memory for it";
+  if (frame.ok() && readPngFrame(names.fileName, frame, error)) {
     feedVideos(frame);
     showVideoErrors();
-    return;
+    return true;
   }
-  err_ << "marl: error: cannot read '" << Escaped{fileName}
-       << "' back for the videos: " << error << "\n";
-  videoFailed_ = true;
+  err_ << "marl: note: '" << Escaped{names.fileName}
+       << "' holds this frame already but cannot be read back for the "
+          "videos (" << error << "); it is made again for them, and its "
+          "files are left as they are\n";
+  return false;
 }
 
 bool AnimationJob::finishVideos(bool allFrames) {
@@ -398,7 +402,7 @@ bool AnimationJob::guarded(Frame& frame,
 
 void AnimationJob::report(Frame& frame, bool written) {
   err_ << frame.err.str();
-  if (written && animation_.keepFrames) {
+  if (written && animation_.keepFrames && !frame.forVideosOnly) {
     out_ << "frame " << frame.job.settings().frame->index << " of "
          << animation_.frames << ": " << frame.job.names().fileName
          << std::endl;

@@ -18,6 +18,7 @@
 #include "attractor/torus_map.h"
 #include "base/random_source.h"
 #include "job/job_settings.h"
+#include "job/output_names.h"
 
 namespace marl {
 
@@ -87,8 +88,9 @@ class AnimationJob {
   // Adds the next frame to every video; a video that fails sets
   // videoFailed_ and has reported its error.
   void feedVideos(const Bitmap& frame);
-  // Reads a frame made already back for the videos.
-  void feedVideosFrom(const std::string& fileName);
+  // Reads a frame made already back for the videos; false (with a note)
+  // when it cannot be, and the frame is to be made again for them.
+  bool feedVideosFrom(const OutputNames& names);
   // Finishes the videos when every frame went in; otherwise drops them.
   bool finishVideos(bool allFrames);
   // Moves what the videos reported, on whichever thread, to `err_`.

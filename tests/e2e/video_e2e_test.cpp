@@ -117,6 +117,27 @@ TEST(VideoEndToEnd, RangesThenOneRunOverEveryFrameMakeTheVideoOfOneRun) {
     EXPECT_TRUE(elsewhere.read(frame) == whole.read(frame)) << frame;
 }
 
+TEST(VideoEndToEnd, FramesThatCannotBeReadBackAreMadeAgainForTheVideo) {
+  TempFolder whole, later;
+  const std::vector<std::string> jpeg = with(Six, {"image=jpeg"});
+  ASSERT_EQ(runMarl(whole, with(jpeg, {"video=mp4"})).status, 0);
+  ASSERT_EQ(runMarl(later, jpeg).status, 0);
+  const std::vector<std::string> frames = filesEnding(later, ".jpg");
+  std::vector<std::string> before;
+  for (const std::string& frame : frames) before.push_back(later.read(frame));
+  const RunResult run = runMarl(later, with(jpeg, {"video=mp4"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("cannot be read back for the videos"),
+            std::string::npos);
+  EXPECT_EQ(run.out.find("frame 0 of 6"), std::string::npos);
+  const std::vector<std::string> videos = filesEnding(whole, ".mp4");
+  ASSERT_EQ(videos.size(), 1u);
+  ASSERT_EQ(filesEnding(later, ".mp4"), videos);
+  EXPECT_TRUE(later.read(videos[0]) == whole.read(videos[0]));
+  for (std::size_t i = 0; i < frames.size(); ++i)
+    EXPECT_TRUE(later.read(frames[i]) == before[i]) << frames[i];
+}
+
 TEST(VideoEndToEnd, KeepframesFalseWritesOnlyTheVideoAndAFullDiskNone) {
   TempFolder folder, full;
   const RunResult run =
