@@ -68,6 +68,12 @@ bool readPngFrame(const std::string& path, Bitmap& frame, std::string& error) {
             std::to_string(frame.height());
     return false;
   }
+  if (ihdr.bit_depth != 8) {
+    // Its high bytes need not be the 8-bit colouring a video is made of.
+    error = "a " + std::to_string(ihdr.bit_depth) +
+            "-bit frame is not what its video holds";
+    return false;
+  }
   std::size_t size = 0;
   status = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size);
   std::vector<unsigned char> rgba(size);
