@@ -17,7 +17,7 @@ _marl() {
       qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear=
       offset= startx= starty= coefficients= spacings= check= depth=
       background= quality= frames= loop= plane= morph= only= keyframes=
-      frame="
+      frame= video= fps= keepframes="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -32,7 +32,8 @@ _marl() {
     depth) COMPREPLY=($(compgen -W "8 16" -- "$value")) ;;
     background) COMPREPLY=($(compgen -W "none" -- "$value")) ;;
     quality) COMPREPLY=($(compgen -W "lossless" -- "$value")) ;;
-    quazi | reverse) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    video) COMPREPLY=($(compgen -W "mp4 webm gif webp" -- "$value")) ;;
+    quazi | reverse | keepframes) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
     palette)
       COMPREPLY=($(compgen -W "list random viridis magma inferno plasma
         twilight twilight_shifted ember glacier lagoon aurora dusk sepia neon

@@ -13,7 +13,11 @@
 #include "base/escaped_text.h"
 #include "job/picture_job.h"
 #include "job/recipe.h"
+#include "job/output_names.h"
+#include "render/bitmap.h"
 #include "render/embedded_text.h"
+#include "render/frame_reader.h"
+#include "render/video_file.h"
 
 namespace marl {
 
@@ -222,6 +226,10 @@ struct AnimationJob::Frame {
   std::ostringstream err;
   PictureJob job;
   std::future<bool> written;
+  // The frame's picture for the videos, painted as it is written.
+  std::unique_ptr<Bitmap> picture;
+  // Made again for the videos only: its files were there already.
+  bool forVideosOnly = false;
 };
 
 std::unique_ptr<AnimationJob::Frame> AnimationJob::newFrame(
@@ -236,6 +244,7 @@ std::unique_ptr<AnimationJob::Frame> AnimationJob::newFrame(
 }
 
 bool AnimationJob::makeFrames() {
+  if (!startVideos()) return false;
   bool allWritten = true;
   // The frame before, whose pictures are being written while this one's
   // orbit runs: the writing (colouring, encoding) costs a frame no time.
@@ -246,14 +255,16 @@ bool AnimationJob::makeFrames() {
     report(*writing, written);
     allWritten &= written;
     writing.reset();
+    showVideoErrors();
   };
   for (int32_t index = animation_.first; index <= animation_.last; ++index) {
     std::unique_ptr<Frame> frame = newFrame(index);
     // Every value is given, so the frame's draws change nothing it makes.
     RandomSource unused;
     const bool prepared = frame->job.prepare(unused, 0);
-    if (prepared && madeAlready(frame->job)) {
-      reportWritten();
+    const bool made = prepared && madeAlready(frame->job);
+    if (made) reportWritten();
+    if (made && (videos_.empty() || feedVideosFrom(frame->job.names()))) {
       err_ << "marl: note: '" << Escaped{frame->job.names().fileName}
            << "' holds this frame already; skipped\n";
       if (counters_.skippedSteps)
@@ -261,6 +272,7 @@ bool AnimationJob::makeFrames() {
       if (counters_.framesDone) ++*counters_.framesDone;
       continue;
     }
+    frame->forVideosOnly = made;
     const bool counted = prepared && guarded(*frame, [](PictureJob& job) {
                            return job.countHits();
                          });
@@ -271,8 +283,27 @@ bool AnimationJob::makeFrames() {
       continue;
     }
     Frame* const f = frame.get();
-    const auto write = [f] {
-      return guarded(*f, [](PictureJob& job) { return job.writePictures(); });
+    const auto write = [this, f] {
+      if (videos_.empty()) {
+        return guarded(*f,
+                       [](PictureJob& job) { return job.writePictures(); });
+      }
+      // Frames reach the videos in order: the one before has been fed
+      // before this one's writing starts.
+      const int side = int(frame_.side);
+      f->picture = std::make_unique<Bitmap>(side, side);
+      if (!f->picture->ok()) {
+        f->err << "marl: error: cannot write the videos: no memory for a "
+               << side << " x " << side << " frame; give a smaller size\n";
+        return false;
+      }
+      const bool keep = animation_.keepFrames && !f->forVideosOnly;
+      const bool written = guarded(*f, [&](PictureJob& job) {
+        return job.writePictures(*f->picture, keep);
+      });
+      // A video that fails says so and fails the run, not the frame.
+      if (written) feedVideos(*f->picture);
+      return written;
     };
     try {
       frame->written = std::async(std::launch::async, write);
@@ -282,7 +313,79 @@ bool AnimationJob::makeFrames() {
     writing = std::move(frame);
   }
   reportWritten();
-  return allWritten;
+  return finishVideos(allWritten) && allWritten;
+}
+
+bool AnimationJob::startVideos() {
+  VideoSettings video;
+  video.width = video.height = int(frame_.side);
+  video.fps = animation_.fps;
+  video.embeddedText = withCheckLine(frame_.frame->recipeLines);
+  for (VideoFormat format : animation_.videos) {
+    const std::string name =
+        makeOutputNames(frame_.basename, frame_.map->imageNumber,
+                        videoFormatInfo(format).extension)
+            .fileName;
+    videos_.push_back(std::make_unique<VideoFile>(format, videoErr_));
+    if (!videos_.back()->begin(name, video)) {
+      videos_.clear();
+      showVideoErrors();
+      err_ << "marl: error: no frame is made without its videos; leave out "
+              "video= or the format at fault\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+void AnimationJob::feedVideos(const Bitmap& frame) {
+  bool fed = true;
+  for (const std::unique_ptr<VideoFile>& video : videos_)
+    fed &= video->addFrame(frame);
+  videoFailed_ |= !fed;
+}
+
+bool AnimationJob::feedVideosFrom(const OutputNames& names) {
+  const int side = int(frame_.side);
+  Bitmap frame(side, side);
+  std::string error = "no memory for it";
+  if (frame.ok() && readPngFrame(names.fileName, frame, error)) {
+    feedVideos(frame);
+    showVideoErrors();
+    return true;
+  }
+  err_ << "marl: note: '" << Escaped{names.fileName}
+       << "' holds this frame already but cannot be read back for the "
+          "videos (" << error << "); it is made again for them, and its "
+          "files are left as they are\n";
+  return false;
+}
+
+bool AnimationJob::finishVideos(bool allFrames) {
+  if (videos_.empty()) return true;
+  bool finished = allFrames && !videoFailed_;
+  if (!allFrames && !videoFailed_) {
+    err_ << "marl: error: no video is made: a frame is missing; run again "
+            "once the fault is mended (frames made are kept and not made "
+            "again)\n";
+  }
+  for (const std::unique_ptr<VideoFile>& video : videos_) {
+    std::string name;
+    if (finished && video->finish(&name)) {
+      out_ << "video of " << video->frames() << " frames: " << name
+           << std::endl;
+    } else {
+      finished = false;
+    }
+  }
+  videos_.clear();
+  showVideoErrors();
+  return finished;
+}
+
+void AnimationJob::showVideoErrors() {
+  err_ << videoErr_.str();
+  videoErr_.str("");
 }
 
 bool AnimationJob::guarded(Frame& frame,
@@ -299,7 +402,7 @@ bool AnimationJob::guarded(Frame& frame,
 
 void AnimationJob::report(Frame& frame, bool written) {
   err_ << frame.err.str();
-  if (written) {
+  if (written && animation_.keepFrames && !frame.forVideosOnly) {
     out_ << "frame " << frame.job.settings().frame->index << " of "
          << animation_.frames << ": " << frame.job.names().fileName
          << std::endl;

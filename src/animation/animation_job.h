@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <vector>
 #include <string>
 
 #include "animation/animation_settings.h"
@@ -16,10 +18,13 @@
 #include "attractor/torus_map.h"
 #include "base/random_source.h"
 #include "job/job_settings.h"
+#include "job/output_names.h"
 
 namespace marl {
 
+class Bitmap;
 class PictureJob;
+class VideoFile;
 
 // Where an animation reports its work, for a progress display; any may be
 // null.
@@ -77,6 +82,19 @@ class AnimationJob {
   // Shows the frame's diagnostics and, when written, its line.
   void report(Frame& frame, bool written);
   bool madeAlready(const PictureJob& frame) const;
+  // The videos asked for, begun before the first frame; false when one
+  // cannot be (reported).
+  bool startVideos();
+  // Adds the next frame to every video; a video that fails sets
+  // videoFailed_ and has reported its error.
+  void feedVideos(const Bitmap& frame);
+  // Reads a frame made already back for the videos; false (with a note)
+  // when it cannot be, and the frame is to be made again for them.
+  bool feedVideosFrom(const OutputNames& names);
+  // Finishes the videos when every frame went in; otherwise drops them.
+  bool finishVideos(bool allFrames);
+  // Moves what the videos reported, on whichever thread, to `err_`.
+  void showVideoErrors();
 
   const JobSettings settings_;
   const AnimationSettings animation_;
@@ -87,6 +105,9 @@ class AnimationJob {
   Coefficients start_;
   std::optional<CoefficientPath> path_;
   std::optional<uint32_t> plane_;
+  std::ostringstream videoErr_;
+  std::vector<std::unique_ptr<VideoFile>> videos_;
+  bool videoFailed_ = false;  // reported as it happened
 };
 
 // Digits of the frame index in file names: at least 4, and as many as the

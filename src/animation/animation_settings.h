@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "render/video_format.h"
+
 namespace marl {
 
 // What the user asked of every animation of a run, with the limits already
@@ -31,7 +33,16 @@ struct AnimationSettings {
   std::vector<std::vector<double>> keyframes;
   std::vector<std::string> keyframeNames;
 
+  // The videos of each animation, made when the run covers every frame,
+  // their frame rate, and whether the frames are kept as pictures too.
+  static constexpr int MinFps = 1;
+  static constexpr int MaxFps = 120;
+  std::vector<VideoFormat> videos;
+  int fps = 30;
+  bool keepFrames = true;
+
   bool isMorph() const { return !keyframes.empty(); }
+  bool coversEveryFrame() const { return first == 0 && last == frames - 1; }
 };
 
 }  // namespace marl

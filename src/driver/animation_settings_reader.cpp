@@ -19,8 +19,9 @@ namespace {
 // consecutive frames is no louder than their motion.
 constexpr int64_t DefaultHitsPerPixel = 50;
 
-const char* const AnimationKeys[] = {"loop", "plane", "morph", "only",
-                                     "keyframes"};
+const char* const AnimationKeys[] = {"loop",      "plane", "morph",
+                                     "only",      "keyframes", "video",
+                                     "fps",       "keepframes"};
 
 std::string show(double value) {
   std::ostringstream text;
@@ -166,6 +167,37 @@ bool readPath(const ArgumentMap& map, const JobSettings& s,
   return true;
 }
 
+// video=, fps= and keepframes=: what is made besides (or instead of) the
+// frames. Videos need every frame, so a run of a range makes none and keeps
+// its frames for the run that makes them.
+void readVideos(const ArgumentMap& map, AnimationSettings& a,
+                std::ostream& err) {
+  OptionReader read(map, err);
+  if (const std::string* video = map.find("video"))
+    a.videos = parseVideoFormats(*video, err);
+  a.fps = int(read.integer("fps", AnimationSettings::MinFps,
+                           AnimationSettings::MaxFps)
+                  .value_or(a.fps));
+  if (const std::string* keep = map.find("keepframes")) {
+    if (*keep == "false" && !a.videos.empty()) {
+      a.keepFrames = false;
+    } else if (*keep == "false") {
+      err << "marl: warning: keepframes=false without video= would make "
+             "nothing; the frames are kept\n";
+    } else if (*keep != "true") {
+      err << "marl: warning: keepframes=" << Escaped{*keep}
+          << " is neither true nor false; the frames are kept\n";
+    }
+  }
+  if (a.videos.empty() || a.coversEveryFrame()) return;
+  err << "marl: warning: this run makes frames " << a.first << " to " << a.last
+      << " of " << a.frames << ", and a video needs them all: no video is "
+      << "made and the frames are kept; once every frame is made, run again "
+      << "with video= and without only= to encode them without rendering\n";
+  a.videos.clear();
+  a.keepFrames = true;
+}
+
 }  // namespace
 
 AnimationRead readAnimationSettings(const ArgumentMap& map,
@@ -186,6 +218,7 @@ AnimationRead readAnimationSettings(const ArgumentMap& map,
   if (!readPath(map, settings, animation, err) ||
       !readRange(map, animation, err))
     return AnimationRead::Failed;
+  readVideos(map, animation, err);
   // A still's recipe says how the still was made, not its frames: they take
   // their own defaults unless the command line or an animation's recipe
   // gives a value.

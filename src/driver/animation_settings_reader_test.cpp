@@ -110,5 +110,41 @@ TEST_F(AnimationSettingsReaderTest, RecipeKeyframesMakeAMorph) {
       << err_.str();
 }
 
+TEST_F(AnimationSettingsReaderTest, VideosNeedEveryFrameAndKeepFramesNeedsVideos) {
+  struct Case {
+    std::vector<std::string> words;
+    std::size_t videos;
+    int fps;
+    bool keepFrames;
+    const char* warning;  // part of the warning, or "" for none
+  };
+  const Case cases[] = {
+      {{"frames=8"}, 0, 30, true, ""},
+      {{"frames=8", "video=gif,mp4", "fps=12", "keepframes=false"}, 2, 12,
+       false, ""},
+      {{"frames=8", "video=mp4", "fps=500"}, 1, 120, true, "fps="},
+      {{"frames=8", "keepframes=false"}, 0, 30, true, "without video="},
+      {{"frames=8", "video=webm", "keepframes=maybe"}, 1, 30, true,
+       "neither true nor false"},
+      {{"frames=8", "video=mp4", "only=2-5", "keepframes=false"}, 0, 30, true,
+       "this run makes frames 2 to 5 of 8"},
+      {{"frames=8", "video=mp4", "only=0-7"}, 1, 30, true, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.words.back());
+    ASSERT_EQ(read(c.words), AnimationRead::Animation);
+    EXPECT_EQ(animation_.videos.size(), c.videos);
+    EXPECT_EQ(animation_.fps, c.fps);
+    EXPECT_EQ(animation_.keepFrames, c.keepFrames);
+    if (*c.warning == '\0') {
+      EXPECT_EQ(err_.str(), "");
+    } else {
+      EXPECT_NE(err_.str().find(c.warning), std::string::npos) << err_.str();
+    }
+  }
+  read({"video=mp4", "fps=10"});
+  EXPECT_NE(err_.str().find("video= is for animations"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace marl

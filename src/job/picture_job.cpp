@@ -119,6 +119,15 @@ bool PictureJob::countHits() {
   return true;
 }
 
+bool PictureJob::writePictures(Bitmap& video, bool files) {
+  {
+    const CountColours colours = countColours(8);
+    GridRows rows(grid_, colours, 8, settings_.background);
+    paintBitmap(rows, video);
+  }
+  return !files || writePictures();
+}
+
 bool PictureJob::writePictures() {
   const CountColours colours = countColours(settings_.depth);
   // The attractor picture goes to its file straight from the grid, band by

@@ -71,6 +71,10 @@ class PictureJob {
   // writing. Each returns false when the picture cannot be made (reported).
   bool countHits();
   bool writePictures();
+  // writePictures for a frame of a video: also paints the attractor
+  // picture's 8-bit colours into `video` (of the grid's size), and writes
+  // no file unless `files`.
+  bool writePictures(Bitmap& video, bool files);
 
   const JobSettings& settings() const { return settings_; }
   const PictureParameters& parameters() const { return parameters_; }

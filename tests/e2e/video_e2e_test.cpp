@@ -1,0 +1,167 @@
+// Animations as videos with the real binary: every format decodes to the
+// frames, a video made from frames on disk is the video of one run, and a
+// video makes its frames again.
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "e2e/marl_process.h"
+#include "support/decoded_image.h"
+#include "support/decoded_video.h"
+
+namespace marl_e2e {
+namespace {
+
+const std::vector<std::string> Six = {"frames=6", "size=96", "fps=12"};
+
+std::vector<std::string> with(std::vector<std::string> args,
+                              const std::vector<std::string>& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+// The folder's files whose names end in `extension`.
+std::vector<std::string> filesEnding(const TempFolder& folder,
+                                     const std::string& extension) {
+  std::vector<std::string> names;
+  for (const std::string& name : folder.files())
+    if (name[0] != '.' && name.size() > extension.size() &&
+        name.compare(name.size() - extension.size(), extension.size(),
+                     extension) == 0)
+      names.push_back(name);
+  return names;
+}
+
+// The mean of one channel (shift 16 red, 8 green, 0 blue) over the pixels.
+double mean(const std::vector<uint32_t>& pixels, int shift) {
+  double sum = 0;
+  for (uint32_t p : pixels) sum += (p >> shift) & 0xFF;
+  return sum / double(pixels.size());
+}
+
+TEST(VideoEndToEnd, EveryFormatHoldsTheFramesLoopingWithTheirColours) {
+  TempFolder folder;
+  const RunResult run =
+      runMarl(folder, with(Six, {"video=mp4,webm,gif,webp"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> frames = filesEnding(folder, ".png");
+  ASSERT_EQ(frames.size(), 6u);
+  const std::string base = frames[0].substr(0, frames[0].find("_f"));
+  struct Expected {
+    const char* extension;
+    const char* codec;
+  };
+  for (const Expected& e : {Expected{"mp4", "h264"}, Expected{"webm", "vp9"},
+                            Expected{"gif", "gif"}, Expected{"webp", "webp"}}) {
+    SCOPED_TRACE(e.extension);
+    const std::string name = base + "." + e.extension;
+    EXPECT_NE(run.out.find("video of 6 frames: " + name + "\n"),
+              std::string::npos)
+        << run.out;
+    const marl_test::DecodedVideo video =
+        marl_test::decodeVideoFile(folder.path() + "/" + name);
+    EXPECT_EQ(video.width, 96);
+    EXPECT_EQ(video.height, 96);
+    EXPECT_EQ(video.frames.size(), 6u);
+    EXPECT_EQ(video.codec, e.codec);
+    if (video.pixelFormat.empty()) {
+      EXPECT_EQ(video.loopCount, 0);  // forever
+    } else {
+      EXPECT_EQ(video.frameRateNum * 1.0 / video.frameRateDen, 12.0);
+    }
+    if (std::string(e.extension) == "mp4") {
+      EXPECT_EQ(video.pixelFormat, "yuv420p");
+      const marl_test::DecodedImage png =
+          marl_test::decodeImageFile(folder.path() + "/" + frames[0]);
+      ASSERT_EQ(png.pixels.size(), video.frames[0].size());
+      for (int shift : {16, 8, 0})
+        EXPECT_NEAR(mean(video.frames[0], shift), mean(png.pixels, shift), 3.0);
+    }
+  }
+}
+
+TEST(VideoEndToEnd, RangesThenOneRunOverEveryFrameMakeTheVideoOfOneRun) {
+  TempFolder whole, split, elsewhere;
+  const RunResult one = runMarl(whole, with(Six, {"video=mp4"}));
+  ASSERT_EQ(one.status, 0) << one.err;
+  const std::vector<std::string> videos = filesEnding(whole, ".mp4");
+  ASSERT_EQ(videos.size(), 1u);
+
+  const RunResult part = runMarl(split, with(Six, {"only=0-2", "video=mp4"}));
+  ASSERT_EQ(part.status, 0) << part.err;
+  EXPECT_NE(part.err.find("marl: warning: this run makes frames 0 to 2 of 6"),
+            std::string::npos)
+      << part.err;
+  ASSERT_EQ(runMarl(split, with(Six, {"only=3-5"})).status, 0);
+  EXPECT_TRUE(filesEnding(split, ".mp4").empty());
+  const RunResult last = runMarl(split, with(Six, {"video=mp4"}));
+  ASSERT_EQ(last.status, 0) << last.err;
+  // Nothing rendered: every frame was read back.
+  EXPECT_EQ(last.out.find("frame 0 of 6"), std::string::npos);
+  EXPECT_NE(last.err.find("_f0005.png' holds this frame already"),
+            std::string::npos);
+  ASSERT_EQ(filesEnding(split, ".mp4"), videos);
+  EXPECT_TRUE(split.read(videos[0]) == whole.read(videos[0]));
+
+  // The video alone makes the same frames again, in another folder, later.
+  const RunResult replay =
+      runMarl(elsewhere, {"file=" + whole.path() + "/" + videos[0]},
+              "2027-05-05 12:00:00");
+  ASSERT_EQ(replay.status, 0) << replay.err;
+  const std::vector<std::string> frames = filesEnding(whole, ".png");
+  ASSERT_EQ(filesEnding(elsewhere, ".png"), frames);
+  for (const std::string& frame : frames)
+    EXPECT_TRUE(elsewhere.read(frame) == whole.read(frame)) << frame;
+}
+
+TEST(VideoEndToEnd, FramesThatCannotBeReadBackAreMadeAgainForTheVideo) {
+  TempFolder whole, later;
+  const std::vector<std::string> jpeg = with(Six, {"image=jpeg"});
+  ASSERT_EQ(runMarl(whole, with(jpeg, {"video=mp4"})).status, 0);
+  ASSERT_EQ(runMarl(later, jpeg).status, 0);
+  const std::vector<std::string> frames = filesEnding(later, ".jpg");
+  std::vector<std::string> before;
+  for (const std::string& frame : frames) before.push_back(later.read(frame));
+  const RunResult run = runMarl(later, with(jpeg, {"video=mp4"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("cannot be read back for the videos"),
+            std::string::npos);
+  EXPECT_EQ(run.out.find("frame 0 of 6"), std::string::npos);
+  const std::vector<std::string> videos = filesEnding(whole, ".mp4");
+  ASSERT_EQ(videos.size(), 1u);
+  ASSERT_EQ(filesEnding(later, ".mp4"), videos);
+  EXPECT_TRUE(later.read(videos[0]) == whole.read(videos[0]));
+  for (std::size_t i = 0; i < frames.size(); ++i)
+    EXPECT_TRUE(later.read(frames[i]) == before[i]) << frames[i];
+}
+
+TEST(VideoEndToEnd, KeepframesFalseWritesOnlyTheVideoAndAFullDiskNone) {
+  TempFolder folder, full;
+  const RunResult run =
+      runMarl(folder, with(Six, {"video=gif", "keepframes=false"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find("frame 0 of 6"), std::string::npos);
+  const std::vector<std::string> files = filesEnding(folder, "");
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_TRUE(std::regex_match(files[0],
+                               std::regex("symmetric_square[0-9]{6}\\.gif")));
+
+  Launch launch;
+  launch.fileSizeLimit = 4096;  // far less than the GIF
+  MarlProcess marl(full, with(Six, {"video=gif", "keepframes=false"}), launch);
+  const RunResult stopped = marl.wait();
+  EXPECT_EQ(stopped.signal, 0);
+  EXPECT_EQ(stopped.status, 1);
+  EXPECT_TRUE(std::regex_search(
+      stopped.err,
+      std::regex("^marl: error: cannot write 'symmetric_square[0-9]{6}"
+                 "\\.gif': [^\n]+\n$")))
+      << stopped.err;
+  EXPECT_TRUE(filesEnding(full, "").empty());
+}
+
+}  // namespace
+}  // namespace marl_e2e
