@@ -26,7 +26,7 @@ const std::set<std::string>& knownKeys() {
       "qx",  "qy",    "qscale", "qsep", "count", "help", "-h",
       "file", "version", "--version", "linear", "offset", "startx",
       "starty", "coefficients", "number", "attempt", "spacings", "check",
-      "mode", "threads"};
+      "mode", "threads", "width", "height", "shiftx", "shifty"};
   return keys;
 }
 

@@ -107,23 +107,42 @@ bool PictureJob::finish() {
          << "': out of memory for the fast orbits; use mode=exact\n";
     return false;
   }
-  const int side = int(grid_.size());
-  Bitmap bitmap(side, side);
-  bool written = false;
-  if (bitmap.ok()) {
-    ColourRenderer renderer;
-    renderer.renderToBitmap(bitmap, grid_, parameters_.startColour,
-                            parameters_.finishColour);
-    written = writePicture(bitmap, names_.fileName);
+  const TorusView view = pictureView();
+  ColourRenderer renderer;
+  std::unique_ptr<Bitmap> picture = renderPicture(renderer, view);
+  bool written = picture->ok() && writePicture(*picture, names_.fileName);
+  // The tiling picture is made even when the attractor file could not be
+  // written: it is a file of its own. It warps one whole period.
+  if (parameters_.quazi) {
+    if (!view.isWhole()) {
+      picture.reset();
+      picture = renderPicture(renderer, TorusView::whole(grid_.size()));
+    }
+    written &= writeQuaziPicture(*picture);
+  }
+  return written;
+}
+
+TorusView PictureJob::pictureView() const {
+  const uint32_t side = grid_.size();
+  return TorusView(side, settings_.width.value_or(side),
+                   settings_.height.value_or(side), settings_.shiftX,
+                   settings_.shiftY);
+}
+
+std::unique_ptr<Bitmap> PictureJob::renderPicture(ColourRenderer& renderer,
+                                                  const TorusView& view) {
+  auto bitmap = std::make_unique<Bitmap>(int(view.width()),
+                                         int(view.height()));
+  if (bitmap->ok()) {
+    renderer.renderViewToBitmap(*bitmap, grid_, view, parameters_.startColour,
+                                parameters_.finishColour);
   } else {
     err_ << "marl: error: cannot write '" << Escaped{names_.fileName}
-         << "': no memory for a " << side << " x " << side
+         << "': no memory for a " << view.width() << " x " << view.height()
          << " picture; give a smaller size\n";
   }
-  // The tiling picture is made even when the attractor file could not be
-  // written: it is a file of its own.
-  if (parameters_.quazi) written &= writeQuaziPicture(bitmap);
-  return written;
+  return bitmap;
 }
 
 bool PictureJob::writePicture(const Bitmap& bitmap,

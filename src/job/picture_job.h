@@ -19,6 +19,8 @@
 #include "job/output_names.h"
 #include "quazi/quazi_image.h"
 #include "render/bitmap.h"
+#include "render/colour_renderer.h"
+#include "render/torus_view.h"
 
 namespace marl {
 
@@ -81,6 +83,12 @@ class PictureJob {
   bool allocateGrid(uint32_t side);
   // The iterations left after prepare, exact or fast as the settings say.
   void finishOrbit();
+  // The cut the settings ask for.
+  TorusView pictureView() const;
+  // The view coloured into a new bitmap; one that is not ok() when it
+  // cannot be had, which has been reported on err_.
+  std::unique_ptr<Bitmap> renderPicture(ColourRenderer& renderer,
+                                        const TorusView& view);
   bool writePicture(const Bitmap& bitmap, const std::string& fileName);
   bool writeQuaziPicture(const Bitmap& attractor);
 

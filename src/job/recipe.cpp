@@ -46,6 +46,17 @@ std::string hexOf(uint64_t hash) {
   return text;
 }
 
+// The cut, only where it is not the square itself, so that a square
+// picture's recipe reads as it always has.
+std::string shapeLines(const JobSettings& s) {
+  std::string lines;
+  if (s.width) lines += "width=" + std::to_string(*s.width) + "\n";
+  if (s.height) lines += "height=" + std::to_string(*s.height) + "\n";
+  if (s.shiftX != 0.0) lines += "shiftx=" + real(s.shiftX) + "\n";
+  if (s.shiftY != 0.0) lines += "shifty=" + real(s.shiftY) + "\n";
+  return lines;
+}
+
 }  // namespace
 
 bool isRecipeKey(const std::string& key) {
@@ -73,6 +84,7 @@ std::string recipeOf(const PictureJob& job) {
     << "image=" << s.format->name << "\n"
     << "it=" << s.iterationMaximum << "\n"
     << "size=" << job.grid().size() << "\n"
+    << shapeLines(s)
     << "detail=" << map.detail << "\n"
     << "mode="
     << (s.mode == JobSettings::Mode::Fast ? "fast" : "exact") << "\n"

@@ -142,25 +142,40 @@ void ColourRenderer::buildPalette(HitGrid& grid, uint32_t startColour,
 void ColourRenderer::renderToBitmap(Bitmap& bitmap, HitGrid& grid,
                                     uint32_t startColour,
                                     uint32_t finishColour) {
+  const uint32_t side = grid.size();
+  const TorusView corner(side,
+                         uint32_t(std::min<int64_t>(bitmap.width(), side)),
+                         uint32_t(std::min<int64_t>(bitmap.height(), side)),
+                         0.0, 0.0);
+  renderViewToBitmap(bitmap, grid, corner, startColour, finishColour);
+}
+
+void ColourRenderer::renderViewToBitmap(Bitmap& bitmap, HitGrid& grid,
+                                        const TorusView& view,
+                                        uint32_t startColour,
+                                        uint32_t finishColour) {
   buildPalette(grid, startColour, finishColour);
-  if (!bitmap.ok()) return;
+  if (!bitmap.ok() || grid.size() == 0) return;
 
   const double scale =
       grid.maxCount == 0 ? 1.0 : BinScale / static_cast<double>(grid.maxCount);
-  const int64_t side = grid.size();
-  const int height = static_cast<int>(std::min<int64_t>(bitmap.height(), side));
-  const int width = static_cast<int>(std::min<int64_t>(bitmap.width(), side));
+  const int height =
+      static_cast<int>(std::min<int64_t>(bitmap.height(), view.height()));
+  const int width =
+      static_cast<int>(std::min<int64_t>(bitmap.width(), view.width()));
   const uint32_t* colours = palette.data();
+  std::vector<uint32_t> columns(std::size_t(std::max(width, 0)));
+  for (int x = 0; x < width; ++x) columns[std::size_t(x)] = view.column(uint32_t(x));
 
   // Cairo may hold drawing not yet in the buffer; settle it before the
   // pixels are written directly, and tell it afterwards.
   cairo_surface_flush(bitmap.surface());
   for (int y = 0; y < height; ++y) {
-    const uint32_t* cells = grid.row(static_cast<uint32_t>(y));
+    const uint32_t* cells = grid.row(view.row(uint32_t(y)));
     uint32_t* pixels = bitmap.row(y);
     for (int x = 0; x < width; ++x) {
-      uint32_t index =
-          static_cast<uint32_t>(static_cast<double>(cells[x]) * scale);
+      uint32_t index = static_cast<uint32_t>(
+          static_cast<double>(cells[columns[std::size_t(x)]]) * scale);
       if (index > static_cast<uint32_t>(TopBin)) index = TopBin;
       pixels[x] = colours[index];
     }

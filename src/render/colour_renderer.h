@@ -6,6 +6,7 @@
 
 #include "attractor/hit_grid.h"
 #include "render/bitmap.h"
+#include "render/torus_view.h"
 
 namespace marl {
 
@@ -62,6 +63,11 @@ class ColourRenderer {
   // is painted; a bitmap that is not ok() gets nothing.
   void renderToBitmap(Bitmap& bitmap, HitGrid& grid, uint32_t startColour,
                       uint32_t finishColour);
+  // The same for a view of the grid: pixel (x, y) takes the entry for the
+  // cell (view.column(x), view.row(y)). Paints the view's width x height,
+  // as far as the bitmap reaches.
+  void renderViewToBitmap(Bitmap& bitmap, HitGrid& grid, const TorusView& view,
+                          uint32_t startColour, uint32_t finishColour);
 
   std::vector<uint32_t> palette;
   std::vector<double> countHistogram;
