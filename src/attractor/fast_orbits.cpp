@@ -54,7 +54,8 @@ struct SharedRun {
 
 // One thread's state: its gathering buffers and one slice of cell indices.
 struct Worker {
-  explicit Worker(HitBands& bands) : buffer(bands), cells(SliceCells) {}
+  Worker(HitBands& bands, uint32_t stride)
+      : buffer(bands, stride), cells(SliceCells) {}
   HitBandBuffer buffer;
   std::vector<uint32_t> cells;
   uint64_t unreported = 0;
@@ -117,13 +118,13 @@ void runFastOrbits(const TorusMap& map,
   const std::size_t threadCount =
       std::clamp<std::size_t>(threads, 1, FastOrbitChunks);
 
-  SharedRun run{FastKernelMap(map, grid), starts, hits, HitBands(grid),
+  SharedRun run{FastKernelMap(map, grid.size()), starts, hits, HitBands(grid),
                 ProgressReport(progress)};
   // Every buffer is allocated before any thread starts, so that nothing
   // throws once counting has begun.
   std::vector<std::unique_ptr<Worker>> workers;
   for (std::size_t t = 0; t < threadCount; ++t) {
-    workers.push_back(std::make_unique<Worker>(run.bands));
+    workers.push_back(std::make_unique<Worker>(run.bands, grid.stride()));
   }
 
   // Chunks are handed out on demand, so a thread that cannot be started
