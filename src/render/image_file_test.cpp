@@ -342,7 +342,7 @@ TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
         out.assign(10, 0);
         error = "disk of the encoder on fire";
         return false;
-      }};
+      }, 65535};
   EXPECT_FALSE(writeImageFile(bitmap, failing, name, err));
   EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
                            "': disk of the encoder on fire\n");
@@ -380,13 +380,14 @@ TEST(ImageFileTest, EncoderExceptionsAreFailuresOfThePicture) {
       {"a", {}, "a",
        [](const Bitmap&, Text, Bytes, std::string&) -> bool {
          throw std::bad_alloc();
-       }},
+       }, 65535},
       {"b", {}, "b",
        [](const Bitmap&, Text, Bytes, std::string&) -> bool {
          throw std::runtime_error("odd");
-       }},
+       }, 65535},
       {"c", {}, "c",
-       [](const Bitmap&, Text, Bytes, std::string&) -> bool { throw 7; }}};
+       [](const Bitmap&, Text, Bytes, std::string&) -> bool { throw 7; },
+       65535}};
   const std::string reasons[] = {
       "out of memory while encoding; give a smaller size", "odd",
       "the encoder failed"};

@@ -4,10 +4,12 @@ namespace marl {
 
 const std::vector<ImageFormat>& imageFormats() {
   static const std::vector<ImageFormat> formats = {
-      {"jpeg", {}, "jpg", encodeJpeg},
-      {"tiff", {"tiff", "Tiff", "TIFF"}, "tif", encodeTiff},
-      {"gif", {"gif", "Gif", "GIF"}, "gif", encodeGif},
-      {"bmp", {"bmp", "Bmp", "BMP"}, "bmp", encodeBmp},
+      // libjpeg's JPEG_MAX_DIMENSION; GIF's fields are 16 bits; TIFF and
+      // BMP reach past any side marl makes.
+      {"jpeg", {}, "jpg", encodeJpeg, 65500},
+      {"tiff", {"tiff", "Tiff", "TIFF"}, "tif", encodeTiff, 65535},
+      {"gif", {"gif", "Gif", "GIF"}, "gif", encodeGif, 65535},
+      {"bmp", {"bmp", "Bmp", "BMP"}, "bmp", encodeBmp, 65535},
   };
   return formats;
 }

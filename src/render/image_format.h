@@ -1,6 +1,7 @@
 #ifndef MARL_RENDER_IMAGE_FORMAT_H_
 #define MARL_RENDER_IMAGE_FORMAT_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct ImageFormat {
   const char* spellings[3];  // any of these inside an image= value selects it
   const char* extension;     // of its file names, without the dot
   EncodeFunction encode;
+  uint32_t maxSide;          // the format's own limit on width and height
 };
 
 // Every format, in the order an image= value is searched: the last row with

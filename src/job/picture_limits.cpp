@@ -1,0 +1,101 @@
+#include "job/picture_limits.h"
+
+#include <algorithm>
+
+namespace marl {
+
+namespace {
+
+constexpr uint64_t BytesPerPixel = 4;
+// An encoded picture is held whole before it is written: at most about 3
+// bytes a pixel (BMP's, and deflate or JPEG at worst).
+constexpr uint64_t EncodedBytesPerPixel = 3;
+// Per counting thread in fast mode (HitBandBuffer at its largest).
+constexpr uint64_t FastBufferBytes = uint64_t(8) << 20;
+
+uint32_t widthOf(const JobSettings& s) { return s.width.value_or(s.side); }
+uint32_t heightOf(const JobSettings& s) { return s.height.value_or(s.side); }
+
+// The tiling picture's side: the given qsize, or the largest a draw gives.
+uint64_t largestQsize(const JobSettings& s) {
+  if (s.qsize) return uint64_t(std::max(*s.qsize, 0));
+  return std::min<uint64_t>(uint64_t(2.2 * s.side), JobSettings::MaxDrawnQsize);
+}
+
+// One side of a picture and the limits it meets.
+struct Side {
+  const char* key;  // the option that sets it
+  uint64_t value;
+  bool surface;     // painted into or read from a Cairo surface
+  bool file;        // a side of a file in the chosen format
+  const char* what;
+};
+
+}  // namespace
+
+std::string pictureSideProblem(const JobSettings& s) {
+  const Side sides[] = {
+      {s.width ? "width" : "size", widthOf(s), true, true,
+       "a picture is coloured whole into a Cairo surface"},
+      {s.height ? "height" : "size", heightOf(s), true, true,
+       "a picture is coloured whole into a Cairo surface"},
+      {"size", s.quazi ? s.side : 0, true, false,
+       "with quazi=true the tiling warps the square attractor picture from a "
+       "Cairo surface"},
+      {"qsize", s.quazi ? largestQsize(s) : 0, true, true,
+       "the tiling picture is assembled whole in a Cairo surface"},
+  };
+  for (const Side& side : sides) {
+    if (side.surface && side.value > MaxSurfaceSide) {
+      return std::string(side.key) + "=" + std::to_string(side.value) +
+             " is too large: " + side.what + ", which is at most " +
+             std::to_string(MaxSurfaceSide) + " pixels a side; give " +
+             side.key + "=" + std::to_string(MaxSurfaceSide) + " or less";
+    }
+    if (side.file && side.value > s.format->maxSide) {
+      return std::string(side.key) + "=" + std::to_string(side.value) +
+             " is too large for " + s.format->name + " pictures, which are " +
+             "at most " + std::to_string(s.format->maxSide) +
+             " pixels a side; give " + side.key + "=" +
+             std::to_string(s.format->maxSide) + " or less, or another image "
+             "type";
+    }
+  }
+  return std::string();
+}
+
+uint64_t bytesNeeded(const JobSettings& s) {
+  const uint64_t stride = uint64_t(s.side) + 10;
+  const uint64_t grid = stride * stride * BytesPerPixel;
+  const uint64_t pictureWritten = uint64_t(widthOf(s)) * heightOf(s) *
+                                  (BytesPerPixel + EncodedBytesPerPixel);
+  uint64_t pictures = pictureWritten;
+  if (s.quazi) {
+    const uint64_t q = largestQsize(s);
+    const uint64_t square = uint64_t(s.side) * s.side * BytesPerPixel;
+    pictures = std::max(pictures, square + q * q *
+                                              (BytesPerPixel +
+                                               EncodedBytesPerPixel));
+  }
+  const uint64_t fast = s.mode == JobSettings::Mode::Fast
+                            ? uint64_t(std::max(s.threads, 1u)) * FastBufferBytes
+                            : 0;
+  return grid + pictures + fast;
+}
+
+std::string memoryProblem(const JobSettings& s, unsigned jobsAtOnce,
+                          const UsableMemory& usable) {
+  const uint64_t need = bytesNeeded(s) * std::max(jobsAtOnce, 1u);
+  if (need <= usable.bytes) return std::string();
+  std::string text = "a picture of size=" + std::to_string(s.side);
+  if (s.width || s.height) {
+    text += " (" + std::to_string(widthOf(s)) + " x " +
+            std::to_string(heightOf(s)) + ")";
+  }
+  if (jobsAtOnce > 1) text += ", " + std::to_string(jobsAtOnce) + " at once,";
+  return text + " needs about " + readableBytes(need) + " of memory, but marl " +
+         "may use " + readableBytes(usable.bytes) + " (" + usable.limit +
+         "); give a smaller size" + (jobsAtOnce > 1 ? " or fewer threads" : "");
+}
+
+}  // namespace marl

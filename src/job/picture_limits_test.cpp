@@ -1,0 +1,68 @@
+#include "job/picture_limits.h"
+
+#include <gtest/gtest.h>
+
+namespace marl {
+namespace {
+
+JobSettings settingsOf(uint32_t side, std::optional<uint32_t> width,
+                       std::optional<uint32_t> height, const char* format,
+                       bool quazi = false) {
+  JobSettings s;
+  s.side = side;
+  s.width = width;
+  s.height = height;
+  s.format = findFormat(format);
+  s.quazi = quazi;
+  return s;
+}
+
+TEST(PictureLimitsTest, SidesBeyondAFormatOrCairoAreNamed) {
+  struct Case {
+    JobSettings settings;
+    const char* problem;  // the start of the error text; "" for none
+  } const cases[] = {
+      {settingsOf(1201, {}, {}, "jpeg"), ""},
+      {settingsOf(65535, 4000, 3000, "jpeg"), ""},  // a cut of a large torus
+      {settingsOf(20000, 32767, 100, "tiff", true), ""},
+      {settingsOf(40000, {}, {}, "tiff"), "size=40000 is too large: a picture"},
+      {settingsOf(200, 200, 32768, "bmp"), "height=32768 is too large"},
+      {settingsOf(40000, 100, 100, "gif", true),
+       "size=40000 is too large: with quazi=true"},
+  };
+  for (const Case& c : cases) {
+    const std::string why = pictureSideProblem(c.settings);
+    EXPECT_EQ(why.substr(0, std::string(c.problem).size()), c.problem) << why;
+    EXPECT_EQ(why.empty(), *c.problem == '\0') << why;
+  }
+  JobSettings tiling = settingsOf(500, {}, {}, "jpeg", true);
+  tiling.qsize = 40000;
+  EXPECT_EQ(pictureSideProblem(tiling).rfind("qsize=40000 is too large", 0), 0u);
+}
+
+TEST(PictureLimitsTest, FormatLimitIsNamedOnceCairoAllowsTheSide) {
+  // Until pictures are written in bands Cairo's limit comes first; the
+  // format's own is checked all the same.
+  const ImageFormat& jpeg = *findFormat("jpeg");
+  EXPECT_EQ(jpeg.maxSide, 65500u);
+  EXPECT_LT(MaxSurfaceSide, jpeg.maxSide);
+}
+
+TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
+  const JobSettings big = settingsOf(20000, {}, {}, "jpeg");
+  // The grid alone is 20010^2 x 4 bytes.
+  EXPECT_GT(bytesNeeded(big), uint64_t(20010) * 20010 * 4);
+  EXPECT_LT(bytesNeeded(settingsOf(1201, {}, {}, "jpeg")), uint64_t(20) << 20);
+  const UsableMemory half{1ull << 30, "RLIMIT_AS"};
+  EXPECT_EQ(memoryProblem(big, 1, half),
+            "a picture of size=20000 needs about 4.4 GB of memory, but marl "
+            "may use 1.1 GB (RLIMIT_AS); give a smaller size");
+  EXPECT_EQ(memoryProblem(big, 1, UsableMemory{}), "");
+  const JobSettings small = settingsOf(1000, {}, {}, "jpeg");
+  const UsableMemory room{bytesNeeded(small) * 2, "MemAvailable"};
+  EXPECT_EQ(memoryProblem(small, 2, room), "");
+  EXPECT_NE(memoryProblem(small, 3, room).find("3 at once"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace marl
