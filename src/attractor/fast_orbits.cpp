@@ -11,6 +11,7 @@
 
 #include "attractor/fast_orbit_kernel.h"
 #include "attractor/hit_bands.h"
+#include "base/worker_pool.h"
 
 namespace marl {
 
@@ -129,16 +130,9 @@ void runFastOrbits(const TorusMap& map,
 
   // Chunks are handed out on demand, so a thread that cannot be started
   // only leaves its share to the others: the grid is the same.
-  std::vector<std::thread> helpers;
-  for (std::size_t t = 1; t < threadCount; ++t) {
-    try {
-      helpers.emplace_back(work, std::ref(run), std::ref(*workers[t]));
-    } catch (const std::system_error&) {
-      break;
-    }
-  }
-  work(run, *workers[0]);
-  for (std::thread& helper : helpers) helper.join();
+  std::atomic<std::size_t> nextWorker{0};
+  runOnThreads(unsigned(threadCount),
+               [&] { work(run, *workers[nextWorker.fetch_add(1)]); });
   grid.maxCount = std::max(grid.maxCount, run.bands.largestCount());
 }
 

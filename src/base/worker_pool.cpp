@@ -61,4 +61,17 @@ void WorkerPool::work() {
   }
 }
 
+void runOnThreads(unsigned threads, const std::function<void()>& work) {
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+}
+
 }  // namespace marl

@@ -42,6 +42,13 @@ class WorkerPool {
   std::vector<std::thread> threads_;
 };
 
+// Runs `work` on the calling thread and at once on up to threads - 1 more,
+// and returns when every run has returned. A thread the system refuses is
+// left out, so `work` must share out what there is to do (taking items from
+// a shared counter, say) so that any number of runs does all of it. `work`
+// must not throw.
+void runOnThreads(unsigned threads, const std::function<void()>& work);
+
 }  // namespace marl
 
 #endif  // MARL_BASE_WORKER_POOL_H_

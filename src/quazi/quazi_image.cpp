@@ -5,6 +5,15 @@
 
 #include <cairo.h>
 
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <queue>
+#include <utility>
+
+#include "base/worker_pool.h"
+#include "render/cairo_owned.h"
 
 namespace marl {
 
@@ -22,34 +31,29 @@ constexpr double ShrinkThreshold = 0.75;
 
 // A copy of the square `picture` (side `from`) box-filtered down to side
 // `to`, or nullptr when Cairo cannot make it.
-cairo_surface_t* shrinkPicture(cairo_surface_t* picture, int from, int to) {
-  cairo_surface_t* current = cairo_surface_reference(picture);
+OwnedSurface shrinkPicture(cairo_surface_t* picture, int from, int to) {
+  OwnedSurface current(cairo_surface_reference(picture));
   int currentSide = from;
   while (currentSide > to) {
     int next = to;
     if (currentSide > to * MaxShrinkPerPass) {
       next = static_cast<int>(std::ceil(currentSide / MaxShrinkPerPass));
     }
-    cairo_surface_t* smaller =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, next, next);
-    if (cairo_surface_status(smaller) != CAIRO_STATUS_SUCCESS) {
-      cairo_surface_destroy(smaller);
-      cairo_surface_destroy(current);
+    OwnedSurface smaller(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, next, next));
+    if (cairo_surface_status(smaller.get()) != CAIRO_STATUS_SUCCESS)
       return nullptr;
-    }
-    cairo_t* cr = cairo_create(smaller);
+    const OwnedContext cr(cairo_create(smaller.get()));
     const double factor = static_cast<double>(next) / currentSide;
-    cairo_scale(cr, factor, factor);
-    cairo_set_source_surface(cr, current, 0.0, 0.0);
-    cairo_pattern_t* source = cairo_get_source(cr);
+    cairo_scale(cr.get(), factor, factor);
+    cairo_set_source_surface(cr.get(), current.get(), 0.0, 0.0);
+    cairo_pattern_t* source = cairo_get_source(cr.get());
     // Padding keeps the border pixels from fading into transparency.
     cairo_pattern_set_extend(source, CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(source, CAIRO_FILTER_GOOD);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_destroy(current);
-    current = smaller;
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr.get());
+    current = std::move(smaller);
     currentSide = next;
   }
   return current;
@@ -119,6 +123,119 @@ void appendGrownOutline(cairo_t* cr, const double* xs, const double* ys,
   cairo_close_path(cr);
 }
 
+// A tile to draw: its outline and the pixels its fill may touch, the
+// outline's box grown by the slit cover and a pixel of antialiasing,
+// within the canvas.
+struct PaintedTile {
+  double xs[4];
+  double ys[4];
+  int left, top, right, bottom;  // [left, right) x [top, bottom)
+};
+
+int clampTo(double v, int high) {
+  return static_cast<int>(std::min(std::max(v, 0.0), double(high)));
+}
+
+std::vector<PaintedTile> tilesToPaint(const QuaziTiling& tiling, int width,
+                                      int height) {
+  std::vector<PaintedTile> tiles;
+  const std::size_t count = static_cast<std::size_t>(tiling.tileCount());
+  for (std::size_t t = 0; t < count; ++t) {
+    PaintedTile tile;
+    if (!drawnOutline(tiling, t, width, height, tile.xs, tile.ys)) continue;
+    const double reach = SlitCover + 2.0;
+    const auto [minX, maxX] = std::minmax({tile.xs[0], tile.xs[1], tile.xs[2], tile.xs[3]});
+    const auto [minY, maxY] = std::minmax({tile.ys[0], tile.ys[1], tile.ys[2], tile.ys[3]});
+    tile.left = clampTo(std::floor(minX - reach), width);
+    tile.right = clampTo(std::ceil(maxX + reach), width);
+    tile.top = clampTo(std::floor(minY - reach), height);
+    tile.bottom = clampTo(std::ceil(maxY + reach), height);
+    tiles.push_back(tile);
+  }
+  return tiles;
+}
+
+// Draws one tile: the picture (side `sourceSide`) warped onto its outline.
+void paintTile(cairo_t* cr, cairo_pattern_t* pattern, const PaintedTile& tile,
+               int sourceSide) {
+  const double* xs = tile.xs;
+  const double* ys = tile.ys;
+  // Picture space to canvas: (0, 0) to corner 0, (side, 0) to corner 1,
+  // (0, side) to corner 2, which is the outline's last point.
+  cairo_matrix_t matrix;
+  cairo_matrix_init(&matrix, (xs[1] - xs[0]) / sourceSide,
+                    (ys[1] - ys[0]) / sourceSide, (xs[3] - xs[0]) / sourceSide,
+                    (ys[3] - ys[0]) / sourceSide, xs[0], ys[0]);
+  if (cairo_matrix_invert(&matrix) != CAIRO_STATUS_SUCCESS) return;
+  cairo_pattern_set_matrix(pattern, &matrix);
+  cairo_set_source(cr, pattern);
+  appendGrownOutline(cr, xs, ys, SlitCover);
+  cairo_fill(cr);
+}
+
+// Hands out tiles to threads so that two tiles that may touch the same
+// pixel are drawn in tile order, never at once: a tile waits for the last
+// earlier tile on each block of BlockSide x BlockSide pixels it touches.
+// Of the tiles ready, the earliest goes first.
+class TileOrder {
+ public:
+  static constexpr std::size_t None = SIZE_MAX;
+  static constexpr int BlockSide = 32;
+
+  TileOrder(const std::vector<PaintedTile>& tiles, int width, int height)
+      : after_(tiles.size()), waitsFor_(tiles.size(), 0) {
+    const int columns = (width + BlockSide - 1) / BlockSide;
+    const int rows = (height + BlockSide - 1) / BlockSide;
+    std::vector<std::size_t> lastOn(std::size_t(columns) * rows, None);
+    std::vector<std::size_t> seenBy(tiles.size(), None);
+    for (std::size_t t = 0; t < tiles.size(); ++t) {
+      const PaintedTile& tile = tiles[t];
+      for (int r = tile.top / BlockSide; r * BlockSide < tile.bottom; ++r) {
+        for (int c = tile.left / BlockSide; c * BlockSide < tile.right; ++c) {
+          std::size_t& last = lastOn[std::size_t(r) * columns + c];
+          if (last != None && seenBy[last] != t) {
+            seenBy[last] = t;
+            after_[last].push_back(t);
+            ++waitsFor_[t];
+          }
+          last = t;
+        }
+      }
+    }
+    for (std::size_t t = 0; t < tiles.size(); ++t)
+      if (waitsFor_[t] == 0) ready_.push(t);
+  }
+
+  // The next tile to draw, waiting until one is ready; None when all are
+  // drawn or handed out.
+  std::size_t next() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return !ready_.empty() || handedOut_ == after_.size(); });
+    if (ready_.empty()) return None;
+    const std::size_t t = ready_.top();
+    ready_.pop();
+    ++handedOut_;
+    return t;
+  }
+
+  void done(std::size_t t) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (std::size_t later : after_[t])
+      if (--waitsFor_[later] == 0) ready_.push(later);
+    changed_.notify_all();
+  }
+
+ private:
+  std::vector<std::vector<std::size_t>> after_;  // tiles waiting for each
+  std::vector<uint32_t> waitsFor_;
+  std::priority_queue<std::size_t, std::vector<std::size_t>,
+                      std::greater<std::size_t>>
+      ready_;
+  std::size_t handedOut_ = 0;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+};
+
 }  // namespace
 
 bool tileIsPainted(const QuaziTiling& tiling, std::size_t t, int width,
@@ -141,11 +258,9 @@ void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
 }
 
 void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
-                Bitmap* canvas) {
+                Bitmap* canvas, unsigned threads) {
   if (!attractor.ok() || !canvas->ok() || tiling.tileCount() == 0) return;
   const int size = attractor.width();
-  const double width = canvas->width();
-  const double height = canvas->height();
 
   // Every rhombus has unit sides, so the first tells the drawn side of all.
   // Point-sampling a picture many times larger than the tile would alias, so
@@ -156,56 +271,48 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
       std::hypot(first.cornerX[1] - first.cornerX[0],
                  first.cornerY[1] - first.cornerY[0]) *
       (tiling.separation() + 1.0);
-  cairo_surface_t* source = cairo_surface_reference(attractor.surface());
+  OwnedSurface source(cairo_surface_reference(attractor.surface()));
   int sourceSide = size;
   if (std::isfinite(tileSide) && tileSide >= 1.0 &&
       tileSide < ShrinkThreshold * size) {
     const int side = static_cast<int>(std::ceil(tileSide));
-    cairo_surface_t* shrunk = shrinkPicture(source, size, side);
-    if (shrunk != nullptr) {
-      cairo_surface_destroy(source);
-      source = shrunk;
+    if (OwnedSurface shrunk = shrinkPicture(source.get(), size, side)) {
+      source = std::move(shrunk);
       sourceSide = side;
     }
   }
 
-  cairo_t* cr = cairo_create(canvas->surface());
-  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
-  // Padding: samples just outside the picture take its border colour, so no
-  // seam of transparency shows along the tile edges.
-  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-  cairo_pattern_set_filter(pattern, CAIRO_FILTER_BILINEAR);
-
-  const std::size_t count = static_cast<std::size_t>(tiling.tileCount());
-  for (std::size_t t = 0; t < count; ++t) {
-    double xs[4];
-    double ys[4];
-    if (!drawnOutline(tiling, t, width, height, xs, ys)) continue;
-    // Picture space to canvas: (0, 0) to corner 0, (side, 0) to corner 1,
-    // (0, side) to corner 2, which is the outline's last point.
-    cairo_matrix_t matrix;
-    cairo_matrix_init(&matrix, (xs[1] - xs[0]) / sourceSide,
-                      (ys[1] - ys[0]) / sourceSide,
-                      (xs[3] - xs[0]) / sourceSide,
-                      (ys[3] - ys[0]) / sourceSide, xs[0], ys[0]);
-    if (cairo_matrix_invert(&matrix) != CAIRO_STATUS_SUCCESS) continue;
-    cairo_pattern_set_matrix(pattern, &matrix);
-    cairo_set_source(cr, pattern);
-    appendGrownOutline(cr, xs, ys, SlitCover);
-    cairo_fill(cr);
-  }
-
-  cairo_pattern_destroy(pattern);
-  cairo_destroy(cr);
-  cairo_surface_destroy(source);
+  const std::vector<PaintedTile> tiles =
+      tilesToPaint(tiling, canvas->width(), canvas->height());
+  TileOrder order(tiles, canvas->width(), canvas->height());
   cairo_surface_flush(canvas->surface());
+  cairo_surface_flush(source.get());
+  runOnThreads(std::max(threads, 1u), [&] {
+    // Each thread draws through Cairo objects of its own, over the shared
+    // pixels; tiles that touch the same pixels are drawn one after another
+    // in tile order, so every pixel is computed as with one thread.
+    const OwnedSurface target = surfaceOverPixelsOf(canvas->surface());
+    const OwnedSurface picture = surfaceOverPixelsOf(source.get());
+    const OwnedContext cr(cairo_create(target.get()));
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_OVER);
+    const OwnedPattern pattern(cairo_pattern_create_for_surface(picture.get()));
+    // Padding: samples just outside the picture take its border colour, so
+    // no seam of transparency shows along the tile edges.
+    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_BILINEAR);
+    for (std::size_t t; (t = order.next()) != TileOrder::None;) {
+      paintTile(cr.get(), pattern.get(), tiles[t], sourceSide);
+      order.done(t);
+    }
+    cairo_surface_flush(target.get());
+  });
+  cairo_surface_mark_dirty(canvas->surface());
 }
 
 std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
                                         const QuaziSettings& settings,
                                         const std::vector<double>& spacingUnits,
-                                        std::string& error) {
+                                        std::string& error, unsigned threads) {
   if (settings.qline < 5 || settings.qline > 42 ||
       spacingUnits.size() != std::size_t(settings.qline)) {
     error = "qline " + std::to_string(settings.qline) +
@@ -225,9 +332,9 @@ std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
     return nullptr;
   }
   QuaziTiling tiling(BaseSpacing, spacingUnits, LinesPerFamily);
-  tiling.buildTiles();
+  tiling.buildTiles(threads);
   placeTiles(&tiling, settings, attractor.width());
-  paintTiles(tiling, attractor, canvas.get());
+  paintTiles(tiling, attractor, canvas.get(), threads);
   return canvas;
 }
 

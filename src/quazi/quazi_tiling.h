@@ -35,7 +35,8 @@ class QuaziTiling {
 
   // Appends one tile per crossing, pairs of families (r, s) in order, then
   // line i of s, then line l of r (fastest). That order is the paint order.
-  void buildTiles();
+  // Pairs are built on up to `threads` threads; the tiles are the same.
+  void buildTiles(unsigned threads = 1);
 
   // Scales every tile by viewScale() * factor on both axes.
   void scaleTiles(double factor);
@@ -75,6 +76,10 @@ class QuaziTiling {
 
  private:
   void buildFamilies(double baseSpacing, const std::vector<double>& unitDraws);
+  // The linesPerFamily^2 tiles of families r < s, in order, into `out`;
+  // `weight` is scratch of familyCount entries.
+  void buildPair(std::size_t r, std::size_t s, TileQuad* out,
+                 std::vector<double>& weight) const;
   // The enlarged corner before truncation; false when out of range.
   bool enlargedCorner(std::size_t index, int corner, double* x,
                       double* y) const;
