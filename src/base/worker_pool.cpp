@@ -1,5 +1,7 @@
 #include "base/worker_pool.h"
 
+#include <algorithm>
+#include <atomic>
 #include <system_error>
 
 namespace marl {
@@ -72,6 +74,15 @@ void runOnThreads(unsigned threads, const std::function<void()>& work) {
   }
   work();
   for (std::thread& helper : helpers) helper.join();
+}
+
+void forEachChunk(std::size_t count, std::size_t chunk, unsigned threads,
+                  const std::function<void(std::size_t, std::size_t)>& work) {
+  std::atomic<std::size_t> next{0};
+  runOnThreads(threads, [&] {
+    for (std::size_t begin; (begin = next.fetch_add(chunk)) < count;)
+      work(begin, std::min(count, begin + chunk));
+  });
 }
 
 }  // namespace marl

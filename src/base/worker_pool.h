@@ -49,6 +49,11 @@ class WorkerPool {
 // must not throw.
 void runOnThreads(unsigned threads, const std::function<void()>& work);
 
+// Calls work(begin, end) for consecutive ranges of at most `chunk` of the
+// items 0..count, on up to `threads` threads; returns when all are done.
+void forEachChunk(std::size_t count, std::size_t chunk, unsigned threads,
+                  const std::function<void(std::size_t, std::size_t)>& work);
+
 }  // namespace marl
 
 #endif  // MARL_BASE_WORKER_POOL_H_

@@ -136,22 +136,33 @@ int clampTo(double v, int high) {
   return static_cast<int>(std::min(std::max(v, 0.0), double(high)));
 }
 
+// The tiles drawn on a width x height canvas, in tile order; they are
+// picked on up to `threads` threads.
 std::vector<PaintedTile> tilesToPaint(const QuaziTiling& tiling, int width,
-                                      int height) {
-  std::vector<PaintedTile> tiles;
+                                      int height, unsigned threads) {
+  constexpr std::size_t Chunk = 8192;
   const std::size_t count = static_cast<std::size_t>(tiling.tileCount());
-  for (std::size_t t = 0; t < count; ++t) {
-    PaintedTile tile;
-    if (!drawnOutline(tiling, t, width, height, tile.xs, tile.ys)) continue;
-    const double reach = SlitCover + 2.0;
-    const auto [minX, maxX] = std::minmax({tile.xs[0], tile.xs[1], tile.xs[2], tile.xs[3]});
-    const auto [minY, maxY] = std::minmax({tile.ys[0], tile.ys[1], tile.ys[2], tile.ys[3]});
-    tile.left = clampTo(std::floor(minX - reach), width);
-    tile.right = clampTo(std::ceil(maxX + reach), width);
-    tile.top = clampTo(std::floor(minY - reach), height);
-    tile.bottom = clampTo(std::ceil(maxY + reach), height);
-    tiles.push_back(tile);
-  }
+  std::vector<std::vector<PaintedTile>> chunks((count + Chunk - 1) / Chunk);
+  forEachChunk(count, Chunk, threads, [&](std::size_t begin, std::size_t end) {
+    std::vector<PaintedTile>& picked = chunks[begin / Chunk];
+    for (std::size_t t = begin; t < end; ++t) {
+      PaintedTile tile;
+      if (!drawnOutline(tiling, t, width, height, tile.xs, tile.ys)) continue;
+      const double reach = SlitCover + 2.0;
+      const auto [minX, maxX] =
+          std::minmax({tile.xs[0], tile.xs[1], tile.xs[2], tile.xs[3]});
+      const auto [minY, maxY] =
+          std::minmax({tile.ys[0], tile.ys[1], tile.ys[2], tile.ys[3]});
+      tile.left = clampTo(std::floor(minX - reach), width);
+      tile.right = clampTo(std::ceil(maxX + reach), width);
+      tile.top = clampTo(std::floor(minY - reach), height);
+      tile.bottom = clampTo(std::ceil(maxY + reach), height);
+      picked.push_back(tile);
+    }
+  });
+  std::vector<PaintedTile> tiles;
+  for (const std::vector<PaintedTile>& picked : chunks)
+    tiles.insert(tiles.end(), picked.begin(), picked.end());
   return tiles;
 }
 
@@ -246,15 +257,14 @@ bool tileIsPainted(const QuaziTiling& tiling, std::size_t t, int width,
 }
 
 void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
-                int attractorSide) {
+                int attractorSide, unsigned threads) {
   tiling->setShift(static_cast<double>(settings.qx),
                    static_cast<double>(settings.qy));
   tiling->setViewScale(settings.qscale);
   tiling->setSeparation(settings.qsep);
   // 2 * side - 2 in integer arithmetic; 64 bits so no side can overflow it.
   const int64_t factor = 2 * static_cast<int64_t>(attractorSide) - 2;
-  tiling->scaleTiles(static_cast<double>(factor));
-  tiling->translateTiles();
+  tiling->scaleAndTranslateTiles(static_cast<double>(factor), threads);
 }
 
 void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
@@ -283,7 +293,7 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
   }
 
   const std::vector<PaintedTile> tiles =
-      tilesToPaint(tiling, canvas->width(), canvas->height());
+      tilesToPaint(tiling, canvas->width(), canvas->height(), threads);
   TileOrder order(tiles, canvas->width(), canvas->height());
   cairo_surface_flush(canvas->surface());
   cairo_surface_flush(source.get());
@@ -333,7 +343,7 @@ std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
   }
   QuaziTiling tiling(BaseSpacing, spacingUnits, LinesPerFamily);
   tiling.buildTiles(threads);
-  placeTiles(&tiling, settings, attractor.width());
+  placeTiles(&tiling, settings, attractor.width(), threads);
   paintTiles(tiling, attractor, canvas.get(), threads);
   return canvas;
 }

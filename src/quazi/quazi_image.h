@@ -23,9 +23,10 @@ struct QuaziSettings {
 };
 
 // Puts built tiles into the view: scaled about the origin by
-// qscale * (2 * attractorSide - 2), moved to (qx, qy), enlarged by 1 + qsep.
+// qscale * (2 * attractorSide - 2), moved to (qx, qy), enlarged by 1 + qsep;
+// on up to `threads` threads.
 void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
-                int attractorSide);
+                int attractorSide, unsigned threads = 1);
 
 // Whether tile t leaves a mark on a width x height canvas. It does not when
 // its corners do not fit (QuaziTiling::tileFits), when it is flat, or when

@@ -11,6 +11,9 @@ namespace marl {
 
 namespace {
 
+// Tiles a thread takes at a time when tiles are placed.
+constexpr std::size_t TileChunk = 8192;
+
 // Whether truncating v toward zero gives a value of int32_t; false for NaN
 // and infinities, so that no out-of-range conversion is ever made.
 bool truncationFitsInt32(double v) {
@@ -142,6 +145,17 @@ void QuaziTiling::scaleTiles(double factor) {
 
 void QuaziTiling::translateTiles() {
   for (TileQuad& tile : tiles_) tile.translate(shiftX_, shiftY_);
+}
+
+void QuaziTiling::scaleAndTranslateTiles(double factor, unsigned threads) {
+  const double s = viewScale_ * factor;
+  forEachChunk(tiles_.size(), TileChunk, threads,
+               [&](std::size_t begin, std::size_t end) {
+                 for (std::size_t t = begin; t < end; ++t) {
+                   tiles_[t].scale(s, s);
+                   tiles_[t].translate(shiftX_, shiftY_);
+                 }
+               });
 }
 
 bool QuaziTiling::enlargedCorner(std::size_t index, int corner, double* x,

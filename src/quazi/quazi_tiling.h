@@ -42,6 +42,8 @@ class QuaziTiling {
   void scaleTiles(double factor);
   // Translates every tile by the shift, which also sets its centre.
   void translateTiles();
+  // Both, tile by tile, on up to `threads` threads: the same tiles.
+  void scaleAndTranslateTiles(double factor, unsigned threads);
 
   int32_t tileCount() const { return static_cast<int32_t>(tiles_.size()); }
 
