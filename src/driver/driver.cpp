@@ -73,6 +73,10 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   BatchOptions batch;
   batch.count = count;
   batch.threads = jobsAtOnce(settings);
+  // Jobs finished at once share the cores.
+  settings.threads = std::max<unsigned>(
+      1, settings.threads /
+             unsigned(std::min<int64_t>(batch.threads, batch.count)));
   batch.progressLine = errIsTerminal;
   return runPictureBatch(settings, batch, clock, out, err) ? 0 : 1;
 }

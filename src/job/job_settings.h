@@ -58,7 +58,7 @@ struct JobSettings {
   // core and SIMD lane instead of the one exact orbit's.
   enum class Mode { Exact, Fast };
   Mode mode = Mode::Exact;
-  // Cores a job's fast orbits may use.
+  // Cores one job may use: its fast orbits, its tiling picture.
   unsigned threads = 1;
 
   bool quazi = false;

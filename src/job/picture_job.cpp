@@ -152,8 +152,9 @@ bool PictureJob::writePicture(const Bitmap& bitmap,
 
 bool PictureJob::writeQuaziPicture(const Bitmap& attractor) {
   std::string error;
-  const std::unique_ptr<Bitmap> picture = paintQuaziImage(
-      attractor, parameters_.quaziSettings, spacingUnits_, error);
+  const std::unique_ptr<Bitmap> picture =
+      paintQuaziImage(attractor, parameters_.quaziSettings, spacingUnits_,
+                      error, settings_.threads);
   if (picture == nullptr) {
     err_ << "marl: error: " << error << "\n";
     return false;
