@@ -37,7 +37,7 @@ expect "marl file=par" "params.txt"
 expect "marl basename=o" "out"
 expect "marl ver" "version"
 expect "marl count=2 ver"
-expect "marl size=3 " "count= it= size= detail= image= basename= R0= G0= B0= R1= G1= B1= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear= offset= startx= starty= coefficients= spacings= check="
+expect "marl size=3 " "count= it= size= width= height= shiftx= shifty= detail= image= basename= R0= G0= B0= R1= G1= B1= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear= offset= startx= starty= coefficients= spacings= check="
 for key in $keys; do
   COMP_LINE="marl $key" COMP_POINT=$((5 + ${#key})) _marl
   [[ " ${COMPREPLY[*]} " == *" $key"[=\ ]* ]] || { echo "README option '$key' does not complete"; status=1; }
