@@ -59,21 +59,35 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
   cairo_surface_mark_dirty(canvas->surface());
 }
 
-std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
-                                        const QuaziSettings& settings,
+std::optional<QuaziTiling> placedTiling(const QuaziSettings& settings,
                                         const std::vector<double>& spacingUnits,
-                                        std::string& error, unsigned threads) {
+                                        int attractorSide, unsigned threads,
+                                        std::string& error) {
   if (settings.qline < 5 || settings.qline > 42 ||
       spacingUnits.size() != std::size_t(settings.qline)) {
     error = "qline " + std::to_string(settings.qline) +
             " is not a family count; give qline=N with N from 5 to 42";
-    return nullptr;
+    return std::nullopt;
   }
   if (settings.qsize <= 0) {
     error = "qsize " + std::to_string(settings.qsize) +
             " is not a picture side; give qsize=N with N of at least 1";
-    return nullptr;
+    return std::nullopt;
   }
+  std::optional<QuaziTiling> tiling(
+      std::in_place, BaseSpacing, spacingUnits, LinesPerFamily);
+  tiling->buildTiles(threads);
+  placeTiles(&*tiling, settings, attractorSide, threads);
+  return tiling;
+}
+
+std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
+                                        const QuaziSettings& settings,
+                                        const std::vector<double>& spacingUnits,
+                                        std::string& error, unsigned threads) {
+  std::optional<QuaziTiling> tiling = placedTiling(
+      settings, spacingUnits, attractor.width(), threads, error);
+  if (!tiling) return nullptr;
   auto canvas = std::make_unique<Bitmap>(settings.qsize, settings.qsize);
   if (!canvas->ok()) {
     error = "cannot make a quazi picture of qsize " +
@@ -81,10 +95,7 @@ std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
             std::to_string(settings.qsize) + " pixels; give a smaller qsize";
     return nullptr;
   }
-  QuaziTiling tiling(BaseSpacing, spacingUnits, LinesPerFamily);
-  tiling.buildTiles(threads);
-  placeTiles(&tiling, settings, attractor.width(), threads);
-  paintTiles(tiling, attractor, canvas.get(), threads);
+  paintTiles(*tiling, attractor, canvas.get(), threads);
   return canvas;
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,15 @@ bool tileIsPainted(const QuaziTiling& tiling, std::size_t t, int width,
 // one thread draws it.
 void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
                 Bitmap* canvas, unsigned threads = 1);
+
+// The tiling of `settings` from the given spacing draws (one per family:
+// qline of them), built and placed for an attractor picture of side
+// `attractorSide` on up to `threads` threads; nullopt with the reason in
+// `error` when the settings make no picture.
+std::optional<QuaziTiling> placedTiling(const QuaziSettings& settings,
+                                        const std::vector<double>& spacingUnits,
+                                        int attractorSide, unsigned threads,
+                                        std::string& error);
 
 // Paints the quazi-crystal picture of `attractor` on a new qsize x qsize
 // canvas, from the tiling whose families have the given spacing draws (one

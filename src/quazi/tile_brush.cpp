@@ -134,6 +134,7 @@ std::vector<PaintedTile> tilesToPaint(const QuaziTiling& tiling, int width,
 }
 
 TileSource tileSourceFor(const QuaziTiling& tiling, const Bitmap& attractor) {
+  if (!attractor.ok() || tiling.tileCount() == 0) return TileSource{};
   const int size = attractor.width();
   // Every rhombus has unit sides, so the first tells the drawn side of all.
   const TileQuad& first = tiling.tiles()[0];

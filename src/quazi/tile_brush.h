@@ -43,7 +43,8 @@ std::vector<PaintedTile> tilesToPaint(const QuaziTiling& tiling, int width,
 
 // The picture the tiles show: the attractor picture, box-filtered down to
 // about the tiles' side when they are much smaller (point-sampling a picture
-// many times larger than the tile would alias).
+// many times larger than the tile would alias). No surface when there is no
+// picture or no tile.
 struct TileSource {
   OwnedSurface surface;
   int side = 0;
