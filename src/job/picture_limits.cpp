@@ -95,7 +95,9 @@ std::string memoryProblem(const JobSettings& s, unsigned jobsAtOnce,
   if (jobsAtOnce > 1) text += ", " + std::to_string(jobsAtOnce) + " at once,";
   return text + " needs about " + readableBytes(need) + " of memory, but marl " +
          "may use " + readableBytes(usable.bytes) + " (" + usable.limit +
-         "); give a smaller size" + (jobsAtOnce > 1 ? " or fewer threads" : "");
+         "); give a smaller size" +
+         (s.width || s.height ? ", width or height" : "") +
+         (jobsAtOnce > 1 ? " or fewer threads" : "");
 }
 
 }  // namespace marl

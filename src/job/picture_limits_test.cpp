@@ -40,12 +40,19 @@ TEST(PictureLimitsTest, SidesBeyondAFormatOrCairoAreNamed) {
   EXPECT_EQ(pictureSideProblem(tiling).rfind("qsize=40000 is too large", 0), 0u);
 }
 
-TEST(PictureLimitsTest, FormatLimitIsNamedOnceCairoAllowsTheSide) {
-  // Until pictures are written in bands Cairo's limit comes first; the
-  // format's own is checked all the same.
-  const ImageFormat& jpeg = *findFormat("jpeg");
-  EXPECT_EQ(jpeg.maxSide, 65500u);
-  EXPECT_LT(MaxSurfaceSide, jpeg.maxSide);
+TEST(PictureLimitsTest, AFormatsOwnLimitIsNamed) {
+  // JPEG's 65500 lies beyond Cairo's limit for now; a format of a smaller
+  // limit shows the error a JPEG past 65500 will give.
+  EXPECT_EQ(findFormat("jpeg")->maxSide, 65500u);
+  const ImageFormat small{"small", {}, "sml", nullptr, 1000};
+  JobSettings s = settingsOf(800, 2000, {}, "jpeg");
+  s.format = &small;
+  EXPECT_EQ(pictureSideProblem(s),
+            "width=2000 is too large for small pictures, which are at most "
+            "1000 pixels a side; give width=1000 or less, or another image "
+            "type");
+  s.width = 1000;
+  EXPECT_EQ(pictureSideProblem(s), "");
 }
 
 TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
@@ -61,7 +68,10 @@ TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
   const JobSettings small = settingsOf(1000, {}, {}, "jpeg");
   const UsableMemory room{bytesNeeded(small) * 2, "MemAvailable"};
   EXPECT_EQ(memoryProblem(small, 2, room), "");
-  EXPECT_NE(memoryProblem(small, 3, room).find("3 at once"), std::string::npos);
+  EXPECT_NE(memoryProblem(small, 3, room).find("3 at once,"), std::string::npos);
+  EXPECT_NE(memoryProblem(settingsOf(40000, 9000, 9000, "tiff"), 1, half)
+                .find("(9000 x 9000) needs about 7.0 GB"),
+            std::string::npos);
 }
 
 }  // namespace
