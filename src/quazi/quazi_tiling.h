@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/random_source.h"
+#include "base/uninitialized_allocator.h"
 #include "quazi/line_family.h"
 #include "quazi/tile_quad.h"
 
@@ -58,7 +59,8 @@ class QuaziTiling {
   bool tileFits(std::size_t index) const;
 
   const std::vector<LineFamily>& families() const { return families_; }
-  const std::vector<TileQuad>& tiles() const { return tiles_; }
+  using TileList = std::vector<TileQuad, UninitializedAllocator<TileQuad>>;
+  const TileList& tiles() const { return tiles_; }
   uint32_t familyCount() const { return familyCount_; }
   double angleStep() const { return angleStep_; }
   uint32_t linesPerFamily() const { return linesPerFamily_; }
@@ -87,7 +89,7 @@ class QuaziTiling {
                       double* y) const;
 
   std::vector<LineFamily> families_;
-  std::vector<TileQuad> tiles_;
+  TileList tiles_;
   uint32_t familyCount_;
   double angleStep_;
   uint32_t linesPerFamily_;
