@@ -22,6 +22,7 @@
 #include <benchmark/benchmark.h>
 #include <hwy/targets.h>
 
+#include "accepted_map.h"
 #include "attractor/fast_orbit_kernel.h"
 #include "attractor/fast_orbits.h"
 #include "attractor/hit_grid.h"
@@ -33,26 +34,6 @@
 
 namespace marl {
 namespace {
-
-std::ostream& discard() {
-  static std::ostream sink(nullptr);
-  return sink;
-}
-
-// The default-detail map the exact benchmarks time, on its attractor.
-TorusMap acceptedMap(uint32_t side) {
-  RandomSource random;
-  std::srand(1);
-  TorusMap map;
-  map.detail = 6;
-  randomizeMap(map, random);
-  HitGrid grid;
-  grid.setSize(side);
-  ConsoleRunObserver quiet(discard());
-  runOrbit(map, grid, FillCheckInterval + 1, quiet,
-           [&] { randomizeMap(map, random); });
-  return map;
-}
 
 // Through a const reference: the read-write DoNotOptimize of this library
 // version can store a stale copy back and freeze the orbit (see
@@ -90,11 +71,7 @@ void BM_FastStepVersusExact(benchmark::State& state) {
   state.SetLabel(fastKernelTarget());
 
   TorusMap map = acceptedMap(side);
-  std::vector<std::pair<double, double>> starts;
-  for (std::size_t i = 0; i < FastOrbitStarts; ++i) {
-    for (int k = 0; k < 100; ++k) map.iterate();
-    starts.emplace_back(map.x, map.y);
-  }
+  const std::vector<std::pair<double, double>> starts = fastOrbitStarts(map);
   HitGrid grid;
   grid.setSize(side);
   const FastKernelMap kernelMap(map, grid.size());

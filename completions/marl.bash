@@ -1,6 +1,8 @@
 # bash completion for marl(1): option keys as key=, the file types after
-# image=, file names after file= and basename=. Uses only bash builtins, so
-# it works without the bash-completion package's helpers.
+# image=, the palettes after palette=, the words of depth=, background=,
+# quality= and the other choices, file names after file= and basename=.
+# Uses only bash builtins, so it works without the bash-completion package's
+# helpers.
 
 _marl() {
   # The whole word being typed: bash splits key=value at the '=' when '=' is
@@ -11,9 +13,11 @@ _marl() {
 
   if [[ $word != *=* ]]; then
     local keys="count= it= size= width= height= shiftx= shifty= detail= image=
-      basename= R0= G0= B0= R1= G1= B1= quazi= qline= qsize= qx= qy= qscale=
-      qsep= mode= threads= file= number= attempt= linear= offset= startx=
-      starty= coefficients= spacings= check="
+      basename= R0= G0= B0= R1= G1= B1= colors= palette= reverse= blend= tone=
+      gamma= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file=
+      number= attempt= linear= offset= startx= starty= coefficients= spacings=
+      check= depth= background= quality= frames= loop= plane= morph= only=
+      keyframes= frame="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -24,10 +28,20 @@ _marl() {
 
   local key=${word%%=*} value=${word#*=}
   case $key in
-    image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp" -- "$value")) ;;
-    quazi) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    image) COMPREPLY=($(compgen -W "jpeg tiff gif bmp png webp" -- "$value")) ;;
+    depth) COMPREPLY=($(compgen -W "8 16" -- "$value")) ;;
+    background) COMPREPLY=($(compgen -W "none" -- "$value")) ;;
+    quality) COMPREPLY=($(compgen -W "lossless" -- "$value")) ;;
+    quazi | reverse) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    palette)
+      COMPREPLY=($(compgen -W "list random viridis magma inferno plasma
+        twilight twilight_shifted ember glacier lagoon aurora dusk sepia neon
+        moss rose brass ink spectrum" -- "$value"))
+      ;;
+    blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
+    tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
-    file | basename)
+    file | basename | morph)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'
       COMPREPLY=($(compgen -f -- "$value"))

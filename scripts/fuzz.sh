@@ -1,26 +1,66 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target for the option words and the parameter-file
-# reader with clang (address and undefined-behaviour sanitizers) and runs it
-# for a bounded time. Not part of the CMake build, which uses GCC.
-#   scripts/fuzz.sh [SECONDS]    (default 60)
-# Needs clang and libclang-rt-14-dev: scripts/install-deps.sh --fuzz.
-# New inputs collect in build/fuzz/corpus; a failing input is saved as
-# build/fuzz/crash-* and the script exits non-zero.
+# Builds libFuzzer targets with clang (address and undefined-behaviour
+# sanitizers) and runs each for a bounded time, one after another:
+#   argument_map   the option words and the parameter-file reader
+#   jpeg_text, tiff_text, gif_text, png_text, webp_text
+#                  one picture reader each, seeded with pictures marl made
+#                  (fuzz/picture_seeds)
+#   scripts/fuzz.sh [SECONDS] [TARGET...]   (default 60 s, every target)
+# Not part of the CMake build, which uses GCC. Needs clang and
+# libclang-rt-14-dev: scripts/install-deps.sh --fuzz.
+# New inputs collect in build/fuzz/TARGET/corpus; a failing input is saved
+# as build/fuzz/TARGET/crash-* and the script exits non-zero.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-out=build/fuzz
-mkdir -p "$out/corpus"
+shift || true
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(argument_map jpeg_text tiff_text gif_text png_text webp_text)
+fi
 
-nice clang++ -std=c++17 -O1 -g -ffp-contract=off -Isrc \
-  -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  fuzz/argument_map_fuzzer.cpp \
-  src/base/escaped_text.cpp \
-  src/driver/argument_map.cpp \
-  src/driver/number_text.cpp \
-  src/driver/parameter_lines.cpp \
-  -o "$out/argument_map_fuzzer"
+# The recipe check reaches job/ headers, which include Cairo's.
+flags=(-std=c++17 -O1 -g -ffp-contract=off -Isrc $(pkg-config --cflags cairo)
+       -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+readers=(src/render/bounded_file.cpp src/render/embedded_text.cpp
+         src/render/jpeg_text_reader.cpp src/render/tiff_text_reader.cpp
+         src/render/tiff_client.cpp src/render/gif_text_reader.cpp
+         src/render/png_text_reader.cpp src/render/webp_text_reader.cpp
+         src/render/xmp_packet.cpp src/render/media_text_reader.cpp
+         src/render/ffmpeg_log.cpp)
+libraries=(-ljpeg -ltiff -lgif -lspng -lwebp -lavformat -lavcodec -lavutil)
 
-nice "$out/argument_map_fuzzer" -max_total_time="$seconds" -timeout=10 \
-  -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$out/" \
-  "$out/corpus" fuzz/seeds
+build() {
+  local target=$1 out=$2
+  case "$target" in
+    argument_map)
+      nice clang++ "${flags[@]}" fuzz/argument_map_fuzzer.cpp \
+        src/base/escaped_text.cpp src/driver/argument_map.cpp \
+        src/driver/number_text.cpp src/driver/parameter_lines.cpp \
+        "${readers[@]}" src/job/recipe.cpp "${libraries[@]}" -o "$out" ;;
+    jpeg_text|tiff_text|gif_text|png_text|webp_text)
+      local format reader
+      case "$target" in
+        jpeg_text) format=JPEG reader=readJpegText ;;
+        tiff_text) format=TIFF reader=readTiffText ;;
+        gif_text) format=GIF reader=readGifText ;;
+        png_text) format=PNG reader=readPngText ;;
+        webp_text) format=WebP reader=readWebpText ;;
+      esac
+      nice clang++ "${flags[@]}" -DMARL_FORMAT="\"$format\"" \
+        -DMARL_READER="$reader" fuzz/picture_text_fuzzer.cpp \
+        "${readers[@]}" "${libraries[@]}" -o "$out" ;;
+    *) echo "fuzz.sh: unknown target '$target'" >&2; exit 2 ;;
+  esac
+}
+
+for target in "${targets[@]}"; do
+  dir=build/fuzz/$target
+  mkdir -p "$dir/corpus"
+  build "$target" "$dir/fuzzer"
+  seeds=fuzz/seeds
+  [ "$target" != argument_map ] && seeds=fuzz/picture_seeds
+  nice "$dir/fuzzer" -max_total_time="$seconds" -timeout=10 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/" \
+    "$dir/corpus" "$seeds"
+done

@@ -2,6 +2,8 @@
 # Installs the Debian packages marl needs to build, test and benchmark.
 # Idempotent: only packages that are missing are installed.
 # With --fuzz, also clang and its fuzzing runtime (for scripts/fuzz.sh).
+# With --generate, also what remakes generated files: Debian's matplotlib
+# (scripts/extract-palettes.py) and ImageMagick (scripts/palette-sheet.sh).
 set -euo pipefail
 
 packages=(
@@ -9,13 +11,18 @@ packages=(
   libboost-dev
   libcairo2-dev
   libturbojpeg0-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
+  libspng-dev libwebp-dev
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   libhwy-dev
   libgtest-dev libbenchmark-dev
-  faketime
+  faketime parallel
   mandoc groff-base
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
+fi
+if [ "${1:-}" = "--generate" ]; then
+  packages+=(python3-matplotlib imagemagick fonts-dejavu-core)
 fi
 
 missing=()

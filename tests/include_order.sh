@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Fails when a source file includes from a folder above its own: the folders
-# stack driver -> job -> quazi -> render -> attractor -> base.
+# stack driver -> animation -> job -> quazi -> render -> attractor -> base.
 set -euo pipefail
 src="${1:?usage: include_order.sh SRC_DIR}"
 rank() {
   case "$1" in
     base) echo 0 ;; attractor) echo 1 ;; render) echo 2 ;; quazi) echo 3 ;;
-    job) echo 4 ;; driver) echo 5 ;; *) echo -1 ;;
+    job) echo 4 ;; animation) echo 5 ;; driver) echo 6 ;; *) echo -1 ;;
   esac
 }
 bad=0

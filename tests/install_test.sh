@@ -14,6 +14,7 @@ usr/share/doc/marl/example-attractor.jpg
 usr/share/doc/marl/example-enlarged.jpg
 usr/share/doc/marl/example-tiled.jpg
 usr/share/doc/marl/example-tiling.jpg
+usr/share/doc/marl/palettes.jpg
 usr/share/man/man1/marl.1"
 actual=$(cd "$root" && find . ! -type d | sed 's|^\./||' | sort)
 if [ "$actual" != "$expected" ]; then
@@ -30,7 +31,7 @@ check cmp -s "$source/docs/marl.1" "$root/usr/share/man/man1/marl.1"
 check cmp -s "$source/completions/marl.bash" "$root/usr/share/bash-completion/completions/marl"
 check cmp -s "$source/README.md" "$root/usr/share/doc/marl/README.md"
 for picture in example-attractor.jpg example-enlarged.jpg example-tiled.jpg \
-    example-tiling.jpg; do
+    example-tiling.jpg palettes.jpg; do
   check cmp -s "$source/docs/$picture" "$root/usr/share/doc/marl/$picture"
 done
 version=$("$root/usr/bin/marl" --version)

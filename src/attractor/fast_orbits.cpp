@@ -6,7 +6,6 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include "attractor/fast_orbit_kernel.h"
@@ -48,6 +47,7 @@ struct SharedRun {
   const FastKernelMap kernelMap;
   const std::vector<std::pair<double, double>>& starts;
   const uint64_t hits;
+  const uint64_t settleSteps;
   HitBands bands;
   ProgressReport progress;
   std::atomic<std::size_t> nextChunk{0};
@@ -73,6 +73,12 @@ void runChunk(SharedRun& run, Worker& worker, std::size_t chunk) {
     const auto& start = run.starts[chunk * FastOrbitsPerChunk + o];
     xs[o] = start.first;
     ys[o] = start.second;
+  }
+  for (uint64_t left = run.settleSteps; left > 0;) {
+    const uint64_t steps = std::min<uint64_t>(SliceSteps, left);
+    stepFastOrbits(run.kernelMap, xs, ys, FastOrbitsPerChunk,
+                   std::size_t(steps), worker.cells.data());
+    left -= steps;
   }
   uint64_t remaining = chunkHits(run.hits, chunk);
   while (remaining > 0) {
@@ -109,7 +115,7 @@ void work(SharedRun& run, Worker& worker) {
 void runFastOrbits(const TorusMap& map,
                    const std::vector<std::pair<double, double>>& starts,
                    uint64_t hits, HitGrid& grid, unsigned threads,
-                   const FastOrbitProgress& progress) {
+                   const FastOrbitProgress& progress, uint64_t settleSteps) {
   if (starts.size() < FastOrbitStarts) {
     throw std::invalid_argument(
         "fast orbits need " + std::to_string(FastOrbitStarts) +
@@ -119,8 +125,8 @@ void runFastOrbits(const TorusMap& map,
   const std::size_t threadCount =
       std::clamp<std::size_t>(threads, 1, FastOrbitChunks);
 
-  SharedRun run{FastKernelMap(map, grid.size()), starts, hits, HitBands(grid),
-                ProgressReport(progress)};
+  SharedRun run{FastKernelMap(map, grid.size()), starts, hits, settleSteps,
+                HitBands(grid), ProgressReport(progress)};
   // Every buffer is allocated before any thread starts, so that nothing
   // throws once counting has begun.
   std::vector<std::unique_ptr<Worker>> workers;
@@ -130,9 +136,20 @@ void runFastOrbits(const TorusMap& map,
 
   // Chunks are handed out on demand, so a thread that cannot be started
   // only leaves its share to the others: the grid is the same.
-  std::atomic<std::size_t> nextWorker{0};
-  runOnThreads(unsigned(threadCount),
-               [&] { work(run, *workers[nextWorker.fetch_add(1)]); });
+  // Whatever a start throws (no thread, no memory), the threads started go
+  // on; with the room reserved first, a failed start leaves the list as it
+  // was, and no running thread is ever dropped unjoined.
+  std::vector<std::thread> helpers;
+  helpers.reserve(threadCount);
+  for (std::size_t t = 1; t < threadCount; ++t) {
+    try {
+      helpers.emplace_back(work, std::ref(run), std::ref(*workers[t]));
+    } catch (...) {
+      break;
+    }
+  }
+  work(run, *workers[0]);
+  for (std::thread& helper : helpers) helper.join();
   grid.maxCount = std::max(grid.maxCount, run.bands.largestCount());
 }
 

@@ -22,6 +22,10 @@ constexpr std::size_t FastOrbitChunks = 64;
 // Start points a fast run needs: 1024.
 constexpr std::size_t FastOrbitStarts = FastOrbitsPerChunk * FastOrbitChunks;
 
+// Uncounted steps that bring start points on the attractor of one map onto
+// that of a nearby map (see runFastOrbits' settleSteps).
+constexpr uint64_t FastSettleSteps = 512;
+
 // Told the number of hits counted so far. Calls come from the worker
 // threads (the caller's among them), one at a time, in increasing order,
 // about every million hits per thread; the last one reports the whole
@@ -42,12 +46,16 @@ using FastOrbitProgress = std::function<void(uint64_t hitsDone)>;
 // these hits made, margin included. Memory beyond the grid: per thread one
 // buffer of at most 4 MiB (about 100 kB at side 1201).
 //
-// Throws std::invalid_argument when starts are too few and std::bad_alloc
+// With `settleSteps`, every orbit first takes that many steps uncounted:
+// enough to bring starts on the attractor of a nearby map onto this map's.
+//
+// Throws std::invalid_argument when starts are too few, and std::bad_alloc
 // when the buffers cannot be had, both before counting anything.
 void runFastOrbits(const TorusMap& map,
                    const std::vector<std::pair<double, double>>& starts,
                    uint64_t hits, HitGrid& grid, unsigned threads,
-                   const FastOrbitProgress& progress = nullptr);
+                   const FastOrbitProgress& progress = nullptr,
+                   uint64_t settleSteps = 0);
 
 }  // namespace marl
 

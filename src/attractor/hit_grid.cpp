@@ -28,8 +28,7 @@ double HitGrid::filledFraction() const {
       const uint32_t* cells = row(r);
       for (uint32_t c = 0; c < size_; ++c) filled += cells[c] != 0;
     }
-    const uint32_t cellCount = size_ * size_;
-    return double(filled) / cellCount;
+    return double(filled) / (double(size_) * size_);
   }
   const uint32_t coarseSide = (size_ + factor - 1) / factor;
   std::vector<bool> visited(std::size_t(coarseSide) * coarseSide);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/saturating.h"
+
 namespace marl {
 
 namespace {
@@ -86,7 +88,7 @@ OrbitRun::Outcome OrbitRun::iterate(bool stopAtJudgement, int64_t stopAt) {
         observer_.progress(itcnt);
         if (accepted_) {
           grid_.refreshCountRange();
-          nextCheck += RefreshInterval;
+          nextCheck = saturatingAdd(nextCheck, RefreshInterval);
         } else {
           const double fillval = grid_.filledFraction();
           observer_.fillChecked(fillval);

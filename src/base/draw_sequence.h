@@ -15,7 +15,8 @@ namespace marl {
 //     each (red, green, blue), thrown away: the palette, the start and
 //     finish colours and four spare slots all get their values later.
 //  3. Colours: drawSmallInteger(0, 200) for each of R0, G0, B0, R1, G1, B1
-//     that the options leave open, in that order.
+//     that the options leave open, in that order (colors= gives all six;
+//     palette= gives none, and palette=random picks by the image number).
 //  4. With the tiling only: QuaziDiscardRounds rounds of next(),
 //     drawInteger(50, side), drawInteger(5, 42) and next(), thrown away;
 //     then, for each option left open: qline drawInteger(5, 42), qsize

@@ -33,6 +33,24 @@ std::size_t printableSequence(std::string_view s) {
   return length;
 }
 
+// Bytes at the start of `s` that may pass raw (a backslash among them):
+// one printable ASCII character or one printable UTF-8 sequence; 0 for a
+// byte that must be escaped.
+std::size_t printableLength(std::string_view s) {
+  const unsigned char c = (unsigned char)s[0];
+  if (c >= 0x20 && c < 0x7F) return 1;
+  return printableSequence(s);
+}
+
+bool holdsUnprintable(std::string_view s) {
+  while (!s.empty()) {
+    const std::size_t n = printableLength(s);
+    if (n == 0) return true;
+    s.remove_prefix(n);
+  }
+  return false;
+}
+
 }  // namespace
 
 std::ostream& operator<<(std::ostream& out, Escaped escaped) {
@@ -42,9 +60,7 @@ std::ostream& operator<<(std::ostream& out, Escaped escaped) {
     const unsigned char c = (unsigned char)s[0];
     if (c == '\\') {
       out << "\\\\";
-    } else if (c >= 0x20 && c < 0x7F) {
-      out << char(c);
-    } else if (const std::size_t n = printableSequence(s)) {
+    } else if (const std::size_t n = printableLength(s)) {
       out.write(s.data(), std::streamsize(n));
       s.remove_prefix(n);
       continue;
@@ -55,6 +71,11 @@ std::ostream& operator<<(std::ostream& out, Escaped escaped) {
     s.remove_prefix(1);
   }
   return out;
+}
+
+std::ostream& operator<<(std::ostream& out, EscapedIfNeeded text) {
+  if (holdsUnprintable(text.text)) return out << Escaped{text.text};
+  return out.write(text.text.data(), std::streamsize(text.text.size()));
 }
 
 std::string escapedText(std::string_view text) {

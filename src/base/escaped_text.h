@@ -20,6 +20,15 @@ struct Escaped {
 // while memory is short does not need any.
 std::ostream& operator<<(std::ostream& out, Escaped escaped);
 
+// Names on standard output: as they are when every byte is printable (a
+// backslash included), so that the console reads as it always has;
+// otherwise escaped whole, exactly as Escaped writes them.
+struct EscapedIfNeeded {
+  std::string_view text;
+};
+
+std::ostream& operator<<(std::ostream& out, EscapedIfNeeded text);
+
 std::string escapedText(std::string_view text);
 
 }  // namespace marl

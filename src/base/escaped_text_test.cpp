@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace marl {
 namespace {
 
@@ -21,6 +23,22 @@ TEST(EscapedText, OnlyPrintableCharactersPassRaw) {
   EXPECT_EQ(escapedText("\x80x\xe2\x82"), "\\x80x\\xe2\\x82");
   EXPECT_EQ(escapedText("\xf4\x90\x80\x80\xff"),
             "\\xf4\\x90\\x80\\x80\\xff");
+}
+
+std::string shown(std::string_view text) {
+  std::ostringstream out;
+  out << EscapedIfNeeded{text};
+  return out.str();
+}
+
+TEST(EscapedText, NamesPassWholeUnlessSomeByteNeedsEscaping) {
+  for (const char* name : {"symmetric_square012345.jpg", "out/run\\1_",
+                           "caf\xc3\xa9_", ""})
+    EXPECT_EQ(shown(name), name);
+  // One unprintable byte and the whole name reads as on standard error.
+  for (const char* name :
+       {"\x1b]0;pwned\x07_", "a\\b\xff\xfe_", "\xc3(", "x\n"})
+    EXPECT_EQ(shown(name), escapedText(name)) << escapedText(name);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 
 namespace marl {
@@ -14,28 +15,35 @@ namespace {
 // is read only in the Listed state, so a reader never sees half a name.
 enum State : int { Free, Filled, Listed, Closed };
 
-struct Entry {
-  std::atomic<int> state{Free};
-  char path[MaxTemporaryName];
-};
-
 static_assert(std::atomic<int>::is_always_lock_free,
               "the signal handler needs lock-free atomics");
 
-Entry entries[MaxTemporaryFiles];
+// The states lie apart from the names, so that a scan reads only them and
+// the names' pages stay untouched (and unallocated) until used.
+std::atomic<int> states[MaxTemporaryFiles];
+char paths[MaxTemporaryFiles][MaxTemporaryName];
 
 }  // namespace
 
 int registerTemporaryFile(const char* path) {
   const std::size_t length = std::strlen(path);
-  if (length >= MaxTemporaryName) return -1;
+  if (length >= MaxTemporaryName) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
   for (int i = 0; i < MaxTemporaryFiles; ++i) {
     int expected = Free;
-    if (!entries[i].state.compare_exchange_strong(expected, Filled)) continue;
-    std::memcpy(entries[i].path, path, length + 1);
-    entries[i].state.store(Listed);
-    return i;
+    if (states[i].compare_exchange_strong(expected, Filled)) {
+      std::memcpy(paths[i], path, length + 1);
+      states[i].store(Listed);
+      return i;
+    }
+    if (expected == Closed) {
+      errno = EINTR;  // the handler has closed the list
+      return -1;
+    }
   }
+  errno = EMFILE;
   return -1;
 }
 
@@ -43,18 +51,18 @@ void forgetTemporaryFile(int entry) {
   if (entry < 0 || entry >= MaxTemporaryFiles) return;
   // Fails only when the handler has closed the entry: it stays closed.
   int expected = Listed;
-  entries[entry].state.compare_exchange_strong(expected, Free);
+  states[entry].compare_exchange_strong(expected, Free);
 }
 
 void removeTemporaryFiles() {
-  for (Entry& entry : entries) {
-    int state = entry.state.load();
+  for (int i = 0; i < MaxTemporaryFiles; ++i) {
+    int state = states[i].load();
     // An entry being filled names no file yet (the file is created after
     // its name is listed); it is left to its owner.
     while ((state == Free || state == Listed) &&
-           !entry.state.compare_exchange_weak(state, Closed)) {
+           !states[i].compare_exchange_weak(state, Closed)) {
     }
-    if (state == Listed) unlink(entry.path);
+    if (state == Listed) unlink(paths[i]);
   }
 }
 

@@ -8,14 +8,18 @@ namespace marl {
 // list has fixed storage, so neither adding nor removing ever allocates,
 // and it may be used from several threads at once.
 
-// Most temporary files alive at once, and the longest name kept.
-constexpr int MaxTemporaryFiles = 64;
+// Most temporary files alive at once: room for every thread of the largest
+// run writing two files at once. Only the entries in use are ever touched,
+// so the room costs no memory until it is used.
+constexpr int MaxTemporaryFiles = 2048;
+// The longest name kept, terminating NUL included.
 constexpr int MaxTemporaryName = 4096;
 
 // Adds `path` (relative to the working folder, which this program never
 // changes) before the file is created. Returns the entry's number, or -1
-// when the list is full, the name too long, or the process is being ended
-// by a signal; the caller may then go on without the safety net.
+// with errno set when the name is too long (ENAMETOOLONG), the list is full
+// (EMFILE), or the process is being ended by a signal (EINTR); the file
+// must then not be created, as nothing would remove it.
 int registerTemporaryFile(const char* path);
 
 // Drops entry `entry` (a result of registerTemporaryFile; -1 is ignored)

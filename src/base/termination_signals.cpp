@@ -32,6 +32,7 @@ void installTerminationHandlers() {
     sigaction(signo, &action, nullptr);
   }
   signal(SIGXFSZ, SIG_IGN);
+  signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace marl

@@ -6,9 +6,10 @@ namespace marl {
 // Makes SIGINT, SIGTERM and SIGHUP remove the listed temporary files (see
 // temporary_files.h) and end the process at once with status 128 + the
 // signal's number; finished files stay. A signal the process was started
-// with ignored (as nohup does) stays ignored. SIGXFSZ is ignored, so that a
-// write beyond the file-size limit fails with EFBIG and is reported like any
-// other failed write instead of killing the process.
+// with ignored (as nohup does) stays ignored. SIGXFSZ and SIGPIPE are
+// ignored, so that a write beyond the file-size limit (EFBIG) or to a pipe
+// whose reader has gone (EPIPE) fails and is reported like any other failed
+// write instead of killing the process.
 void installTerminationHandlers();
 
 }  // namespace marl

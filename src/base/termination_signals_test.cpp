@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -67,12 +68,15 @@ TEST(TemporaryFiles, ThreadsClaimDistinctEntriesUpToTheCapacity) {
     EXPECT_FALSE(seen[entry]) << entry;
     seen[entry] = true;
   }
+  errno = 0;
   EXPECT_EQ(registerTemporaryFile("one too many"), -1);
+  EXPECT_EQ(errno, EMFILE);
   forgetTemporaryFile(entries[5]);
   EXPECT_EQ(registerTemporaryFile("again"), entries[5]);
   for (int entry : entries) forgetTemporaryFile(entry);
   EXPECT_EQ(registerTemporaryFile(std::string(MaxTemporaryName, 'n').c_str()),
             -1);
+  EXPECT_EQ(errno, ENAMETOOLONG);
 }
 
 }  // namespace

@@ -3,16 +3,18 @@
 #include <algorithm>
 #include <atomic>
 #include <system_error>
+#include <new>
 
 namespace marl {
 
 WorkerPool::WorkerPool(int threads) {
-  for (int i = 0; i < threads; ++i) {
-    try {
-      threads_.emplace_back([this] { work(); });
-    } catch (const std::system_error&) {
-      break;  // out of threads: fewer workers, same results
-    }
+  // Whatever a start throws (no thread to spare, no memory), the pool works
+  // with the threads it has: fewer workers, same results. With the room
+  // reserved first, a failed start leaves the list as it was.
+  try {
+    threads_.reserve(std::size_t(std::max(threads, 0)));
+    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
+  } catch (...) {
   }
 }
 
@@ -30,10 +32,13 @@ void WorkerPool::post(std::function<void()> task) {
     task();
     return;
   }
-  {
+  try {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back(std::move(task));
+    queue_.push_back(std::move(task));  // unchanged when it throws
     ++busy_;
+  } catch (const std::bad_alloc&) {
+    task();  // no room in the queue: the caller runs it
+    return;
   }
   taskReady_.notify_one();
 }

@@ -16,8 +16,9 @@ namespace marl {
 class WorkerPool {
  public:
   // Starts `threads` threads (at least one is asked for). Should the system
-  // refuse some, the pool works with those it got; with none at all, post
-  // runs each task on the caller.
+  // refuse some (whatever a start throws), the pool works with those it
+  // got; with none at all, post runs each task on the caller, as it does
+  // when no memory is left to queue a task.
   explicit WorkerPool(int threads);
   // Runs every task still queued, then joins the threads.
   ~WorkerPool();

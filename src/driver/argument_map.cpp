@@ -26,7 +26,10 @@ const std::set<std::string>& knownKeys() {
       "qx",  "qy",    "qscale", "qsep", "count", "help", "-h",
       "file", "version", "--version", "linear", "offset", "startx",
       "starty", "coefficients", "number", "attempt", "spacings", "check",
-      "mode", "threads", "width", "height", "shiftx", "shifty"};
+      "mode", "threads", "colors", "palette", "reverse", "blend", "tone",
+      "gamma", "depth", "background", "quality", "frames", "loop", "plane",
+      "morph", "only", "keyframes", "frame", "width", "height", "shiftx",
+      "shifty"};
   return keys;
 }
 
@@ -93,8 +96,9 @@ void ArgumentMap::addWord(const std::string& word, Source source) {
 void ArgumentMap::readParameterFile(const std::string& path) {
   // A picture marl wrote carries its recipe; any other file is read as text.
   const EmbeddedTextResult picture = readEmbeddedText(path);
-  if (picture.status == EmbeddedTextResult::Found) {
-    readLinesOf(picture.text, path);
+  if (picture.status == EmbeddedTextResult::Found ||
+      picture.status == EmbeddedTextResult::NoText) {
+    readPictureRecipe(picture, path);
     return;
   }
   if (picture.status != EmbeddedTextResult::NotAPicture &&
@@ -151,19 +155,65 @@ void ArgumentMap::readParameterFile(const std::string& path) {
   }
 }
 
+void ArgumentMap::readPictureRecipe(const EmbeddedTextResult& picture,
+                                    const std::string& path) {
+  const FoundRecipe recipe = findRecipe(picture.texts);
+  if (recipe.status == FoundRecipe::Status::Absent) {
+    ok_ = false;
+    diagnostics_ << "marl: error: '" << Escaped{path}
+                 << "' holds no marl recipe: "
+                 << (picture.texts.empty()
+                         ? picture.reason
+                         : "the text this " + picture.format +
+                               " picture holds is not one")
+                 << "; nothing is made\n";
+    return;
+  }
+  if (recipe.status == FoundRecipe::Status::Broken) {
+    failFile(path, recipe.why);
+    return;
+  }
+  if (recipe.otherLines > 0) {
+    diagnostics_ << "marl: warning: ignoring " << recipe.otherLines
+                 << (recipe.otherLines == 1 ? " line" : " lines")
+                 << " of other text in '" << Escaped{path}
+                 << "' beside its recipe\n";
+  }
+  picture_ = true;
+  readLinesOf(recipe.text, path);
+}
+
 void ArgumentMap::readLinesOf(const std::string& text,
                               const std::string& path) {
-  RecipeChecker recipe;
-  ParameterLines lines([this, &recipe](const std::string& line) {
-    recipe.addLine(line);
-    addFileLine(line);
-  });
-  if (lines.feed(text.data(), text.size()) && lines.finish()) {
-    checkRecipe(recipe, path);
-  } else {
+  ParameterLines lines(
+      [this, &path](const std::string& line) { addRecipeLine(line, path); });
+  if (!lines.feed(text.data(), text.size()) || !lines.finish()) {
     failFile(path, "its recipe has a line longer than " +
                        std::to_string(lines.maxLine()) + " bytes");
   }
+}
+
+void ArgumentMap::addRecipeLine(const std::string& line,
+                                const std::string& path) {
+  static const std::string Key = "basename=";
+  std::string text = line;
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  const std::size_t slash = text.rfind('/');
+  if (text.compare(0, Key.size(), Key) != 0 || slash == std::string::npos) {
+    addFileLine(text);
+    return;
+  }
+  // A picture from anyone must not choose where files are written.
+  const std::string kept = text.substr(slash + 1);
+  if (!has("basename")) {
+    diagnostics_ << "marl: warning: ignoring the folder '"
+                 << Escaped{text.substr(Key.size(), slash + 1 - Key.size())}
+                 << "' of the base name in '" << Escaped{path}
+                 << "': a picture does not choose where files go; using "
+                    "basename="
+                 << Escaped{kept} << "\n";
+  }
+  addFileLine(Key + kept);
 }
 
 void ArgumentMap::addFileLine(const std::string& text) {
@@ -201,6 +251,15 @@ const std::string* ArgumentMap::fileValue(const std::string& key) const {
 
 bool ArgumentMap::isFromFile(const std::string& key) const {
   return keysFromFile_.count(key) != 0;
+}
+
+ArgumentMap ArgumentMap::recipeAlone() const {
+  ArgumentMap alone(*this);
+  alone.values_ = fileValues_;
+  alone.keysFromFile_.clear();
+  for (const auto& pair : fileValues_) alone.keysFromFile_.insert(pair.first);
+  if (const std::string* path = find("file")) alone.values_["file"] = *path;
+  return alone;
 }
 
 const std::string* ArgumentMap::find(const std::string& key) const {

@@ -4,8 +4,11 @@
 #include <limits>
 #include <optional>
 
+#include "driver/animation_batch.h"
+#include "driver/animation_settings_reader.h"
 #include "driver/argument_map.h"
 #include "driver/option_reader.h"
+#include "driver/palette_list.h"
 #include "driver/picture_batch.h"
 #include "driver/settings_reader.h"
 #include "driver/thread_count.h"
@@ -47,6 +50,7 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   const ArgumentMap map(argc, argv, err);
   if (!map.ok()) return 1;  // a parameter file beyond its bounds, reported
   if (printVersionIfAsked(map, out)) return 0;
+  if (printPalettesIfAsked(map, out)) return 0;
   printUsage(out);
   // Cairo needs no start-up, so there is no imaging service to start here.
   if (map.has("-h") || map.has("help")) return 0;
@@ -56,9 +60,13 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
                                std::numeric_limits<int32_t>::max())
                       .value_or(1);
   std::optional<JobSettings> maybeSettings;
+  AnimationSettings animation;
+  AnimationRead animated = AnimationRead::Still;
   if (count > 0) {
     maybeSettings = readJobSettings(map, err);
     if (!maybeSettings) return 1;
+    animated = readAnimationSettings(map, *maybeSettings, animation, err);
+    if (animated == AnimationRead::Failed) return 1;
     if (maybeSettings->map && count > 1) {
       err << "marl: warning: count=" << count << " with a given map would "
           << "make the same picture " << count << " times; making it once\n";
@@ -78,6 +86,9 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
       1, settings.threads /
              unsigned(std::min<int64_t>(batch.threads, batch.count)));
   batch.progressLine = errIsTerminal;
+  if (animated == AnimationRead::Animation)
+    return runAnimationBatch(settings, animation, batch, clock, out, err) ? 0
+                                                                          : 1;
   return runPictureBatch(settings, batch, clock, out, err) ? 0 : 1;
 }
 

@@ -126,11 +126,11 @@ TEST(DriverTest, ColourAndImageWordsAreEchoedAsApplied) {
   TempFolder folder;
   const RunResult run =
       runHere(folder, {"R0=300", "G0=-1", "B0=7.9", "R1=abc", "G1=0",
-                       "B1=255", "image=png", "detail=13", "size=10", "it=0"});
+                       "B1=255", "image=jpg", "detail=13", "size=10", "it=0"});
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(matchesTranscript(
       run.out, usageText() + "1 image(s) will be created\n" +
-                   echo(255, 255, 7, 0, 0, 255, "symmetric_square", "png", 12,
+                   echo(255, 255, 7, 0, 0, 255, "symmetric_square", "jpg", 12,
                         40) +
                    "symmetric_square######.jpg\nWill run to 0\n"))
       << run.out;

@@ -66,6 +66,13 @@ bool readList(const std::string& text, std::size_t count, double lo,
 
 }  // namespace
 
+bool readCoefficientList(const std::string& text, int32_t detail,
+                         const char* key, std::vector<double>& out,
+                         std::string& why) {
+  const std::size_t count = std::size_t(detail) * std::size_t(detail);
+  return readList(text, count, -1.0, 1.0, false, out, why, key);
+}
+
 bool readGivenMap(const ArgumentMap& map, JobSettings& s, std::string& why) {
   bool any = false;
   for (const char* key : MapKeys) any |= map.has(key);

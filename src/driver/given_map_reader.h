@@ -1,7 +1,9 @@
 #ifndef MARL_DRIVER_GIVEN_MAP_READER_H_
 #define MARL_DRIVER_GIVEN_MAP_READER_H_
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "driver/argument_map.h"
 #include "job/job_settings.h"
@@ -16,6 +18,13 @@ namespace marl {
 // picture.
 bool readGivenMap(const ArgumentMap& map, JobSettings& settings,
                   std::string& why);
+
+// A coefficient block as `coefficients=` holds it: detail x detail
+// comma-separated reals, each -1 to 1. False with the reason in `why`,
+// naming `key`, otherwise.
+bool readCoefficientList(const std::string& text, int32_t detail,
+                         const char* key, std::vector<double>& out,
+                         std::string& why);
 
 }  // namespace marl
 

@@ -35,9 +35,22 @@ std::string show(T value) {
 
 void OptionReader::warn(const char* key, const std::string& text,
                         const char* why, const std::string& used) {
+  if (map_.isFromPicture(key)) {
+    refuse(key, text, why);
+    return;
+  }
   err_ << "marl: warning: " << key << "=" << Escaped{text} << " " << why
        << "; using "
        << used << "\n";
+}
+
+void OptionReader::refuse(const char* key, const std::string& text,
+                          const std::string& why) {
+  failed_ = true;
+  const std::string* file = map_.find("file");
+  err_ << "marl: error: the recipe in '" << Escaped{file ? *file : ""}
+       << "' is unusable: " << key << "=" << Escaped{text} << " " << why
+       << "; no picture is made\n";
 }
 
 std::optional<int64_t> OptionReader::integer(const char* key, int64_t lo,

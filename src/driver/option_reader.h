@@ -12,7 +12,8 @@ namespace marl {
 // Reads numeric options from the map the way the program always has (text
 // that is no number reads as 0, then the option's limits apply) and says so
 // on `err` whenever that changes what the user wrote: one warning per
-// option, naming the value given and the value used.
+// option, naming the value given and the value used. A value from a
+// picture's recipe is not changed but refused: an error, and failed().
 class OptionReader {
  public:
   OptionReader(const ArgumentMap& map, std::ostream& err)
@@ -29,12 +30,19 @@ class OptionReader {
   // -1 reads as 255.
   std::optional<uint32_t> channel(const char* key);
 
+  // Reports that the recipe's `key`=`text` cannot be used, `why` following
+  // the value ("is above 12"): a picture's recipe holds exact values.
+  void refuse(const char* key, const std::string& text, const std::string& why);
+  // Whether a value has been refused; then no picture is to be made.
+  bool failed() const { return failed_; }
+
  private:
   void warn(const char* key, const std::string& text, const char* why,
             const std::string& used);
 
   const ArgumentMap& map_;
   std::ostream& err_;
+  bool failed_ = false;
 };
 
 }  // namespace marl

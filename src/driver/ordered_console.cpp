@@ -30,6 +30,7 @@ OrderedConsole::JobStreams::JobStreams(OrderedConsole& console)
       out_(&outBuffer_),
       err_(&errBuffer_) {
   err_ << std::unitbuf;  // diagnostics are not buffered, as on std::cerr
+  err_.tie(&out_);
 }
 
 OrderedConsole::OrderedConsole(std::ostream& out, std::ostream& err)
@@ -64,8 +65,10 @@ void OrderedConsole::write(JobStreams& job, Channel channel, const char* text,
   std::lock_guard<std::mutex> lock(mutex_);
   if (job.live_)
     print(channel, std::string(text, size));
+  else if (!job.heldBack_.empty() && job.heldBack_.back().first == channel)
+    job.heldBack_.back().second.append(text, size);
   else
-    job.heldBack_[channel].append(text, size);
+    job.heldBack_.emplace_back(channel, std::string(text, size));
 }
 
 void OrderedConsole::advance() {
@@ -73,10 +76,8 @@ void OrderedConsole::advance() {
   while (!jobs_.empty()) {
     JobStreams& head = *jobs_.front();
     if (!head.live_) {
-      for (Channel channel : {Out, Err}) {
-        print(channel, head.heldBack_[channel]);
-        head.heldBack_[channel].clear();
-      }
+      for (const auto& [channel, text] : head.heldBack_) print(channel, text);
+      head.heldBack_.clear();
       head.live_ = true;
     }
     if (!head.closed_) break;

@@ -9,15 +9,19 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace marl {
 
 // The console of a run whose jobs overlap. Each job writes into a pair of
 // streams of its own. The oldest job not yet closed writes straight through
 // to the real streams; the text of later jobs is held back until every
-// earlier job is closed, then printed whole (its standard-output text, then
-// its diagnostics) before it too goes live. So the console reads exactly as
-// if the jobs had run one after another.
+// earlier job is closed, then printed whole, in the order it was made,
+// before it too goes live. So the console reads exactly as if the jobs had
+// run one after another, with standard error on standard output (2>&1)
+// too. As std::cerr is tied to std::cout, a job's diagnostics stream sends
+// the job's pending standard-output text first.
 //
 // It also keeps one status line at the foot of the diagnostics stream (a
 // terminal), erased before any other text is written and drawn again once
@@ -92,7 +96,8 @@ class OrderedConsole::JobStreams {
   ChannelBuffer errBuffer_;
   std::ostream out_;
   std::ostream err_;
-  std::string heldBack_[2];
+  // Held-back text in the order made, one piece per run of one channel.
+  std::vector<std::pair<Channel, std::string>> heldBack_;
   bool live_ = false;
   bool closed_ = false;
 };

@@ -36,6 +36,27 @@ TEST(OrderedConsoleTest, LaterJobsWaitForEarlierOnesAndPrintWhole) {
   EXPECT_EQ(out.str(), "first 1\nfirst 2\nsecond\nthird\nfourth\n");
 }
 
+// With both streams on one (2>&1), a held-back job reads as it was made,
+// and a diagnostic follows the standard-output text written before it.
+TEST(OrderedConsoleTest, HeldBackLinesAndDiagnosticsKeepTheirOrder) {
+  std::ostringstream both;
+  OrderedConsole console(both, both);
+  OrderedConsole::JobStreams& first = console.open();
+  OrderedConsole::JobStreams& second = console.open();
+  for (OrderedConsole::JobStreams* job : {&second, &first}) {
+    const std::string name = job == &first ? "first" : "second";
+    job->out() << name << " 1\n";  // not flushed
+    job->err() << name << ": warning\n";
+    job->out() << name << " 2" << std::endl;
+    job->err() << name << ": error\n";
+  }
+  console.close(second);
+  console.close(first);
+  EXPECT_EQ(both.str(),
+            "first 1\nfirst: warning\nfirst 2\nfirst: error\n"
+            "second 1\nsecond: warning\nsecond 2\nsecond: error\n");
+}
+
 TEST(OrderedConsoleTest, StatusLineIsErasedAroundOtherTextAndAtTheEnd) {
   std::ostringstream out, err;
   {

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
-#include <system_error>
 
 namespace marl {
 
@@ -20,8 +19,11 @@ constexpr double TickSeconds = 0.25;
 constexpr std::size_t WindowTicks = 8;
 constexpr std::size_t FirstRateTicks = 4;
 
+// Beyond this the text would say nothing more, and a long could not hold it.
+constexpr double LongestTimeShown = 1e15;
+
 std::string clockText(double seconds) {
-  const long total = long(seconds + 0.5);
+  const long total = long(std::min(seconds, LongestTimeShown) + 0.5);
   char text[32];
   if (total >= 3600)
     std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600,
@@ -34,9 +36,9 @@ std::string clockText(double seconds) {
 }  // namespace
 
 std::string progressText(int done, int total, double stepsPerSecond,
-                         double secondsLeft) {
+                         double secondsLeft, const char* unit) {
   std::string text = std::to_string(done) + " of " + std::to_string(total) +
-                     " pictures done, ";
+                     " " + unit + " done, ";
   if (stepsPerSecond <= 0) return text + "measuring speed";
   char rate[32];
   if (stepsPerSecond >= 1e6)
@@ -48,15 +50,17 @@ std::string progressText(int done, int total, double stepsPerSecond,
 
 ProgressLine::ProgressLine(OrderedConsole& console,
                            const BatchProgress& progress, int pictures,
-                           int64_t stepsPerPicture)
+                           int64_t stepsPerPicture, const char* unit)
     : console_(console),
       progress_(progress),
       pictures_(pictures),
-      totalSteps_(int64_t(pictures) * std::max<int64_t>(stepsPerPicture, 0)) {
+      unit_(unit),
+      totalSteps_(double(std::max(pictures, 0)) *
+                  double(std::max<int64_t>(stepsPerPicture, 0))) {
   try {
     thread_ = std::thread([this] { run(); });
-  } catch (const std::system_error&) {
-    // No thread to spare: the run goes on without the line.
+  } catch (...) {
+    // No thread or memory to spare: the run goes on without the line.
   }
 }
 
@@ -76,11 +80,12 @@ void ProgressLine::run() {
     if (recent.size() > FirstRateTicks)
       rate = double(recent.back() - recent.front()) /
              (double(recent.size() - 1) * TickSeconds);
+    const double toTake = totalSteps_ - double(steps) -
+                          double(progress_.stepsSkipped.load());
     const double left =
-        rate > 0 ? double(std::max<int64_t>(totalSteps_ - steps, 0)) / rate
-                 : 0;
-    console_.setStatus(
-        progressText(progress_.picturesDone.load(), pictures_, rate, left));
+        rate > 0 ? std::max(toTake, 0.0) / rate : 0;
+    console_.setStatus(progressText(progress_.picturesDone.load(), pictures_,
+                                    rate, left, unit_));
     for (int i = 0; i < SlicesPerTick && !stop_; ++i)
       std::this_thread::sleep_for(Slice);
   }

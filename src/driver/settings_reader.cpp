@@ -6,7 +6,9 @@
 #include <limits>
 
 #include "base/escaped_text.h"
+#include "driver/colour_settings_reader.h"
 #include "driver/given_map_reader.h"
+#include "driver/image_options.h"
 #include "driver/number_text.h"
 #include "driver/option_reader.h"
 
@@ -23,12 +25,26 @@ std::optional<int32_t> narrow(std::optional<int64_t> value) {
   return int32_t(*value);
 }
 
-void readQuaziSettings(OptionReader& read, JobSettings& s) {
+// A recipe holds the position its tiling was made with: a drawn one, which
+// may lie beyond qsize, or a given one lowered to qsize, which may lie below
+// 20. It is kept as it is, so that the replay makes the same tiling.
+std::optional<int32_t> readPosition(OptionReader& read, const ArgumentMap& map,
+                                    const char* key, bool& kept) {
+  kept = map.isFromPicture(key);
+  if (!kept) return narrow(read.integer(key, 20, Int32Max));
+  const std::string* qsize = map.fileValue("qsize");
+  const int64_t lowest =
+      qsize ? std::min<int64_t>(20, parseInteger(*qsize)) : 20;
+  return narrow(read.integer(key, lowest, JobSettings::MaxSide));
+}
+
+void readQuaziSettings(OptionReader& read, const ArgumentMap& map,
+                       JobSettings& s) {
   const int64_t largest = JobSettings::MaxSide;
   s.qline = narrow(read.integer("qline", 5, 42));
   s.qsize = narrow(read.integer("qsize", Int32Min, largest));
-  s.qx = narrow(read.integer("qx", 20, Int32Max));
-  s.qy = narrow(read.integer("qy", 20, Int32Max));
+  s.qx = readPosition(read, map, "qx", s.keepQx);
+  s.qy = readPosition(read, map, "qy", s.keepQy);
   s.qscale = read.real("qscale", 0.05, 3.0);
   s.qsep = read.real("qsep", 0.01, 0.1);
 }
@@ -76,13 +92,24 @@ void scaleStepsToSide(const ArgumentMap& map, JobSettings& s) {
                                         : int64_t(std::llround(steps));
 }
 
-}  // namespace
+// The plain names of the formats, as a recipe writes them: "jpeg, tiff, gif
+// or bmp".
+std::string formatNames() {
+  std::string names;
+  const std::vector<ImageFormat>& formats = imageFormats();
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    if (i > 0) names += i + 1 == formats.size() ? " or " : ", ";
+    names += formats[i].name;
+  }
+  return names;
+}
 
-std::optional<JobSettings> readJobSettings(const ArgumentMap& map,
-                                           std::ostream& err) {
+std::optional<JobSettings> readSettings(const ArgumentMap& map,
+                                        std::ostream& err) {
   OptionReader read(map, err);
   JobSettings s;
   for (int c = 0; c < 6; ++c) s.channels[c] = read.channel(ChannelKeys[c]);
+  readColourSettings(map, read, err, s);
   if (const std::string* basename = map.find("basename"))
     s.basename = *basename;
   // The one option beyond 32 bits: an enlargement needs billions of steps.
@@ -93,22 +120,32 @@ std::optional<JobSettings> readJobSettings(const ArgumentMap& map,
   if (const std::string* image = map.find("image")) {
     s.imageWord = *image;
     s.format = &formatForWord(*image);
+    if (map.isFromPicture("image") && !findFormat(*image))
+      read.refuse("image", *image, "is not " + formatNames());
   }
   s.detail = narrow(read.integer("detail", 2, 12)).value_or(s.detail);
   if (std::optional<int64_t> size =
           read.integer("size", 40, JobSettings::MaxSide))
     s.side = uint32_t(*size);
   readPictureShape(map, read, s);
+  if (!readImageOptions(map, read, s, err)) return std::nullopt;
   if (const std::string* mode = map.find("mode")) {
     if (*mode == "fast") {
       s.mode = JobSettings::Mode::Fast;
+    } else if (*mode != "exact" && map.isFromPicture("mode")) {
+      read.refuse("mode", *mode, "is neither exact nor fast");
     } else if (*mode != "exact") {
       err << "marl: warning: mode=" << Escaped{*mode}
           << " is neither exact nor fast; using exact\n";
     }
   }
   map.getBool("quazi", s.quazi);
-  if (s.quazi) readQuaziSettings(read, s);
+  const std::string* quazi = map.find("quazi");
+  if (quazi && map.isFromPicture("quazi") && *quazi != "true" &&
+      *quazi != "false")
+    read.refuse("quazi", *quazi, "is neither true nor false");
+  if (s.quazi) readQuaziSettings(read, map, s);
+  if (read.failed()) return std::nullopt;
   std::string why;
   if (!readGivenMap(map, s, why)) {
     const std::string* file = map.find("file");
@@ -120,6 +157,17 @@ std::optional<JobSettings> readJobSettings(const ArgumentMap& map,
   scaleStepsToSide(map, s);
   scaleShapeToSide(map, s);
   return s;
+}
+
+}  // namespace
+
+std::optional<JobSettings> readJobSettings(const ArgumentMap& map,
+                                           std::ostream& err) {
+  // Every value of a picture's recipe must fit, even one the command line
+  // replaces: a recipe that does not is not one marl wrote.
+  if (map.readPicture() && !readSettings(map.recipeAlone(), err))
+    return std::nullopt;
+  return readSettings(map, err);
 }
 
 }  // namespace marl

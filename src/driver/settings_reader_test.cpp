@@ -7,17 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/command_words.h"
+
 namespace marl {
 namespace {
 
 class SettingsReaderTest : public ::testing::Test {
  protected:
   JobSettings read(std::vector<std::string> words) {
-    words.insert(words.begin(), "marl");
-    std::vector<const char*> argv;
-    for (const std::string& w : words) argv.push_back(w.c_str());
+    const marl_test::CommandWords command(std::move(words));
     err_.str("");
-    const ArgumentMap map(int(argv.size()), argv.data(), err_);
+    const ArgumentMap map(command.argc(), command.argv(), err_);
     return readJobSettings(map, err_).value();
   }
   std::ostringstream err_;
@@ -48,7 +48,8 @@ TEST_F(SettingsReaderTest, GivenColourChannelsAreLimited) {
 
 TEST_F(SettingsReaderTest, ImageWordIsKeptAsGivenWithItsFormat) {
   for (auto [word, name] : std::vector<std::pair<std::string, std::string>>{
-           {"TIFF", "tiff"}, {"png", "jpeg"}, {"", "jpeg"}, {"tiffbmp", "bmp"}}) {
+           {"TIFF", "tiff"}, {"png", "png"}, {"", "jpeg"}, {"tiffbmp", "bmp"},
+           {"jpg", "jpeg"}}) {
     const JobSettings s = read({"image=" + word});
     EXPECT_EQ(s.imageWord, word);
     EXPECT_STREQ(s.format->name, name.c_str()) << word;
@@ -121,6 +122,62 @@ TEST_F(SettingsReaderTest, QuaziOptionsAreReadOnlyWhenAskedFor) {
   EXPECT_EQ(s.qsep, 0.1);
   EXPECT_EQ(read({"quazi=true", "qline=100"}).qline, 42);
   EXPECT_FALSE(read({"quazi=true"}).qscale.has_value());
+}
+
+TEST_F(SettingsReaderTest, DepthBackgroundAndQualityFollowTheFormat) {
+  struct Case {
+    std::vector<std::string> words;
+    int depth;
+    Background::Kind background;
+    uint32_t colour;
+    int quality;
+    bool lossless;
+    const char* warning;  // part of the one warning, or "" for none
+  };
+  const Case cases[] = {
+      {{"image=png", "depth=16"}, 16, Background::AsPainted, 0, 0, false, ""},
+      {{"image=tiff", "depth=8"}, 8, Background::AsPainted, 0, 0, false, ""},
+      {{"depth=16"}, 8, Background::AsPainted, 0, 0, false,
+       "depth=16 needs image=png or image=tiff; a JPEG picture"},
+      {{"image=webp", "depth=16"}, 8, Background::AsPainted, 0, 0, false,
+       "depth=16 needs image=png or image=tiff; a WebP picture has 8 bits"},
+      {{"image=png", "depth=12"}, 8, Background::AsPainted, 0, 0, false,
+       "depth=12 is neither 8 nor 16; using 8"},
+      {{"image=tiff", "background=none"}, 8, Background::Transparent, 0, 0,
+       false, ""},
+      {{"image=gif", "background=none"}, 8, Background::AsPainted, 0, 0, false,
+       "background=none needs image=png, image=tiff or image=webp"},
+      {{"image=bmp", "background=fF8000"}, 8, Background::Colour, 0xFF8000, 0,
+       false, ""},
+      {{"background=red"}, 8, Background::AsPainted, 0, 0, false,
+       "background=red is neither none nor a colour RRGGBB"},
+      {{"image=webp", "quality=lossless"}, 8, Background::AsPainted, 0, 0,
+       true, ""},
+      {{"quality=lossless"}, 8, Background::AsPainted, 0, 0, false,
+       "quality=lossless applies only to image=webp"},
+      {{"quality=80"}, 8, Background::AsPainted, 0, 80, false, ""},
+      {{"image=webp", "quality=150"}, 8, Background::AsPainted, 0, 100, false,
+       "quality=150 is above 100; using 100"},
+      {{"image=png", "quality=80"}, 8, Background::AsPainted, 0, 0, false,
+       "quality=80 applies only to image=jpeg and image=webp"},
+  };
+  for (const Case& c : cases) {
+    const std::string trace = c.words.back();
+    const JobSettings s = read(c.words);
+    EXPECT_EQ(s.depth, c.depth) << trace;
+    EXPECT_EQ(s.background.kind, c.background) << trace;
+    EXPECT_EQ(s.background.colour, c.colour) << trace;
+    EXPECT_EQ(s.quality, c.quality) << trace;
+    EXPECT_EQ(s.lossless, c.lossless) << trace;
+    const std::string err = err_.str();
+    if (*c.warning == '\0') {
+      EXPECT_EQ(err, "") << trace;
+    } else {
+      EXPECT_EQ(err.rfind(std::string("marl: warning: ") + c.warning, 0), 0u)
+          << err;
+      EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    }
+  }
 }
 
 }  // namespace

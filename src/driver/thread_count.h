@@ -4,12 +4,16 @@
 #include <cstdint>
 #include <ostream>
 
+#include "base/temporary_files.h"
 #include "driver/argument_map.h"
 
 namespace marl {
 
 // Most threads a run uses: as many CPUs as the kernel's affinity mask holds.
 constexpr int32_t MaxThreads = 1024;
+// Each thread may have a picture and its tiling picture being written.
+static_assert(MaxTemporaryFiles >= 2 * MaxThreads,
+              "every file being written must be removable after a signal");
 
 // The CPUs this process may run on (its affinity mask), at least 1.
 int32_t availableCpus();

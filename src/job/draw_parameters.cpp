@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "base/draw_sequence.h"
+#include "base/escaped_text.h"
 #include "job/picture_job.h"
 
 namespace marl {
@@ -41,11 +42,13 @@ int32_t PictureJob::givenPosition(const char* key, int32_t given,
 bool PictureJob::drawParameters(RandomSource& random) {
   const JobSettings& s = settings_;
   parameters_.startColour = colourOf(s, 0, random);
-  echoColour(out_, "Start color = ", parameters_.startColour);
   parameters_.finishColour = colourOf(s, 3, random);
+  takeNamedPalette();
+  echoColour(out_, "Start color = ", parameters_.startColour);
   echoColour(out_, "Final color = ", parameters_.finishColour);
-  out_ << "base file name is " << s.basename << std::endl;
-  out_ << "Image will be " << s.imageWord << " type" << std::endl;
+  out_ << "base file name is " << EscapedIfNeeded{s.basename} << std::endl;
+  out_ << "Image will be " << EscapedIfNeeded{s.imageWord} << " type"
+       << std::endl;
   out_ << "Detail level = " << s.detail << std::endl;
   if (!allocateGrid(s.side)) return false;
   const TorusView view = pictureView();
@@ -76,9 +79,9 @@ void PictureJob::drawQuaziParameters(RandomSource& random) {
     const double drawn = random.drawReal(0.8, 2.2) * double(grid_.size());
     q.qsize = std::min(int32_t(drawn), int32_t(JobSettings::MaxDrawnQsize));
   }
-  q.qx = s.qx ? givenPosition("qx", *s.qx, q.qsize)
+  q.qx = s.qx ? (s.keepQx ? *s.qx : givenPosition("qx", *s.qx, q.qsize))
               : random.drawInteger(50, side);
-  q.qy = s.qy ? givenPosition("qy", *s.qy, q.qsize)
+  q.qy = s.qy ? (s.keepQy ? *s.qy : givenPosition("qy", *s.qy, q.qsize))
               : random.drawInteger(50, side);
   q.qscale = s.qscale ? *s.qscale : random.drawReal(0.05, 3.0);
   q.qsep = s.qsep ? *s.qsep : random.drawReal(0.01, 0.1);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "attractor/fast_orbits.h"
+#include "base/saturating.h"
 #include "job/picture_job.h"
 
 namespace marl {
@@ -19,6 +20,12 @@ constexpr int64_t LeastFastSteps = 2000000;
 }  // namespace
 
 void PictureJob::finishOrbit() {
+  const std::optional<FrameOfAnimation>& frame = settings_.frame;
+  if (frame && frame->fastStarts &&
+      settings_.mode == JobSettings::Mode::Fast) {
+    finishFrameOrbit(*frame);
+    return;
+  }
   OrbitRun& run = *run_;
   if (settings_.mode != JobSettings::Mode::Fast || !run.isAccepted()) {
     run.finish();
@@ -30,7 +37,9 @@ void PictureJob::finishOrbit() {
   const int64_t exactSteps =
       std::max(run.iterationCount(), WarmUpIterations + 1) +
       int64_t(FastOrbitStarts) * StartSpacing;
-  if (maximum - exactSteps < LeastFastSteps) {
+  // Compared without subtracting: a maximum far below zero must not wrap
+  // round to a huge count of fast steps.
+  if (maximum < exactSteps + LeastFastSteps) {
     run.finish();
     return;
   }
@@ -41,23 +50,35 @@ void PictureJob::finishOrbit() {
     run.finishUpTo(run.iterationCount() + StartSpacing);
     starts.emplace_back(map_.x, map_.y);
   }
-  // The passes from here to the maximum, all counted, with the progress
-  // lines the exact loop would print after the same passes.
+  // The passes from here to the maximum, all counted.
   const int64_t from = run.iterationCount();
+  runFastOrbits(map_, starts, uint64_t(maximum - from), grid_,
+                settings_.threads, fastProgress(from));
+}
+
+FastOrbitProgress PictureJob::fastProgress(int64_t from) {
+  // The progress lines the exact loop would print after the same passes.
   int64_t nextLine = (from + RefreshInterval - 1) / RefreshInterval *
                      RefreshInterval;
   uint64_t counted = 0;
-  runFastOrbits(map_, starts, uint64_t(maximum - from), grid_,
-                settings_.threads, [&](uint64_t done) {
-                  if (steps_ != nullptr)
-                    steps_->fetch_add(int64_t(done - counted),
-                                      std::memory_order_relaxed);
-                  counted = done;
-                  while (nextLine - from + 1 <= int64_t(done)) {
-                    printer_.progress(nextLine);
-                    nextLine += RefreshInterval;
-                  }
-                });
+  return [this, from, nextLine, counted](uint64_t done) mutable {
+    if (steps_ != nullptr)
+      steps_->fetch_add(int64_t(done - counted), std::memory_order_relaxed);
+    counted = done;
+    while (nextLine - from + 1 <= int64_t(done)) {
+      printer_.progress(nextLine);
+      nextLine = saturatingAdd(nextLine, RefreshInterval);
+    }
+  };
+}
+
+void PictureJob::finishFrameOrbit(const FrameOfAnimation& frame) {
+  // As many hits as the exact loop counts, all from the fast orbits.
+  const int64_t hits =
+      std::max<int64_t>(settings_.iterationMaximum - WarmUpIterations - 1, 0);
+  runFastOrbits(map_, *frame.fastStarts, uint64_t(hits), grid_,
+                settings_.threads, fastProgress(WarmUpIterations + 1),
+                FastSettleSteps);
 }
 
 }  // namespace marl

@@ -2,11 +2,16 @@
 #define MARL_JOB_JOB_SETTINGS_H_
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "render/gradient.h"
+#include "render/grid_rows.h"
 #include "render/image_format.h"
+#include "render/tone_map.h"
 
 namespace marl {
 
@@ -24,6 +29,33 @@ struct GivenMap {
   int32_t attempt = 1;
 };
 
+// How counts become colours, beyond the two colours of R0..B1. With every
+// value at its default the picture is coloured exactly as it always was.
+struct ColourSettings {
+  // colors= with more than two stops, 0xRRGGBB, from the emptiest cells to
+  // the fullest; two stops are given as the channels R0..B1 instead.
+  std::vector<uint32_t> stops;
+  // palette=: a built-in palette's name or "random"; empty when not given.
+  std::string palette;
+  bool reverse = false;
+  Blend blend = Blend::Rgb;
+  Tone tone = Tone::Equalize;
+  double gamma = 1.0;  // 0.1..10
+};
+
+// One frame of an animation. Its file names carry the frame index, and its
+// recipe is the animation's with the index added, so that any frame makes
+// the whole animation again.
+struct FrameOfAnimation {
+  int32_t index = 0;
+  int32_t digits = 4;  // of the index in file names
+  // The animation's recipe lines, without the index and the check line.
+  std::string recipeLines;
+  // Points on the animation's attractor, shared by every frame: a fast frame
+  // settles them onto its own map instead of running an exact warm-up.
+  std::shared_ptr<const std::vector<std::pair<double, double>>> fastStarts;
+};
+
 // What the user asked of every picture of a run, with the limits already
 // applied. An empty optional is a value each job draws for itself; the
 // job never sees where a value came from.
@@ -38,6 +70,7 @@ struct JobSettings {
 
   // R0, G0, B0, R1, G1, B1, each 0..255.
   std::optional<uint32_t> channels[6];
+  ColourSettings colour;
   std::string basename = "symmetric_square";
   int64_t iterationMaximum = 200000000;
   // The image= value as given ("jpeg" when none), echoed as it is, and the
@@ -53,6 +86,15 @@ struct JobSettings {
   std::optional<uint32_t> height;
   double shiftX = 0.0;
   double shiftY = 0.0;
+  // Bits a sample, 8 or 16; 16 only where the format holds it.
+  int depth = 8;
+  // What the cells no orbit visited become; Transparent only where the
+  // format has alpha.
+  Background background;
+  // The lossy formats' quality, 1..100, or 0 for the format's default;
+  // `lossless` for a lossless WebP. Both only where the format uses them.
+  int quality = 0;
+  bool lossless = false;
 
   // Fast paints the density of many orbits of the accepted map on every
   // core and SIMD lane instead of the one exact orbit's.
@@ -70,11 +112,17 @@ struct JobSettings {
   std::optional<int32_t> qy;
   std::optional<double> qscale;  // 0.05..3.0
   std::optional<double> qsep;    // 0.01..0.1
+  // Whether qx, qy are used as they are instead of being lowered: a
+  // recipe's are those its tiling was made with.
+  bool keepQx = false;
+  bool keepQy = false;
 
   // With a map given the job draws no map and makes no fill check; with
   // spacings given (one per family, each in [0, 1)) the tiling draws none.
   std::optional<GivenMap> map;
   std::optional<std::vector<double>> spacingUnits;
+  // Set only for the frames of an animation.
+  std::optional<FrameOfAnimation> frame;
 };
 
 }  // namespace marl

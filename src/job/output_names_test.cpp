@@ -29,5 +29,13 @@ TEST(OutputNamesTest, LongBaseNameIsKeptWhole) {
   EXPECT_EQ(names.fileName.size(), 310u);
 }
 
+TEST(OutputNamesTest, FrameIndexFollowsTheNumber) {
+  OutputNames first = makeFrameNames("a", 42, "jpg", 0, 4);
+  EXPECT_EQ(first.fileName, "a000042_f0000.jpg");
+  EXPECT_EQ(first.quaziFileName, "a_quazi000042_f0000.jpg");
+  EXPECT_EQ(makeFrameNames("a", 42, "jpg", 12345, 5).fileName,
+            "a000042_f12345.jpg");
+}
+
 }  // namespace
 }  // namespace marl

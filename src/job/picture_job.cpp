@@ -6,7 +6,8 @@
 #include "base/draw_sequence.h"
 #include "base/escaped_text.h"
 #include "job/recipe.h"
-#include "render/colour_renderer.h"
+#include "render/bitmap_rows.h"
+#include "render/grid_rows.h"
 #include "render/image_file.h"
 
 namespace marl {
@@ -24,6 +25,7 @@ bool PictureJob::prepare(RandomSource& random, std::time_t now) {
   }
   if (!drawParameters(random)) return false;
   findAttractor(random);
+  takeRandomPalette();
   if (parameters_.quazi) {
     spacingUnits_ = settings_.spacingUnits
                         ? *settings_.spacingUnits
@@ -64,8 +66,12 @@ void PictureJob::takeGivenMap(const GivenMap& given) {
       map_.coefficientMatrix[i][j] =
           given.coefficients[std::size_t(i * map_.detail + j)];
   start_ = {given.startX, given.startY, given.imageNumber, given.attempt};
-  names_ = makeOutputNames(settings_.basename, given.imageNumber,
-                           settings_.format->extension);
+  const std::optional<FrameOfAnimation>& frame = settings_.frame;
+  names_ = frame ? makeFrameNames(settings_.basename, given.imageNumber,
+                                  settings_.format->extension, frame->index,
+                                  frame->digits)
+                 : makeOutputNames(settings_.basename, given.imageNumber,
+                                   settings_.format->extension);
 }
 
 void PictureJob::findAttractor(RandomSource& random) {
@@ -74,7 +80,7 @@ void PictureJob::findAttractor(RandomSource& random) {
   } else {
     randomize(random);
   }
-  out_ << names_.fileName << std::endl;
+  out_ << EscapedIfNeeded{names_.fileName} << std::endl;
   out_ << "Will run to " << settings_.iterationMaximum << std::endl;
   if (settings_.map) {
     // The user chose this map: no fill check, and the steps counted as in
@@ -82,6 +88,7 @@ void PictureJob::findAttractor(RandomSource& random) {
     run_.emplace(map_, grid_, settings_.iterationMaximum, printer_,
                  MaxRejectedAttempts, OrbitRun::Judged::Already,
                  start_.attempt > 1 ? 1 : 0);
+    run_->countStepsInto(steps_);
     return;
   }
   run_.emplace(map_, grid_, settings_.iterationMaximum, printer_);
@@ -99,7 +106,9 @@ void PictureJob::findAttractor(RandomSource& random) {
   }
 }
 
-bool PictureJob::finish() {
+bool PictureJob::finish() { return countHits() && writePictures(); }
+
+bool PictureJob::countHits() {
   try {
     finishOrbit();
   } catch (const std::bad_alloc&) {
@@ -107,19 +116,20 @@ bool PictureJob::finish() {
          << "': out of memory for the fast orbits; use mode=exact\n";
     return false;
   }
-  const TorusView view = pictureView();
-  ColourRenderer renderer;
-  std::unique_ptr<Bitmap> picture = renderPicture(renderer, view);
-  bool written = picture->ok() && writePicture(*picture, names_.fileName);
+  return true;
+}
+
+bool PictureJob::writePictures() {
+  const CountColours colours = countColours(settings_.depth);
+  // The attractor picture, or the cut from it the settings ask for, goes to
+  // its file straight from the grid, band by band; only the tiling needs it
+  // as a bitmap, one whole period.
+  GridRows rows(grid_, colours, settings_.depth, settings_.background,
+                pictureView());
+  bool written = writePicture(rows, names_.fileName);
   // The tiling picture is made even when the attractor file could not be
-  // written: it is a file of its own. It warps one whole period.
-  if (parameters_.quazi) {
-    if (!view.isWhole()) {
-      picture.reset();
-      picture = renderPicture(renderer, TorusView::whole(grid_.size()));
-    }
-    written &= writeQuaziPicture(*picture);
-  }
+  // written: it is a file of its own.
+  if (parameters_.quazi) written &= writeQuaziPicture(colours);
   return written;
 }
 
@@ -130,27 +140,25 @@ TorusView PictureJob::pictureView() const {
                    settings_.shiftY);
 }
 
-std::unique_ptr<Bitmap> PictureJob::renderPicture(ColourRenderer& renderer,
-                                                  const TorusView& view) {
-  auto bitmap = std::make_unique<Bitmap>(int(view.width()),
-                                         int(view.height()));
-  if (bitmap->ok()) {
-    renderer.renderViewToBitmap(*bitmap, grid_, view, parameters_.startColour,
-                                parameters_.finishColour);
-  } else {
-    err_ << "marl: error: cannot write '" << Escaped{names_.fileName}
-         << "': no memory for a " << view.width() << " x " << view.height()
+bool PictureJob::writePicture(RowSource& rows, const std::string& fileName) {
+  EncodeOptions options;
+  options.text = recipe_;
+  options.quality = settings_.quality;
+  options.lossless = settings_.lossless;
+  return writeImageFile(rows, *settings_.format, fileName, err_, options);
+}
+
+bool PictureJob::writeQuaziPicture(const CountColours& colours) {
+  const int side = int(grid_.size());
+  Bitmap attractor(side, side);
+  if (!attractor.ok()) {
+    err_ << "marl: error: cannot write '" << Escaped{names_.quaziFileName}
+         << "': no memory for a " << side << " x " << side
          << " picture; give a smaller size\n";
+    return false;
   }
-  return bitmap;
-}
-
-bool PictureJob::writePicture(const Bitmap& bitmap,
-                              const std::string& fileName) {
-  return writeImageFile(bitmap, *settings_.format, fileName, err_, recipe_);
-}
-
-bool PictureJob::writeQuaziPicture(const Bitmap& attractor) {
+  GridRows rows(grid_, colours, 8, settings_.background);
+  paintBitmap(rows, attractor);
   std::string error;
   const std::unique_ptr<Bitmap> picture =
       paintQuaziImage(attractor, parameters_.quaziSettings, spacingUnits_,
@@ -159,7 +167,8 @@ bool PictureJob::writeQuaziPicture(const Bitmap& attractor) {
     err_ << "marl: error: " << error << "\n";
     return false;
   }
-  return writePicture(*picture, names_.quaziFileName);
+  BitmapRows tiling(*picture, settings_.format->alpha);
+  return writePicture(tiling, names_.quaziFileName);
 }
 
 }  // namespace marl

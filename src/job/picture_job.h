@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "attractor/fast_orbits.h"
 #include "attractor/hit_grid.h"
 #include "attractor/run_control.h"
 #include "attractor/run_observer.h"
@@ -19,7 +20,9 @@
 #include "job/output_names.h"
 #include "quazi/quazi_image.h"
 #include "render/bitmap.h"
-#include "render/colour_renderer.h"
+#include "render/count_colours.h"
+#include "render/palettes.h"
+#include "render/picture_rows.h"
 #include "render/torus_view.h"
 
 namespace marl {
@@ -28,6 +31,9 @@ namespace marl {
 struct PictureParameters {
   uint32_t startColour = 0;  // 0xAARRGGBB
   uint32_t finishColour = 0;
+  // The palette the picture is coloured with, or nullptr for the colours
+  // above (or colors=).
+  const Palette* palette = nullptr;
   bool quazi = false;
   QuaziSettings quaziSettings = {};  // meaningful only with quazi
 };
@@ -61,6 +67,11 @@ class PictureJob {
   bool prepare(RandomSource& random, std::time_t now);
   // Returns false when a requested file was not written (reported on `err`).
   bool finish();
+  // finish() in its two steps, for a caller that writes one picture while
+  // the next one's orbit runs: the remaining iterations, then colouring and
+  // writing. Each returns false when the picture cannot be made (reported).
+  bool countHits();
+  bool writePictures();
 
   const JobSettings& settings() const { return settings_; }
   const PictureParameters& parameters() const { return parameters_; }
@@ -69,6 +80,8 @@ class PictureJob {
   const HitGrid& grid() const { return grid_; }
   const std::vector<double>& spacingUnits() const { return spacingUnits_; }
   const StartOfMap& start() const { return start_; }
+  // The text written into its pictures; set by prepare.
+  const std::string& recipe() const { return recipe_; }
 
  private:
   // Steps 1 to 4 of the draw sequence, with the settings' echo.
@@ -83,14 +96,24 @@ class PictureJob {
   bool allocateGrid(uint32_t side);
   // The iterations left after prepare, exact or fast as the settings say.
   void finishOrbit();
+  // A named palette is taken as the colours are drawn, so that the echo
+  // shows its ends; palette=random waits for the picture's number.
+  void takeNamedPalette();
+  void takeRandomPalette();
+  // The picture's colours for the grid's counts: today's two-colour
+  // equalisation, kept bit for bit, unless a palette, more stops, OKLab
+  // blending or another tone curve is asked for; with the 16-bit table for
+  // `depth` 16.
+  CountColours countColours(int depth);
   // The cut the settings ask for.
   TorusView pictureView() const;
-  // The view coloured into a new bitmap; one that is not ok() when it
-  // cannot be had, which has been reported on err_.
-  std::unique_ptr<Bitmap> renderPicture(ColourRenderer& renderer,
-                                        const TorusView& view);
-  bool writePicture(const Bitmap& bitmap, const std::string& fileName);
-  bool writeQuaziPicture(const Bitmap& attractor);
+  bool writePicture(RowSource& rows, const std::string& fileName);
+  bool writeQuaziPicture(const CountColours& colours);
+  // A frame's fast finish, from the animation's shared start points.
+  void finishFrameOrbit(const FrameOfAnimation& frame);
+  // Adds fast hits as they are counted to the progress counter and prints
+  // the progress lines the exact loop would print from iteration `from`.
+  FastOrbitProgress fastProgress(int64_t from);
 
   const JobSettings settings_;
   std::ostream& out_;

@@ -1,5 +1,6 @@
 #include "job/picture_job.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -38,6 +39,15 @@ class PictureJobTest : public ::testing::Test {
     return s;
   }
   const PictureParameters& p() const { return job_->parameters(); }
+  // Detail 3 at `side`, the pictures going into `folder`.
+  static JobSettings small(const char* folder, int64_t steps, uint32_t side) {
+    JobSettings s;
+    s.iterationMaximum = steps;
+    s.detail = 3;
+    s.side = side;
+    s.basename = std::string(folder) + "/a";
+    return s;
+  }
 
   std::ostringstream out_, err_;
   RandomSource random_;
@@ -126,6 +136,11 @@ TEST_F(PictureJobTest, QuaziValuesAreDrawnInTheirRangesOrLimited) {
   ASSERT_TRUE(prepare(s));
   EXPECT_EQ(p().quaziSettings.qx, 10);
   EXPECT_EQ(p().quaziSettings.qy, 10);
+  // A recipe's position is the one the tiling was made with: kept.
+  s.keepQy = true;
+  ASSERT_TRUE(prepare(s));
+  EXPECT_EQ(p().quaziSettings.qx, 10);
+  EXPECT_EQ(p().quaziSettings.qy, 5000);
 }
 
 // The draw sequence of a whole job, replayed from its written description
@@ -204,11 +219,7 @@ TEST_F(PictureJobTest, DrawSequenceIsPinned) {
 TEST_F(PictureJobTest, GivenMapAtTwiceTheSideNestsItsCells) {
   char folder[] = "/tmp/marl-job-XXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);
-  JobSettings s;
-  s.iterationMaximum = 1200000;
-  s.detail = 3;
-  s.side = 90;
-  s.basename = std::string(folder) + "/a";
+  JobSettings s = small(folder, 1200000, 90);
   ASSERT_TRUE(prepare(s));
   ASSERT_TRUE(job_->finish());
   const HitGrid small = job_->grid();
@@ -239,6 +250,36 @@ TEST_F(PictureJobTest, GivenMapAtTwiceTheSideNestsItsCells) {
     }
   }
   EXPECT_GT(total, 1000000u);
+  std::filesystem::remove_all(folder);
+}
+
+// A replay feeds the progress display's step counter like a drawn map,
+// exact or fast: every step it takes, counted from its attempt's first.
+TEST_F(PictureJobTest, GivenMapCountsItsStepsInBothModes) {
+  char folder[] = "/tmp/marl-job-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  GivenMap given;
+  given.linearCoefficient = 1;
+  given.startX = 0.3;
+  given.startY = 0.6;
+  given.coefficients = {0.5, -0.2, 0.1, 0.3, 0.7, -0.4, 0.2, -0.6, 0.05};
+  given.imageNumber = 7;
+  for (JobSettings::Mode mode :
+       {JobSettings::Mode::Exact, JobSettings::Mode::Fast}) {
+    for (int32_t attempt : {1, 2}) {
+      JobSettings s = small(folder, 2500000, 60);  // enough for fast orbits
+      s.mode = mode;
+      given.attempt = attempt;
+      s.map = given;
+      std::atomic<int64_t> steps{0};
+      PictureJob job(s, out_, err_);
+      job.countStepsInto(steps);
+      ASSERT_TRUE(job.prepare(random_, NewYear));
+      ASSERT_TRUE(job.finish()) << err_.str();
+      EXPECT_EQ(steps.load(), s.iterationMaximum - (attempt - 1))
+          << int(mode) << " " << attempt;
+    }
+  }
   std::filesystem::remove_all(folder);
 }
 

@@ -1,17 +1,30 @@
 #include "job/picture_limits.h"
 
 #include <algorithm>
+#include <string>
 
 namespace marl {
 
 namespace {
 
 constexpr uint64_t BytesPerPixel = 4;
-// An encoded picture is held whole before it is written: at most about 3
-// bytes a pixel (BMP's, and deflate or JPEG at worst).
-constexpr uint64_t EncodedBytesPerPixel = 3;
+// Rows coloured and encoded at a time: a band of the widest pixels (16-bit
+// RGBA, 8 bytes) with the encoder's own copy, and the column map's entry
+// and gathered count per column.
+constexpr uint64_t BandBytesPerColumn = 64 * 8 * 2 + 8;
 // Per counting thread in fast mode (HitBandBuffer at its largest).
 constexpr uint64_t FastBufferBytes = uint64_t(8) << 20;
+
+// Bytes a pixel an encoder holds beyond a band, for the libraries that take
+// a whole picture: TurboJPEG its RGB pixels and the compressed bytes, WebP
+// its RGBA pixels and a copy of its own, GIF an index a pixel.
+uint64_t wholePictureBytesPerPixel(const ImageFormat& format) {
+  const std::string name = format.name;
+  if (name == "jpeg") return 4;
+  if (name == "webp") return 8;
+  if (name == "gif") return 1;
+  return 0;
+}
 
 uint32_t widthOf(const JobSettings& s) { return s.width.value_or(s.side); }
 uint32_t heightOf(const JobSettings& s) { return s.height.value_or(s.side); }
@@ -35,10 +48,8 @@ struct Side {
 
 std::string pictureSideProblem(const JobSettings& s) {
   const Side sides[] = {
-      {s.width ? "width" : "size", widthOf(s), true, true,
-       "a picture is coloured whole into a Cairo surface"},
-      {s.height ? "height" : "size", heightOf(s), true, true,
-       "a picture is coloured whole into a Cairo surface"},
+      {s.width ? "width" : "size", widthOf(s), false, true, ""},
+      {s.height ? "height" : "size", heightOf(s), false, true, ""},
       {"size", s.quazi ? s.side : 0, true, false,
        "with quazi=true the tiling warps the square attractor picture from a "
        "Cairo surface"},
@@ -52,9 +63,9 @@ std::string pictureSideProblem(const JobSettings& s) {
              std::to_string(MaxSurfaceSide) + " pixels a side; give " +
              side.key + "=" + std::to_string(MaxSurfaceSide) + " or less";
     }
-    if (side.file && side.value > s.format->maxSide) {
+    if (side.file && side.value > uint64_t(s.format->maxSide)) {
       return std::string(side.key) + "=" + std::to_string(side.value) +
-             " is too large for " + s.format->name + " pictures, which are " +
+             " is too large for " + s.format->title + " pictures, which are " +
              "at most " + std::to_string(s.format->maxSide) +
              " pixels a side; give " + side.key + "=" +
              std::to_string(s.format->maxSide) + " or less, or another image "
@@ -67,15 +78,18 @@ std::string pictureSideProblem(const JobSettings& s) {
 uint64_t bytesNeeded(const JobSettings& s) {
   const uint64_t stride = uint64_t(s.side) + 10;
   const uint64_t grid = stride * stride * BytesPerPixel;
-  const uint64_t pictureWritten = uint64_t(widthOf(s)) * heightOf(s) *
-                                  (BytesPerPixel + EncodedBytesPerPixel);
-  uint64_t pictures = pictureWritten;
+  // The picture goes from the grid to the file band by band, but some
+  // encoders gather it whole.
+  const uint64_t whole = wholePictureBytesPerPixel(*s.format);
+  uint64_t pictures = uint64_t(widthOf(s)) * BandBytesPerColumn +
+                      uint64_t(widthOf(s)) * heightOf(s) * whole;
   if (s.quazi) {
+    // The square attractor picture the tiling warps and the tiling picture,
+    // each a whole Cairo bitmap.
     const uint64_t q = largestQsize(s);
     const uint64_t square = uint64_t(s.side) * s.side * BytesPerPixel;
-    pictures = std::max(pictures, square + q * q *
-                                              (BytesPerPixel +
-                                               EncodedBytesPerPixel));
+    const uint64_t tiling = q * q * (BytesPerPixel + whole);
+    pictures = std::max(pictures, square + tiling + q * BandBytesPerColumn);
   }
   const uint64_t fast = s.mode == JobSettings::Mode::Fast
                             ? uint64_t(std::max(s.threads, 1u)) * FastBufferBytes

@@ -9,8 +9,8 @@
 
 namespace marl {
 
-// Largest side of a Cairo image surface. Pictures are coloured into one,
-// and the tiling warps the attractor picture from one.
+// Largest side of a Cairo image surface. The tiling warps the attractor
+// picture from one and paints into one; other pictures need none.
 constexpr uint32_t MaxSurfaceSide = 32767;
 
 // The first limit on picture sides that the settings break (the file
@@ -19,9 +19,9 @@ constexpr uint32_t MaxSurfaceSide = 32767;
 std::string pictureSideProblem(const JobSettings& settings);
 
 // About the most memory one job of these settings holds at once: the hit
-// grid, the coloured picture and its encoded bytes, with the tiling the
-// square picture it warps and the tiling picture, in fast mode the
-// counting buffers.
+// grid, a band of the picture on its way to the file (the whole picture for
+// an encoder that takes it whole), with the tiling the square picture it
+// warps and the tiling picture, in fast mode the counting buffers.
 uint64_t bytesNeeded(const JobSettings& settings);
 
 // An error text when `jobsAtOnce` jobs need more than `usable`, naming both

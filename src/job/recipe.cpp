@@ -1,9 +1,12 @@
 #include "job/recipe.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <sstream>
 
+#include "base/choice_words.h"
+#include "base/escaped_text.h"
 #include "job/picture_job.h"
 
 namespace marl {
@@ -13,8 +16,28 @@ namespace {
 const char* const RecipeKeys[] = {"linear",       "offset", "startx",
                                    "starty",       "coefficients",
                                    "number",       "attempt", "spacings",
-                                   "check"};
+                                   "check",        "keyframes", "frame"};
 const char CheckKey[] = "check=";
+// Every recipe begins with this line, found by its start up to the colon.
+const char HeaderLine[] =
+    "\\ marl recipe: 'marl file=PICTURE' makes this picture again; options"
+    " on the command line win\n";
+const std::size_t HeaderMark = sizeof "\\ marl recipe:" - 1;
+// Every key recipeOf writes; a picture's recipe holds no other.
+const char* const WrittenKeys[] = {
+    "R0", "G0", "B0", "R1", "G1", "B1", "basename", "image", "it", "size",
+    "width", "height", "shiftx", "shifty",
+    "detail", "mode", "number", "attempt", "linear", "offset", "startx",
+    "starty", "coefficients", "quazi", "qline", "qsize", "qx", "qy",
+    "qscale", "qsep", "spacings", "colors", "palette", "reverse", "blend",
+    "tone", "gamma", "depth", "background", "quality", "frames", "loop",
+    "plane", "keyframes", "frame", "check"};
+
+// A recipe copied through a Windows editor is still the same recipe.
+std::string withoutReturn(const std::string& line) {
+  return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1)
+                                              : line;
+}
 
 std::string real(double value) {
   char text[40];
@@ -31,7 +54,28 @@ std::string realList(const double* values, std::size_t count) {
   return list;
 }
 
-// FNV-1a, 64 bits: enough to tell an edit from a whole recipe, not a seal.
+// Only what differs from the default, so that a recipe without colour
+// options reads as it always has.
+void writeColourKeys(std::ostream& r, const ColourSettings& c,
+                     const Palette* palette) {
+  if (!c.stops.empty()) {
+    r << "colors=";
+    for (std::size_t i = 0; i < c.stops.size(); ++i) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "%06x", unsigned(c.stops[i] & 0xFFFFFFu));
+      r << (i > 0 ? "," : "") << hex;
+    }
+    r << "\n";
+  }
+  if (palette) r << "palette=" << palette->name << "\n";
+  if (c.reverse) r << "reverse=true\n";
+  if (c.blend != Blend::Rgb) r << "blend=" << wordFor(BlendWords, c.blend) << "\n";
+  if (c.tone != Tone::Equalize) r << "tone=" << wordFor(ToneWords, c.tone) << "\n";
+  if (c.gamma != 1.0) r << "gamma=" << real(c.gamma) << "\n";
+}
+
+// FNV-1a, 64 bits (from RecipeChecker::HashStart, see there): enough to tell
+// an edit from a whole recipe, not a seal.
 uint64_t hashOn(uint64_t hash, const std::string& text) {
   for (unsigned char c : text) {
     hash ^= c;
@@ -67,22 +111,47 @@ bool isRecipeKey(const std::string& key) {
 }
 
 std::string recipeOf(const PictureJob& job) {
+  const std::optional<FrameOfAnimation>& frame = job.settings().frame;
+  if (!frame) return withCheckLine(recipeLinesOf(job));
+  return withCheckLine(frame->recipeLines + "frame=" +
+                       std::to_string(frame->index) + "\n");
+}
+
+std::string withCheckLine(const std::string& lines) {
+  return lines + CheckKey + hexOf(hashOn(RecipeChecker::HashStart, lines)) +
+         "\n";
+}
+
+std::string recipeReal(double value) { return real(value); }
+
+std::string recipeLinesOf(const PictureJob& job) {
   const JobSettings& s = job.settings();
   const PictureParameters& p = job.parameters();
   const StartOfMap& start = job.start();
   const TorusMap& map = job.map();
   std::ostringstream r;
-  r << "\\ marl recipe: 'marl file=PICTURE' makes this picture again; options"
-       " on the command line win\n";
+  r << HeaderLine;
   const char* channelKeys[6] = {"R0", "G0", "B0", "R1", "G1", "B1"};
   for (int c = 0; c < 6; ++c) {
     const uint32_t colour = c < 3 ? p.startColour : p.finishColour;
     r << channelKeys[c] << "=" << ((colour >> (16 - 8 * (c % 3))) & 0xFF)
       << "\n";
   }
+  writeColourKeys(r, s.colour, p.palette);
   r << "basename=" << s.basename << "\n"
-    << "image=" << s.format->name << "\n"
-    << "it=" << s.iterationMaximum << "\n"
+    << "image=" << s.format->name << "\n";
+  // Written only when not the default, so a default picture's recipe reads
+  // as it always has.
+  if (s.depth != 8) r << "depth=" << s.depth << "\n";
+  if (s.lossless) r << "quality=lossless\n";
+  if (s.quality > 0) r << "quality=" << s.quality << "\n";
+  if (s.background.kind == Background::Transparent) r << "background=none\n";
+  if (s.background.kind == Background::Colour) {
+    char colour[8];
+    std::snprintf(colour, sizeof colour, "%06X", s.background.colour);
+    r << "background=" << colour << "\n";
+  }
+  r << "it=" << s.iterationMaximum << "\n"
     << "size=" << job.grid().size() << "\n"
     << shapeLines(s)
     << "detail=" << map.detail << "\n"
@@ -113,16 +182,12 @@ std::string recipeOf(const PictureJob& job) {
       << realList(job.spacingUnits().data(), job.spacingUnits().size())
       << "\n";
   }
-  const std::string lines = r.str();
-  return lines + CheckKey +
-         hexOf(hashOn(RecipeChecker::HashStart, lines)) + "\n";
+  return r.str();
 }
 
 void RecipeChecker::addLine(const std::string& raw) {
   if (checkSeen_) return;
-  // A recipe copied through a Windows editor is still the same recipe.
-  const std::string line =
-      !raw.empty() && raw.back() == '\r' ? raw.substr(0, raw.size() - 1) : raw;
+  const std::string line = withoutReturn(raw);
   const std::size_t equals = line.find('=');
   if (equals == std::string::npos || !isRecipeKey(line.substr(0, equals))) {
     hash_ = hashOn(hash_, line + "\n");
@@ -150,6 +215,120 @@ RecipeChecker::Verdict RecipeChecker::verdict(std::string& why) const {
     return Verdict::Broken;
   }
   return Verdict::Whole;
+}
+
+namespace {
+
+constexpr std::size_t None = std::string::npos;
+
+// Lines holding more than blanks and line ends.
+std::size_t linesIn(const std::string& text) {
+  std::size_t count = 0;
+  bool content = false;
+  for (const char c : text) {
+    if (c == '\n') {
+      count += content;
+      content = false;
+    } else if (c != '\r' && c != ' ' && c != '\t') {
+      content = true;
+    }
+  }
+  return count + content;
+}
+
+// Where a recipe's first line begins in `text`, at the start of a line.
+std::size_t headerIn(const std::string& text) {
+  for (std::size_t at = 0; (at = text.find(HeaderLine, at, HeaderMark)) != None;
+       ++at) {
+    if (at == 0 || text[at - 1] == '\n') return at;
+  }
+  return None;
+}
+
+// Why a line after the first is not one recipeOf writes; empty when it is.
+std::string unwrittenLine(const std::vector<std::string>& lines) {
+  std::vector<std::string> seen;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::string line = withoutReturn(lines[i]);
+    // A comment, as a parameter file has them, changes nothing made (an
+    // animation's recipe says in one how to use it); the check covers it.
+    if ((!line.empty() && line[0] == '\\') ||
+        (line.size() > 1 && line[1] == '\\'))
+      continue;
+    const std::size_t equals = line.find('=');
+    if (equals == None)
+      return "its recipe holds a line without '=': '" + escapedText(line) + "'";
+    const std::string key = line.substr(0, equals);
+    bool written = false;
+    for (const char* k : WrittenKeys) written |= key == k;
+    if (!written) {
+      return "its recipe holds the key '" + escapedText(key) +
+             "', which marl never writes into a recipe";
+    }
+    for (const std::string& earlier : seen) {
+      if (earlier == key) return "its recipe gives " + key + " twice";
+    }
+    seen.push_back(key);
+  }
+  return std::string();
+}
+
+}  // namespace
+
+FoundRecipe findRecipe(const std::vector<std::string>& texts) {
+  FoundRecipe found;
+  std::size_t first = 0;
+  std::size_t at = None;
+  while (first < texts.size() && (at = headerIn(texts[first])) == None)
+    ++first;
+  if (at == None) return found;
+  found.status = FoundRecipe::Status::Broken;
+  for (std::size_t t = 0; t < first; ++t) found.otherLines += linesIn(texts[t]);
+  found.otherLines += linesIn(texts[first].substr(0, at));
+
+  // The texts from the first line on, joined, and where each of them ends.
+  std::string joined = texts[first].substr(at);
+  std::vector<std::size_t> ends = {joined.size()};
+  for (std::size_t t = first + 1; t < texts.size(); ++t) {
+    joined += texts[t];
+    ends.push_back(joined.size());
+  }
+  RecipeChecker checker;
+  std::vector<std::string> lines;
+  std::size_t lineEnd = 0;
+  for (std::size_t from = 0; from < joined.size() && !checker.ended();) {
+    lineEnd = std::min(joined.find('\n', from), joined.size());
+    lines.push_back(joined.substr(from, lineEnd - from));
+    checker.addLine(lines.back());
+    from = lineEnd + 1;
+  }
+  std::string why;
+  if (!checker.ended()) {
+    found.why = "its recipe is cut or changed: it ends before its check line";
+    return found;
+  }
+  if (checker.verdict(why) != RecipeChecker::Verdict::Whole) {
+    found.why = "its recipe is cut or changed: its check line does not "
+                "match; give changes on the command line instead";
+    return found;
+  }
+  // The text that holds the check line ends with it.
+  std::size_t last = 0;
+  while (ends[last] < lineEnd) ++last;
+  for (std::size_t i = lineEnd; i < ends[last]; ++i) {
+    if (joined[i] != '\n' && joined[i] != '\r') {
+      found.why = "it holds text after the recipe's check: '" +
+                  escapedText(joined.substr(i, 60)) + "'";
+      return found;
+    }
+  }
+  found.why = unwrittenLine(lines);
+  if (!found.why.empty()) return found;
+  for (std::size_t t = first + last + 1; t < texts.size(); ++t)
+    found.otherLines += linesIn(texts[t]);
+  found.status = FoundRecipe::Status::Whole;
+  found.text = joined.substr(0, lineEnd) + "\n";
+  return found;
 }
 
 }  // namespace marl

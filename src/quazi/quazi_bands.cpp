@@ -7,7 +7,7 @@
 
 #include "base/worker_pool.h"
 #include "quazi/tile_brush.h"
-#include "render/cairo_owned.h"
+#include "render/cairo_handles.h"
 
 namespace marl {
 
@@ -82,7 +82,7 @@ class BandPainter {
     if (tilesOf_[std::size_t(b)].empty()) return;
     for (int left = 0; left < side_; left += layout_.surfaceSide) {
       const int width = std::min(layout_.surfaceSide, side_ - left);
-      const OwnedSurface piece(cairo_image_surface_create_for_data(
+      const CairoSurface piece(cairo_image_surface_create_for_data(
           reinterpret_cast<unsigned char*>(pixels + left), CAIRO_FORMAT_ARGB32,
           width, rows, side_ * int(sizeof(uint32_t))));
       TileBrush brush(piece.get(), source_, left, top);

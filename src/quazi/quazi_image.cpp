@@ -7,7 +7,7 @@
 #include "base/worker_pool.h"
 #include "quazi/tile_brush.h"
 #include "quazi/tile_order.h"
-#include "render/cairo_owned.h"
+#include "render/cairo_handles.h"
 
 namespace marl {
 
@@ -48,7 +48,7 @@ void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
     // Each thread draws through Cairo objects of its own, over the shared
     // pixels; tiles that touch the same pixels are drawn one after another
     // in tile order, so every pixel is computed as with one thread.
-    const OwnedSurface target = surfaceOverPixelsOf(canvas->surface());
+    const CairoSurface target = surfaceOverPixelsOf(canvas->surface());
     TileBrush brush(target.get(), source);
     for (std::size_t t; (t = order.next()) != TileOrder::None;) {
       brush.paint(tiles[t]);

@@ -19,19 +19,19 @@ constexpr double ShrinkThreshold = 0.75;
 
 // A copy of the square `picture` (side `from`) box-filtered down to side
 // `to`, or nullptr when Cairo cannot make it.
-OwnedSurface shrinkPicture(cairo_surface_t* picture, int from, int to) {
-  OwnedSurface current(cairo_surface_reference(picture));
+CairoSurface shrinkPicture(cairo_surface_t* picture, int from, int to) {
+  CairoSurface current(cairo_surface_reference(picture));
   int currentSide = from;
   while (currentSide > to) {
     int next = to;
     if (currentSide > to * MaxShrinkPerPass) {
       next = static_cast<int>(std::ceil(currentSide / MaxShrinkPerPass));
     }
-    OwnedSurface smaller(
+    CairoSurface smaller(
         cairo_image_surface_create(CAIRO_FORMAT_ARGB32, next, next));
     if (cairo_surface_status(smaller.get()) != CAIRO_STATUS_SUCCESS)
       return nullptr;
-    const OwnedContext cr(cairo_create(smaller.get()));
+    const CairoContext cr(cairo_create(smaller.get()));
     const double factor = static_cast<double>(next) / currentSide;
     cairo_scale(cr.get(), factor, factor);
     cairo_set_source_surface(cr.get(), current.get(), 0.0, 0.0);
@@ -142,12 +142,12 @@ TileSource tileSourceFor(const QuaziTiling& tiling, const Bitmap& attractor) {
       std::hypot(first.cornerX[1] - first.cornerX[0],
                  first.cornerY[1] - first.cornerY[0]) *
       (tiling.separation() + 1.0);
-  TileSource source{OwnedSurface(cairo_surface_reference(attractor.surface())),
+  TileSource source{CairoSurface(cairo_surface_reference(attractor.surface())),
                     size};
   if (std::isfinite(tileSide) && tileSide >= 1.0 &&
       tileSide < ShrinkThreshold * size) {
     const int side = static_cast<int>(std::ceil(tileSide));
-    if (OwnedSurface shrunk = shrinkPicture(source.surface.get(), size, side)) {
+    if (CairoSurface shrunk = shrinkPicture(source.surface.get(), size, side)) {
       source = TileSource{std::move(shrunk), side};
     }
   }

@@ -8,7 +8,7 @@
 
 #include "quazi/quazi_tiling.h"
 #include "render/bitmap.h"
-#include "render/cairo_owned.h"
+#include "render/cairo_handles.h"
 
 namespace marl {
 
@@ -46,7 +46,7 @@ std::vector<PaintedTile> tilesToPaint(const QuaziTiling& tiling, int width,
 // many times larger than the tile would alias). No surface when there is no
 // picture or no tile.
 struct TileSource {
-  OwnedSurface surface;
+  CairoSurface surface;
   int side = 0;
 };
 TileSource tileSourceFor(const QuaziTiling& tiling, const Bitmap& attractor);
@@ -62,9 +62,9 @@ class TileBrush {
   void paint(const PaintedTile& tile);
 
  private:
-  OwnedSurface picture_;
-  OwnedContext cr_;
-  OwnedPattern pattern_;
+  CairoSurface picture_;
+  CairoContext cr_;
+  CairoPattern pattern_;
   int sourceSide_;
 };
 

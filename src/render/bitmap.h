@@ -24,6 +24,8 @@ class Bitmap {
   // Row y of the pixels, left to right; rows lie `stride` bytes apart.
   uint32_t* row(int y);
   const uint32_t* row(int y) const;
+  // Bytes from the start of one row to the start of the next.
+  int stride() const { return stride_; }
   cairo_surface_t* surface() const { return surface_; }
 
  private:

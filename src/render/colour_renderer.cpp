@@ -24,6 +24,15 @@ uint32_t channelByte(double v) {
   return static_cast<uint32_t>(a) & 0xFFu;
 }
 
+// channelByte at 16 bits: the value is scaled from 0..255 to 0..65535
+// first, so the bits below the 8-bit value are the curve's own.
+uint64_t channelWord(double v) {
+  double a = std::fabs(v) * 257.0;
+  if (!std::isfinite(a)) return 0;
+  if (a >= 4294967296.0) a = std::fmod(a, 65536.0);
+  return static_cast<uint64_t>(static_cast<uint32_t>(a) & 0xFFFFu);
+}
+
 // The parabola v(X) = (a2 X^2 + a1 X) + a0 of one channel.
 struct Curve {
   double a0, a1, a2;
@@ -37,7 +46,9 @@ struct Curve {
 }  // namespace
 
 ColourRenderer::ColourRenderer()
-    : palette(PaletteSize, 0u), countHistogram(PaletteSize, 0.0) {}
+    : palette(PaletteSize, 0u),
+      deepPalette(PaletteSize, 0u),
+      countHistogram(PaletteSize, 0.0) {}
 
 void ColourRenderer::buildCountHistogram(HitGrid& grid) {
   grid.refreshCountRange();
@@ -109,6 +120,9 @@ double ColourRenderer::fillGradientSegment(
     const uint32_t gb = channelByte(curves[1].at(x));
     const uint32_t bb = channelByte(curves[2].at(x));
     palette[i] = 0xFF000000u | rb << 16 | gb << 8 | bb;
+    deepPalette[i] = channelWord(curves[0].at(x)) << 32 |
+                     channelWord(curves[1].at(x)) << 16 |
+                     channelWord(curves[2].at(x));
     ++i;
     if (x > p2) break;
   }
@@ -139,45 +153,42 @@ void ColourRenderer::buildPalette(HitGrid& grid, uint32_t startColour,
   fillGradientSegment(red, green, blue, points, 0.0, next);
 }
 
+double ColourRenderer::countScale(const HitGrid& grid) {
+  return grid.maxCount == 0 ? 1.0
+                            : BinScale / static_cast<double>(grid.maxCount);
+}
+
+CountColours ColourRenderer::countColours(const HitGrid& grid,
+                                          int depth) const {
+  CountColours colours;
+  colours.entry.kind = CountEntry::Kind::Scaled;
+  colours.entry.scale = countScale(grid);
+  colours.entry.top = TopBin;
+  colours.colours8 = palette;
+  if (depth == 16) colours.colours16 = deepPalette;
+  return colours;
+}
+
 void ColourRenderer::renderToBitmap(Bitmap& bitmap, HitGrid& grid,
                                     uint32_t startColour,
                                     uint32_t finishColour) {
-  const uint32_t side = grid.size();
-  const TorusView corner(side,
-                         uint32_t(std::min<int64_t>(bitmap.width(), side)),
-                         uint32_t(std::min<int64_t>(bitmap.height(), side)),
-                         0.0, 0.0);
-  renderViewToBitmap(bitmap, grid, corner, startColour, finishColour);
-}
-
-void ColourRenderer::renderViewToBitmap(Bitmap& bitmap, HitGrid& grid,
-                                        const TorusView& view,
-                                        uint32_t startColour,
-                                        uint32_t finishColour) {
   buildPalette(grid, startColour, finishColour);
-  if (!bitmap.ok() || grid.size() == 0) return;
+  if (!bitmap.ok()) return;
 
-  const double scale =
-      grid.maxCount == 0 ? 1.0 : BinScale / static_cast<double>(grid.maxCount);
-  const int height =
-      static_cast<int>(std::min<int64_t>(bitmap.height(), view.height()));
-  const int width =
-      static_cast<int>(std::min<int64_t>(bitmap.width(), view.width()));
+  const double scale = countScale(grid);
+  const int64_t side = grid.size();
+  const int height = static_cast<int>(std::min<int64_t>(bitmap.height(), side));
+  const int width = static_cast<int>(std::min<int64_t>(bitmap.width(), side));
   const uint32_t* colours = palette.data();
-  std::vector<uint32_t> columns(std::size_t(std::max(width, 0)));
-  for (int x = 0; x < width; ++x) columns[std::size_t(x)] = view.column(uint32_t(x));
 
   // Cairo may hold drawing not yet in the buffer; settle it before the
   // pixels are written directly, and tell it afterwards.
   cairo_surface_flush(bitmap.surface());
   for (int y = 0; y < height; ++y) {
-    const uint32_t* cells = grid.row(view.row(uint32_t(y)));
+    const uint32_t* cells = grid.row(static_cast<uint32_t>(y));
     uint32_t* pixels = bitmap.row(y);
     for (int x = 0; x < width; ++x) {
-      uint32_t index = static_cast<uint32_t>(
-          static_cast<double>(cells[columns[std::size_t(x)]]) * scale);
-      if (index > static_cast<uint32_t>(TopBin)) index = TopBin;
-      pixels[x] = colours[index];
+      pixels[x] = colours[entryFor(cells[x], scale)];
     }
   }
   cairo_surface_mark_dirty(bitmap.surface());

@@ -6,7 +6,7 @@
 
 #include "attractor/hit_grid.h"
 #include "render/bitmap.h"
-#include "render/torus_view.h"
+#include "render/count_colours.h"
 
 namespace marl {
 
@@ -63,13 +63,25 @@ class ColourRenderer {
   // is painted; a bitmap that is not ok() gets nothing.
   void renderToBitmap(Bitmap& bitmap, HitGrid& grid, uint32_t startColour,
                       uint32_t finishColour);
-  // The same for a view of the grid: pixel (x, y) takes the entry for the
-  // cell (view.column(x), view.row(y)). Paints the view's width x height,
-  // as far as the bitmap reaches.
-  void renderViewToBitmap(Bitmap& bitmap, HitGrid& grid, const TorusView& view,
-                          uint32_t startColour, uint32_t finishColour);
+
+  // What turns a cell's count into its palette entry: entryFor(count,
+  // countScale(grid)) after the palette is built for `grid`.
+  static double countScale(const HitGrid& grid);
+  static uint32_t entryFor(uint32_t count, double scale) {
+    const uint32_t index =
+        static_cast<uint32_t>(static_cast<double>(count) * scale);
+    return index > static_cast<uint32_t>(TopBin) ? TopBin : index;
+  }
+  // The palette, once built for `grid`, as the picture's count colours,
+  // entries found as entryFor finds them; the 16-bit palette too for
+  // `depth` 16.
+  CountColours countColours(const HitGrid& grid, int depth) const;
 
   std::vector<uint32_t> palette;
+  // The same gradient at 16 bits a channel, 0xRRRRGGGGBBBB, written beside
+  // `palette`: each channel is the curve's value scaled to 0..65535 before
+  // it is truncated, not the 8-bit value widened.
+  std::vector<uint64_t> deepPalette;
   std::vector<double> countHistogram;
   // Widths of the two halves of the gradient, in percent of the cumulative
   // range.

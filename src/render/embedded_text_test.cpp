@@ -47,13 +47,18 @@ const ImageFormat& ImageBmp = *findFormat("bmp");
 const ImageFormat& ImageJpeg = *findFormat("jpeg");
 const ImageFormat& ImageTiff = *findFormat("tiff");
 const ImageFormat& ImageGif = *findFormat("gif");
+const ImageFormat& ImagePng = *findFormat("png");
+const ImageFormat& ImageWebp = *findFormat("webp");
 
 struct Kind {
   const ImageFormat& type;
   const char* format;
 };
-const Kind TextFormats[] = {
-    {ImageJpeg, "JPEG"}, {ImageTiff, "TIFF"}, {ImageGif, "GIF"}};
+const Kind TextFormats[] = {{ImageJpeg, "JPEG"},
+                            {ImageTiff, "TIFF"},
+                            {ImageGif, "GIF"},
+                            {ImagePng, "PNG"},
+                            {ImageWebp, "WebP"}};
 
 std::string write(const TempDir& dir, const std::string& name,
                   const ImageFormat& type,
@@ -75,11 +80,17 @@ std::string contents(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string joined(const Result& r) {
+  std::string text;
+  for (const std::string& t : r.texts) text += t;
+  return text;
+}
+
 void put(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-TEST(EmbeddedTextTest, TextRoundTripsThroughJpegTiffAndGif) {
+TEST(EmbeddedTextTest, TextRoundTripsThroughEveryFormatWithText) {
   TempDir dir;
   std::string big;
   for (int i = 0; big.size() < 150000; ++i)
@@ -90,7 +101,10 @@ TEST(EmbeddedTextTest, TextRoundTripsThroughJpegTiffAndGif) {
       const Result r = readEmbeddedText(write(dir, "p", kind.type, text));
       EXPECT_EQ(r.status, Result::Found) << kind.format << ": " << r.reason;
       EXPECT_EQ(r.format, kind.format);
-      EXPECT_TRUE(r.text == text) << kind.format << " " << text.size();
+      EXPECT_TRUE(joined(r) == text) << kind.format << " " << text.size();
+      // A JPEG segment holds less than 64 KiB; one GIF comment holds all.
+      const bool jpegSplit = &kind.type == &ImageJpeg && text == big;
+      EXPECT_EQ(r.texts.size(), jpegSplit ? 3u : 1u) << kind.format;
       EXPECT_GT(r.bytesRead, 0u);
     }
   }
@@ -197,7 +211,7 @@ TEST(EmbeddedTextTest, BigTiffTextIsFoundReadingLittleOfTheFile) {
   ASSERT_GT(fs::file_size(path), 8u * MaxEmbeddedTextRead);
   const Result r = readEmbeddedText(path);
   EXPECT_EQ(r.status, Result::Found) << r.reason;
-  EXPECT_EQ(r.text, Recipe);
+  EXPECT_EQ(joined(r), Recipe);
   EXPECT_LE(r.bytesRead, MaxEmbeddedTextRead);
   EXPECT_LT(r.bytesRead, 64u * 1024);
 }
@@ -210,11 +224,16 @@ TEST(EmbeddedTextTest, DamagedHeadersFailQuietly) {
   testing::internal::CaptureStderr();
   for (const Kind& kind : TextFormats) {
     const std::string good = contents(write(dir, "p", kind.type, Recipe));
+    // PNG's magic is 8 bytes long; WebP's ends at byte 12.
+    const std::size_t magic =
+        &kind.type == &ImagePng || &kind.type == &ImageWebp ? 12 : 6;
     for (int round = 0; round < 100; ++round) {
       std::string bad = good;
       const std::size_t span = std::min<std::size_t>(bad.size(), 600);
-      for (int i = 0; i < 6; ++i) bad[6 + gen() % (span - 6)] = char(gen());
-      if (&kind.type == &ImageTiff)  // aim at the directory too
+      for (int i = 0; i < 6; ++i)
+        bad[magic + gen() % (span - magic)] = char(gen());
+      if (&kind.type == &ImageTiff || &kind.type == &ImageWebp)
+        // aim at the directory, or the XMP packet, too
         for (int i = 0; i < 6; ++i)
           bad[bad.size() - 1 - gen() % 300] = char(gen());
       put(dir.file("bad"), bad);
@@ -228,6 +247,24 @@ TEST(EmbeddedTextTest, DamagedHeadersFailQuietly) {
     }
   }
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// A picture cut anywhere in its first KiB, magic bytes included, is a
+// damaged picture of its format, never a text file or a text found.
+TEST(EmbeddedTextTest, EveryCutInTheFirstKibIsDamaged) {
+  TempDir dir;
+  const std::string text(1200, 'r');
+  for (const Kind& kind : TextFormats) {
+    const std::string bytes = contents(write(dir, "p", kind.type, text));
+    ASSERT_GT(bytes.size(), 1024u);
+    for (std::size_t cut = 1; cut < 1024; ++cut) {
+      put(dir.file("cut"), bytes.substr(0, cut));
+      const Result r = readEmbeddedText(dir.file("cut"));
+      ASSERT_EQ(r.status, Result::Damaged)
+          << kind.format << " cut at " << cut << ": " << r.reason;
+      EXPECT_EQ(r.format, kind.format);
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gif_lib.h>
 
+#include <vector>
+
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 
 namespace marl {
@@ -12,14 +15,16 @@ int boundedRead(GifFileType* gif, GifByteType* buffer, int length) {
                               ->read(buffer, static_cast<std::size_t>(length)));
 }
 
+void closeGif(GifFileType* gif) { DGifCloseFile(gif, nullptr); }
+
 const char* reasonOf(int error) {
   const char* text = GifErrorString(error);
   return text ? text : "unknown giflib error";
 }
 
-// Joins the Comment Extensions met before the first image; other
+// The Comment Extensions met before the first image, one text each; other
 // extensions are passed over. False on a read or format error.
-bool readComments(GifFileType* gif, std::string& text) {
+bool readComments(GifFileType* gif, std::vector<std::string>& texts) {
   for (;;) {
     GifRecordType type;
     if (DGifGetRecordType(gif, &type) != GIF_OK) return false;
@@ -29,9 +34,15 @@ bool readComments(GifFileType* gif, std::string& text) {
     int code = 0;
     GifByteType* block = nullptr;
     if (DGifGetExtension(gif, &code, &block) != GIF_OK) return false;
+    if (code == COMMENT_EXT_FUNC_CODE) {
+      texts.emplace_back();
+      // Past the most a marl picture holds, the count alone decides.
+      if (texts.size() > std::size_t(MaxTextPieces)) return true;
+    }
     while (block != nullptr) {
       if (code == COMMENT_EXT_FUNC_CODE)
-        text.append(reinterpret_cast<const char*>(block + 1), block[0]);
+        texts.back().append(reinterpret_cast<const char*>(block + 1),
+                            block[0]);
       if (DGifGetExtensionNext(gif, &block) != GIF_OK) return false;
     }
   }
@@ -41,17 +52,19 @@ bool readComments(GifFileType* gif, std::string& text) {
 
 void readGifText(BoundedFile& file, EmbeddedTextResult& result) {
   int status = D_GIF_SUCCEEDED;
-  GifFileType* gif = DGifOpen(&file, boundedRead, &status);
+  const CHandle<GifFileType, closeGif> handle(
+      DGifOpen(&file, boundedRead, &status));
+  GifFileType* const gif = handle.get();
   if (!gif) {
     failReading(file, file.reachedEnd(), reasonOf(status), result);
     return;
   }
-  std::string text;
-  if (readComments(gif, text))
-    foundText(text, result);
-  else
+  if (!plausibleSides(gif->SWidth, gif->SHeight, result)) return;
+  std::vector<std::string> texts;
+  if (!readComments(gif, texts))
     failReading(file, file.reachedEnd(), reasonOf(gif->Error), result);
-  DGifCloseFile(gif, &status);
+  else if (fewPieces(texts.size(), "comment extensions", result))
+    foundTexts(std::move(texts), result);
 }
 
 }  // namespace marl

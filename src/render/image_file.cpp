@@ -1,10 +1,12 @@
 #include "render/image_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
 
 #include "base/escaped_text.h"
+#include "render/bitmap_rows.h"
 #include "render/temporary_file.h"
 
 namespace marl {
@@ -12,27 +14,49 @@ namespace marl {
 namespace {
 
 bool fail(std::ostream& err, const std::string& fileName, const char* reason) {
-  err << "marl: error: cannot write '" << Escaped{fileName} << "': " << reason
-      << std::endl;
+  reportWriteFailure(err, fileName, reason);
   return false;
 }
 
+// The temporary file as an encoder's sink; keeps the errno of the first
+// failed write, which is then the reason reported.
+class FileSink : public ByteSink {
+ public:
+  explicit FileSink(TemporaryFile& file) : file_(file) {}
+  bool writeAt(std::uint64_t offset, const unsigned char* bytes,
+               std::size_t size) override {
+    if (file_.writeAt(offset, bytes, size)) {
+      size_ = std::max(size_, offset + size);
+      return true;
+    }
+    if (error_ == 0) error_ = errno;
+    return false;
+  }
+  std::uint64_t size() const override { return size_; }
+  int error() const { return error_; }
+
+ private:
+  TemporaryFile& file_;
+  std::uint64_t size_ = 0;
+  int error_ = 0;
+};
+
 // Runs the encoder; anything it throws is a failed picture, never the end
 // of the run.
-bool encodeSafely(EncodeFunction encode, const Bitmap& bitmap,
-                  const std::string& embeddedText,
-                  std::vector<unsigned char>& bytes, std::string& reason) {
+bool encodeSafely(EncodeFunction encode, RowSource& rows,
+                  const EncodeOptions& options, FileSink& sink,
+                  std::string& reason) {
   try {
-    if (encode(bitmap, embeddedText, bytes, reason)) return true;
+    if (encode(rows, options, sink, reason) && sink.error() == 0) return true;
+    if (sink.error() != 0) reason = std::strerror(sink.error());
     if (reason.empty()) reason = "encoding failed";
   } catch (const std::bad_alloc&) {
-    reason = "out of memory while encoding; give a smaller size";
+    reason = OutOfMemoryWhileEncoding;
   } catch (const std::exception& e) {
     reason = e.what();
   } catch (...) {
     reason = "the encoder failed";
   }
-  std::vector<unsigned char>().swap(bytes);
   return false;
 }
 
@@ -49,13 +73,32 @@ bool moveToFreeName(TemporaryFile& file, const std::string& fileName,
   }
 }
 
-bool writeEncoded(const std::vector<unsigned char>& bytes,
-                  const std::string& fileName, std::ostream& err,
-                  std::string* writtenName) {
+bool writeEncoded(RowSource& rows, const ImageFormat& format,
+                  const EncodeOptions& options, const std::string& fileName,
+                  std::ostream& err, std::string* writtenName) {
   TemporaryFile file;
   if (!file.create(fileName)) return fail(err, fileName, std::strerror(errno));
-  if (!file.write(bytes.data(), bytes.size()) || !file.close())
+  FileSink sink(file);
+  std::string reason;
+  if (!encodeSafely(format.encode, rows, options, sink, reason))
+    return fail(err, fileName, reason.c_str());
+  // The data reaches the disk before the name does, and the name before
+  // the picture is reported written.
+  if (!file.sync() || !file.close())
     return fail(err, fileName, std::strerror(errno));
+  return placeFinishedFile(file, fileName, err, writtenName);
+}
+
+}  // namespace
+
+void reportWriteFailure(std::ostream& err, const std::string& fileName,
+                        const std::string& reason) {
+  err << "marl: error: cannot write '" << Escaped{fileName} << "': " << reason
+      << std::endl;
+}
+
+bool placeFinishedFile(TemporaryFile& file, const std::string& fileName,
+                       std::ostream& err, std::string* writtenName) {
   std::string name;
   if (!moveToFreeName(file, fileName, name)) {
     const int error = errno;
@@ -75,10 +118,14 @@ bool writeEncoded(const std::vector<unsigned char>& bytes,
         << Escaped{name} << "' instead" << std::endl;
   }
   if (writtenName) *writtenName = name;
+  if (!file.syncFolder()) {
+    err << "marl: error: wrote '" << Escaped{name}
+        << "', but its folder cannot be synced, so a power cut may lose it: "
+        << std::strerror(errno) << std::endl;
+    return false;
+  }
   return true;
 }
-
-}  // namespace
 
 std::string numberedName(const std::string& fileName, int number) {
   const std::size_t slash = fileName.rfind('/');
@@ -89,22 +136,26 @@ std::string numberedName(const std::string& fileName, int number) {
          fileName.substr(dot);
 }
 
+bool writeImageFile(RowSource& rows, const ImageFormat& format,
+                    const std::string& fileName, std::ostream& err,
+                    const EncodeOptions& options, std::string* writtenName) {
+  try {
+    return writeEncoded(rows, format, options, fileName, err, writtenName);
+  } catch (const std::bad_alloc&) {
+    // The temporary file, if any, has been removed on the way out.
+    return fail(err, fileName, "out of memory");
+  }
+}
+
 bool writeImageFile(const Bitmap& bitmap, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err,
                     const std::string& embeddedText,
                     std::string* writtenName) {
   if (!bitmap.ok()) return fail(err, fileName, "the picture could not be made");
-  try {
-    // Encoding first means a library failure leaves nothing on disk at all.
-    std::vector<unsigned char> bytes;
-    std::string reason;
-    if (!encodeSafely(format.encode, bitmap, embeddedText, bytes, reason))
-      return fail(err, fileName, reason.c_str());
-    return writeEncoded(bytes, fileName, err, writtenName);
-  } catch (const std::bad_alloc&) {
-    // The temporary file, if any, has been removed on the way out.
-    return fail(err, fileName, "out of memory");
-  }
+  BitmapRows rows(bitmap, format.alpha);
+  EncodeOptions options;
+  options.text = embeddedText;
+  return writeImageFile(rows, format, fileName, err, options, writtenName);
 }
 
 }  // namespace marl

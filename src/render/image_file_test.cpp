@@ -1,19 +1,73 @@
 #include "render/image_file.h"
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <new>
 #include <sstream>
 #include <stdexcept>
 
+#include "base/temporary_files.h"
 #include "support/decoded_image.h"
+
+// The durability calls the writing makes, seen through wrappers of the C
+// library's: while `recording`, each is noted with the path it acts on, and
+// the one named by `failing` fails with EIO instead.
+namespace sync_calls {
+std::atomic<bool> recording{false};
+std::mutex mutex;
+std::vector<std::string> calls;
+std::string failing;
+
+std::string pathOf(int fd) {
+  char link[4096];
+  const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(),
+                             link, sizeof link);
+  return n > 0 ? std::string(link, std::size_t(n)) : "?";
+}
+
+// Notes `call`; true when it is to fail.
+bool note(const std::string& call) {
+  if (!recording) return false;
+  std::lock_guard<std::mutex> lock(mutex);
+  calls.push_back(call);
+  return !failing.empty() && call.rfind(failing, 0) == 0;
+}
+}  // namespace sync_calls
+
+extern "C" int fsync(int fd) {
+  static const auto real =
+      reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+  struct stat st {};
+  fstat(fd, &st);
+  if (sync_calls::note((S_ISDIR(st.st_mode) ? "fsync folder " : "fsync file ") +
+                       sync_calls::pathOf(fd))) {
+    errno = EIO;
+    return -1;
+  }
+  return real(fd);
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder,
+                         const char* to, unsigned flags) {
+  static const auto real =
+      reinterpret_cast<int (*)(int, const char*, int, const char*, unsigned)>(
+          dlsym(RTLD_NEXT, "renameat2"));
+  sync_calls::note(std::string("rename ") + from + " " + to);
+  return real(fromFolder, from, toFolder, to, flags);
+}
 
 namespace marl {
 namespace {
@@ -335,14 +389,16 @@ TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
   const std::string name = dir.file("a.png");
   std::ostringstream err;
 
+  // Half a file is written before the failure: it must not stay.
   const ImageFormat failing = {
       "png", {}, "png",
-      [](const Bitmap&, const std::string&, std::vector<unsigned char>& out,
-         std::string& error) {
-        out.assign(10, 0);
+      [](RowSource&, const EncodeOptions&, ByteSink& out, std::string& error) {
+        const unsigned char half[10] = {};
+        out.append(half, sizeof half);
         error = "disk of the encoder on fire";
         return false;
-      }, 65535};
+      },
+      "PNG", 8, false, false, 65535};
   EXPECT_FALSE(writeImageFile(bitmap, failing, name, err));
   EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
                            "': disk of the encoder on fire\n");
@@ -374,20 +430,21 @@ TEST(ImageFileTest, AFolderOfTheNameIsSteppedAround) {
 TEST(ImageFileTest, EncoderExceptionsAreFailuresOfThePicture) {
   TempDir dir;
   Bitmap bitmap(4, 4);
-  using Text = const std::string&;
-  using Bytes = std::vector<unsigned char>&;
+  using Options = const EncodeOptions&;
   const ImageFormat throwing[] = {
       {"a", {}, "a",
-       [](const Bitmap&, Text, Bytes, std::string&) -> bool {
+       [](RowSource&, Options, ByteSink&, std::string&) -> bool {
          throw std::bad_alloc();
-       }, 65535},
+       },
+       "A", 8, false, false, 65535},
       {"b", {}, "b",
-       [](const Bitmap&, Text, Bytes, std::string&) -> bool {
+       [](RowSource&, Options, ByteSink&, std::string&) -> bool {
          throw std::runtime_error("odd");
-       }, 65535},
+       },
+       "B", 8, false, false, 65535},
       {"c", {}, "c",
-       [](const Bitmap&, Text, Bytes, std::string&) -> bool { throw 7; },
-       65535}};
+       [](RowSource&, Options, ByteSink&, std::string&) -> bool { throw 7; },
+       "C", 8, false, false, 65535}};
   const std::string reasons[] = {
       "out of memory while encoding; give a smaller size", "odd",
       "the encoder failed"};
@@ -400,6 +457,72 @@ TEST(ImageFileTest, EncoderExceptionsAreFailuresOfThePicture) {
                              "': " + reason + "\n");
   }
   EXPECT_TRUE(dir.entries().empty());
+}
+
+// The data is on the disk before its name is, and the name before the
+// picture counts as written; a failed sync is a failure of the picture.
+TEST(ImageFileTest, DataIsSyncedBeforeTheRenameAndTheFolderAfter) {
+  struct Case {
+    std::string failing;  // the call made to fail, if any
+    bool written;
+    std::vector<std::string> files;
+    std::string err;
+  };
+  const std::string reason = "Input/output error\n";
+  const Case cases[] = {
+      {"", true, {"a.bmp"}, ""},
+      {"fsync file", false, {}, "marl: error: cannot write 'NAME': " + reason},
+      {"fsync folder", false, {"a.bmp"},
+       "marl: error: wrote 'NAME', but its folder cannot be synced, so a "
+       "power cut may lose it: " + reason}};
+  for (const Case& c : cases) {
+    TempDir dir;
+    const std::string folder = fs::canonical(dir.path()).string();
+    const std::string name = folder + "/a.bmp";
+    Bitmap bitmap(4, 4);
+    std::ostringstream err;
+    sync_calls::calls.clear();
+    sync_calls::failing = c.failing;
+    sync_calls::recording = true;
+    const bool written = writeImageFile(bitmap, ImageBmp, name, err);
+    sync_calls::recording = false;
+    EXPECT_EQ(written, c.written) << c.failing;
+    std::string expectedErr = c.err;
+    if (expectedErr.find("NAME") != std::string::npos)
+      expectedErr.replace(expectedErr.find("NAME"), 4, name);
+    EXPECT_EQ(err.str(), expectedErr);
+    EXPECT_EQ(dir.entries(), c.files) << c.failing;
+    const std::vector<std::string>& calls = sync_calls::calls;
+    ASSERT_GE(calls.size(), 1u) << c.failing;
+    const std::string temporary = calls[0].substr(std::strlen("fsync file "));
+    EXPECT_EQ(calls[0].rfind("fsync file " + name + ".tmp-", 0), 0u)
+        << calls[0];
+    if (c.failing == "fsync file") {
+      EXPECT_EQ(calls.size(), 1u);
+      continue;
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{
+                         calls[0], "rename " + temporary + " " + name,
+                         "fsync folder " + folder}));
+  }
+}
+
+// A temporary file a signal could not remove is never made.
+TEST(ImageFileTest, FullRegistryOfTemporaryFilesFailsThePictureWithoutAFile) {
+  TempDir dir;
+  std::vector<int> entries;
+  for (int entry; (entry = registerTemporaryFile("held")) >= 0;)
+    entries.push_back(entry);
+  EXPECT_EQ(entries.size(), std::size_t(MaxTemporaryFiles));
+  const std::string name = dir.file("a.gif");
+  std::ostringstream err;
+  EXPECT_FALSE(writeImageFile(Bitmap(2, 2), ImageGif, name, err));
+  EXPECT_EQ(err.str(),
+            "marl: error: cannot write '" + name + "': Too many open files\n");
+  EXPECT_TRUE(dir.entries().empty());
+  forgetTemporaryFile(entries.back());
+  EXPECT_TRUE(writeImageFile(Bitmap(2, 2), ImageGif, name, err));
+  for (int entry : entries) forgetTemporaryFile(entry);
 }
 
 TEST(ImageFileTest, ControlBytesInNamesAreShownEscaped) {

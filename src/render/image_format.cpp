@@ -4,12 +4,17 @@ namespace marl {
 
 const std::vector<ImageFormat>& imageFormats() {
   static const std::vector<ImageFormat> formats = {
-      // libjpeg's JPEG_MAX_DIMENSION; GIF's fields are 16 bits; TIFF and
-      // BMP reach past any side marl makes.
-      {"jpeg", {}, "jpg", encodeJpeg, 65500},
-      {"tiff", {"tiff", "Tiff", "TIFF"}, "tif", encodeTiff, 65535},
-      {"gif", {"gif", "Gif", "GIF"}, "gif", encodeGif, 65535},
-      {"bmp", {"bmp", "Bmp", "BMP"}, "bmp", encodeBmp, 65535},
+      {"jpeg", {}, "jpg", encodeJpeg, "JPEG", 8, false, true, 65500},
+      {"tiff", {"tiff", "Tiff", "TIFF"}, "tif", encodeTiff, "TIFF", 16, true,
+       false, 65535},
+      {"gif", {"gif", "Gif", "GIF"}, "gif", encodeGif, "GIF", 8, false, false,
+       65535},
+      {"bmp", {"bmp", "Bmp", "BMP"}, "bmp", encodeBmp, "BMP", 8, false, false,
+       65535},
+      {"png", {"png", "Png", "PNG"}, "png", encodePng, "PNG", 16, true, false,
+       65535},
+      {"webp", {"webp", "Webp", "WEBP"}, "webp", encodeWebp, "WebP", 8, true,
+       true, 16383},
   };
   return formats;
 }
@@ -30,6 +35,20 @@ const ImageFormat* findFormat(const std::string& name) {
     if (name == format.name) return &format;
   }
   return nullptr;
+}
+
+bool acceptShape(const PictureShape& shape, int maxDepth, bool alphaAllowed,
+                 const char* formatName, std::string& error) {
+  if (shape.depth > maxDepth) {
+    error = std::string("a ") + formatName + " picture holds " +
+            std::to_string(maxDepth) + " bits a sample at most";
+    return false;
+  }
+  if (shape.alpha && !alphaAllowed) {
+    error = std::string("a ") + formatName + " picture has no alpha";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace marl

@@ -1,7 +1,6 @@
 #ifndef MARL_RENDER_IMAGE_FORMAT_H_
 #define MARL_RENDER_IMAGE_FORMAT_H_
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -9,14 +8,18 @@
 
 namespace marl {
 
-// One picture file format: what selects it, what its files are called and
-// what writes them.
+// One picture file format: what selects it, what its files are called,
+// what it can hold and what writes them.
 struct ImageFormat {
   const char* name;          // the plain word for it, as a recipe writes it
   const char* spellings[3];  // any of these inside an image= value selects it
   const char* extension;     // of its file names, without the dot
   EncodeFunction encode;
-  uint32_t maxSide;          // the format's own limit on width and height
+  const char* title;  // as messages name it: "JPEG"
+  int maxDepth;       // 8, or 16 where 16 bits a sample can be written
+  bool alpha;         // can hold transparency
+  bool quality;       // lossy: quality= applies
+  int maxSide;        // pixels a side at most
 };
 
 // Every format, in the order an image= value is searched: the last row with

@@ -12,7 +12,9 @@ namespace {
 TEST(ImageFormatTest, WordSelectsFormatLastMatchWinning) {
   const std::vector<std::tuple<std::string, std::string, std::string>> cases =
       {{"TIFF", "tiff", "tif"},    {"Gif", "gif", "gif"},
-       {"bmp", "bmp", "bmp"},      {"png", "jpeg", "jpg"},
+       {"bmp", "bmp", "bmp"},      {"png", "png", "png"},
+       {"WEBP", "webp", "webp"},   {"pngtiff", "png", "png"},
+       {"webp or png", "webp", "webp"}, {"jpg", "jpeg", "jpg"},
        {"", "jpeg", "jpg"},        {"tiffbmp", "bmp", "bmp"},
        {"GIFTiff", "gif", "gif"},  {"jpeg", "jpeg", "jpg"},
        {"tIFF", "jpeg", "jpg"},    {"a tiff please", "tiff", "tif"}};
@@ -26,7 +28,7 @@ TEST(ImageFormatTest, WordSelectsFormatLastMatchWinning) {
 TEST(ImageFormatTest, EveryFormatHasItsEncoderAndIsFoundByName) {
   const std::vector<std::pair<std::string, EncodeFunction>> expected = {
       {"jpeg", encodeJpeg}, {"tiff", encodeTiff}, {"gif", encodeGif},
-      {"bmp", encodeBmp}};
+      {"bmp", encodeBmp}, {"png", encodePng},   {"webp", encodeWebp}};
   ASSERT_EQ(imageFormats().size(), expected.size());
   for (const auto& [name, encode] : expected) {
     const ImageFormat* format = findFormat(name);
@@ -36,7 +38,7 @@ TEST(ImageFormatTest, EveryFormatHasItsEncoderAndIsFoundByName) {
     EXPECT_EQ(&formatForWord(name), format) << name;
   }
   EXPECT_EQ(findFormat("JPEG"), nullptr);
-  EXPECT_EQ(findFormat("png"), nullptr);
+  EXPECT_EQ(findFormat("PNG"), nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <turbojpeg.h>
 
+#include <vector>
+
+#include "base/c_handle.h"
 #include "render/image_encoders.h"
 #include "render/jpeg_comment.h"
 
@@ -7,44 +10,46 @@ namespace marl {
 
 namespace {
 
-// Cairo's ARGB32 is a native-endian 32-bit word, so its byte order in memory
-// depends on the machine.
-constexpr int CairoPixelFormat =
-    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? TJPF_BGRA : TJPF_ARGB;
-constexpr int Quality = 95;
+constexpr int DefaultQuality = 95;
 
 }  // namespace
 
-bool encodeJpeg(const Bitmap& bitmap, const std::string& embeddedText,
-                std::vector<unsigned char>& out, std::string& error) {
-  tjhandle handle = tjInitCompress();
+bool encodeJpeg(RowSource& rows, const EncodeOptions& options, ByteSink& out,
+                std::string& error) {
+  const PictureShape& shape = rows.shape();
+  if (!acceptShape(shape, 8, false, "JPEG", error)) return false;
+  // TurboJPEG compresses a whole picture at once.
+  std::vector<unsigned char> pixels = readWholePicture(rows);
+  const CHandle<void, tjDestroy> handle(tjInitCompress());
   if (!handle) {
     error = tjGetErrorStr2(nullptr);
     return false;
   }
-  cairo_surface_flush(bitmap.surface());
-  const int pitch = cairo_image_surface_get_stride(bitmap.surface());
-  unsigned char* jpeg = nullptr;
-  unsigned long jpegSize = 0;
-  // The colour bytes are premultiplied, so dropping alpha shows transparent
-  // pixels over black.
-  const int status =
-      tjCompress2(handle, reinterpret_cast<const unsigned char*>(bitmap.row(0)),
-                  bitmap.width(), pitch, bitmap.height(), CairoPixelFormat,
-                  &jpeg, &jpegSize, TJSAMP_444, Quality, 0);
+  unsigned char* encoded = nullptr;
+  unsigned long encodedSize = 0;
+  const int quality = options.quality > 0 ? options.quality : DefaultQuality;
+  const int status = tjCompress2(handle.get(), pixels.data(), shape.width, 0,
+                                 shape.height, TJPF_RGB, &encoded, &encodedSize,
+                                 TJSAMP_444, quality, 0);
+  const CHandle<unsigned char, tjFree> compressed(encoded);
   if (status != 0) {
-    error = tjGetErrorStr2(handle);
-  } else {
-    // Room for the comment too, so that inserting it moves bytes within the
-    // buffer instead of copying them to a new one.
-    out.reserve(jpegSize + embeddedText.size() +
-                4 * (embeddedText.size() / MaxJpegCommentSegment + 1));
-    out.assign(jpeg, jpeg + jpegSize);
+    error = tjGetErrorStr2(handle.get());
+    return false;
   }
-  tjFree(jpeg);
-  tjDestroy(handle);
+  std::vector<unsigned char>().swap(pixels);
+  // Room for the comment too, so that inserting it moves bytes within the
+  // buffer instead of copying them to a new one.
+  std::vector<unsigned char> jpeg;
+  jpeg.reserve(encodedSize + options.text.size() +
+               4 * (options.text.size() / MaxJpegCommentSegment + 1));
+  jpeg.assign(encoded, encoded + encodedSize);
   // TurboJPEG has no way to write a comment, so it goes in afterwards.
-  return status == 0 && insertJpegComment(out, embeddedText, error);
+  if (!insertJpegComment(jpeg, options.text, error)) return false;
+  if (!out.append(jpeg.data(), jpeg.size())) {
+    error = "cannot write the JPEG";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace marl

@@ -1,6 +1,8 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
 // clang-format off
@@ -8,6 +10,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 
 namespace marl {
@@ -110,16 +113,23 @@ void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
   r->source.manager.resync_to_restart = jpeg_resync_to_restart;
   r->source.manager.term_source = endSource;
 
+  // Destroyed on every way out, a throw included (no jump leaves readHeader;
+  // destroying a structure never created, or half created, is safe: it was
+  // zeroed).
+  const CHandle<jpeg_decompress_struct, jpeg_destroy_decompress> decompressor(
+      &r->cinfo);
   if (readHeader(*r)) {
-    std::string text;
+    std::vector<std::string> texts;
     for (jpeg_saved_marker_ptr m = r->cinfo.marker_list; m; m = m->next)
       if (m->marker == JPEG_COM)
-        text.append(reinterpret_cast<const char*>(m->data), m->data_length);
-    foundText(text, result);
+        texts.emplace_back(reinterpret_cast<const char*>(m->data),
+                           m->data_length);
+    if (plausibleSides(r->cinfo.image_width, r->cinfo.image_height, result) &&
+        fewPieces(texts.size(), "comment segments", result))
+      foundTexts(std::move(texts), result);
   } else {
     failReading(file, r->source.ranOut, r->errors.message, result);
   }
-  jpeg_destroy_decompress(&r->cinfo);
 }
 
 }  // namespace marl

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <chrono>
 #include <random>
+#include <string>
+#include <utility>
 
 #include "base/temporary_files.h"
 
@@ -37,6 +39,13 @@ bool renameWithoutReplacing(const char* from, const char* to) {
   return false;
 }
 
+// The folder a path names its entry in: "." for a bare name.
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 TemporaryFile::~TemporaryFile() {
@@ -63,14 +72,19 @@ bool TemporaryFile::create(const std::string& finalName) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = prefix;
     for (int i = 0; i < 6; ++i) name += Letters[pick() % (sizeof Letters - 1)];
-    // Listed before it exists, so that no moment has an unlisted file.
+    // Listed before it exists, so that no moment has an unlisted file, and
+    // never made unlisted, as nothing would remove it after a signal.
     const int entry = registerTemporaryFile(name.c_str());
     const int fd =
-        open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        entry < 0 ? -1
+                  : open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                         0666);
     if (fd >= 0) {
       fd_ = fd;
       entry_ = entry;
-      name_ = name;
+      // Moved, not copied: a copy could run out of memory with the file
+      // made but not yet known to the destructor.
+      name_ = std::move(name);
       return true;
     }
     const int error = errno;
@@ -99,6 +113,28 @@ bool TemporaryFile::write(const unsigned char* bytes, std::size_t size) {
   return true;
 }
 
+bool TemporaryFile::writeAt(std::uint64_t offset, const unsigned char* bytes,
+                            std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+bool TemporaryFile::sync() {
+  while (fsync(fd_) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
 bool TemporaryFile::close() {
   const int fd = fd_;
   fd_ = -1;
@@ -106,9 +142,25 @@ bool TemporaryFile::close() {
 }
 
 bool TemporaryFile::moveToNewName(const std::string& name) {
+  // Made first: running out of memory after the rename would report a
+  // picture on the disk as not written.
+  std::string folder = folderOf(name);
   if (!renameWithoutReplacing(name_.c_str(), name.c_str())) return false;
   moved_ = true;
+  folder_ = std::move(folder);
   return true;
+}
+
+bool TemporaryFile::syncFolder() {
+  const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int status;
+  while ((status = fsync(fd)) != 0 && errno == EINTR) {
+  }
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return status == 0 || error == EINVAL;
 }
 
 }  // namespace marl

@@ -2,6 +2,7 @@
 #define MARL_RENDER_TEMPORARY_FILE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace marl {
@@ -21,12 +22,22 @@ class TemporaryFile {
   // there), with the mode a new file would get (0666 less the umask).
   bool create(const std::string& finalName);
   bool write(const unsigned char* bytes, std::size_t size);
+  // Writes at `offset`, past the end or over bytes written before.
+  bool writeAt(std::uint64_t offset, const unsigned char* bytes,
+               std::size_t size);
+  // Waits until the bytes written are on the storage device, so that a
+  // power cut after the rename cannot leave the name on an empty or cut
+  // file.
+  bool sync();
   // Closing can report a write the kernel could not complete.
   bool close();
   // Gives the file `name` unless a file or folder of that name exists (errno
   // EEXIST then). The file system decides at the rename itself, so two
   // writers can never both take one name, and nothing is ever replaced.
   bool moveToNewName(const std::string& name);
+  // Waits until the folder's entries, the new name among them, are on the
+  // storage device. File systems that cannot sync a folder count as done.
+  bool syncFolder();
 
   const std::string& name() const { return name_; }
 
@@ -35,6 +46,7 @@ class TemporaryFile {
   int entry_ = -1;
   bool moved_ = false;
   std::string name_;
+  std::string folder_;  // of the name it was moved to
 };
 
 }  // namespace marl

@@ -2,6 +2,9 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <new>
+
+#include "base/c_handle.h"
 
 namespace marl {
 
@@ -16,7 +19,11 @@ int keepError(TIFF*, void* userData, const char*, const char* format,
   if (error->empty()) {
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
-    *error = text;
+    // No exception may pass through libtiff, which would free nothing.
+    try {
+      *error = text;
+    } catch (const std::bad_alloc&) {
+    }
   }
   return 1;
 }
@@ -27,20 +34,18 @@ int dropWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 TIFF* openTiffClient(const char* mode, thandle_t handle, const TiffClientIo& io,
                      std::string& error, tmsize_t maxAllocation) {
-  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+  const CHandle<TIFFOpenOptions, TIFFOpenOptionsFree> options(
+      TIFFOpenOptionsAlloc());
   if (!options) {
     error = "out of memory";
     return nullptr;
   }
-  TIFFOpenOptionsSetErrorHandlerExtR(options, keepError, &error);
-  TIFFOpenOptionsSetWarningHandlerExtR(options, dropWarning, nullptr);
+  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), keepError, &error);
+  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), dropWarning, nullptr);
   if (maxAllocation > 0)
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, maxAllocation);
-  TIFF* tif = TIFFClientOpenExt("picture", mode, handle, io.read, io.write,
-                                io.seek, io.close, io.size, noMap, noUnmap,
-                                options);
-  TIFFOpenOptionsFree(options);
-  return tif;
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), maxAllocation);
+  return TIFFClientOpenExt("picture", mode, handle, io.read, io.write, io.seek,
+                           io.close, io.size, noMap, noUnmap, options.get());
 }
 
 }  // namespace marl

@@ -20,7 +20,8 @@ struct TiffClientIo {
 // libtiff's messages kept off the process's error stream: the first error
 // becomes `error` (the reason the caller reports), warnings are dropped.
 // A `maxAllocation` above 0 caps each of libtiff's allocations. nullptr
-// when it cannot be opened.
+// when it cannot be opened; the caller owns the result (TIFFClose). The
+// procedures must not throw: libtiff frees nothing an exception passes.
 TIFF* openTiffClient(const char* mode, thandle_t handle, const TiffClientIo& io,
                      std::string& error, tmsize_t maxAllocation = 0);
 

@@ -1,9 +1,10 @@
 #include <tiffio.h>
 
-#include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <new>
 
+#include "base/c_handle.h"
 #include "render/image_encoders.h"
 #include "render/tiff_client.h"
 
@@ -11,37 +12,40 @@ namespace marl {
 
 namespace {
 
-// libtiff writes through these callbacks into memory, so that every file
-// error is met, and reported, in one place by the caller.
-struct MemoryFile {
-  std::vector<unsigned char>* bytes;
+// libtiff writes through these callbacks into the sink, row by row; it goes
+// back only to fix the header's directory offset at the end.
+struct SinkFile {
+  ByteSink* sink;
   toff_t position;
+  int writeError;    // errno of the first failed write
+  bool outOfMemory;  // a write found no memory: libtiff saw it fail
 };
 
-tmsize_t memoryRead(thandle_t handle, void* buffer, tmsize_t size) {
-  auto* file = static_cast<MemoryFile*>(handle);
-  const std::vector<unsigned char>& bytes = *file->bytes;
-  if (size <= 0 || file->position >= bytes.size()) return 0;
-  const std::size_t n =
-      std::min<std::size_t>(size, bytes.size() - file->position);
-  std::memcpy(buffer, bytes.data() + file->position, n);
-  file->position += n;
-  return static_cast<tmsize_t>(n);
-}
+tmsize_t noRead(thandle_t, void*, tmsize_t) { return 0; }
 
-tmsize_t memoryWrite(thandle_t handle, void* buffer, tmsize_t size) {
-  auto* file = static_cast<MemoryFile*>(handle);
+tmsize_t sinkWrite(thandle_t handle, void* buffer, tmsize_t size) {
+  auto* file = static_cast<SinkFile*>(handle);
   if (size <= 0) return 0;
-  std::vector<unsigned char>& bytes = *file->bytes;
-  const std::size_t end = file->position + static_cast<std::size_t>(size);
-  if (end > bytes.size()) bytes.resize(end);
-  std::memcpy(bytes.data() + file->position, buffer, size);
-  file->position = end;
+  // No exception may pass through libtiff, which would free nothing.
+  bool written;
+  try {
+    written = file->sink->writeAt(
+        file->position, static_cast<const unsigned char*>(buffer),
+        static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    file->outOfMemory = true;
+    return -1;
+  }
+  if (!written) {
+    if (file->writeError == 0) file->writeError = errno;
+    return -1;
+  }
+  file->position += static_cast<toff_t>(size);
   return size;
 }
 
-toff_t memorySeek(thandle_t handle, toff_t offset, int whence) {
-  auto* file = static_cast<MemoryFile*>(handle);
+toff_t sinkSeek(thandle_t handle, toff_t offset, int whence) {
+  auto* file = static_cast<SinkFile*>(handle);
   switch (whence) {
     case SEEK_SET:
       file->position = offset;
@@ -50,7 +54,7 @@ toff_t memorySeek(thandle_t handle, toff_t offset, int whence) {
       file->position += offset;
       break;
     case SEEK_END:
-      file->position = file->bytes->size() + offset;
+      file->position = file->sink->size() + offset;
       break;
     default:
       return static_cast<toff_t>(-1);
@@ -58,101 +62,74 @@ toff_t memorySeek(thandle_t handle, toff_t offset, int whence) {
   return file->position;
 }
 
-int memoryClose(thandle_t) { return 0; }
+int noClose(thandle_t) { return 0; }
 
-toff_t memorySize(thandle_t handle) {
-  return static_cast<MemoryFile*>(handle)->bytes->size();
+toff_t sinkSize(thandle_t handle) {
+  return static_cast<SinkFile*>(handle)->sink->size();
 }
 
-
-
-
-bool allOpaque(const Bitmap& bitmap) {
-  for (int y = 0; y < bitmap.height(); ++y) {
-    const uint32_t* pixels = bitmap.row(y);
-    for (int x = 0; x < bitmap.width(); ++x) {
-      if ((pixels[x] >> 24) != 0xFFu) return false;
-    }
+bool setFields(TIFF* tif, const PictureShape& shape, const std::string& text) {
+  bool ok =
+      TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(shape.width)) &&
+      TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(shape.height)) &&
+      TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, shape.depth) &&
+      TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, shape.samples()) &&
+      TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) &&
+      TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+      TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
+      TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
+      TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+  if (ok && !text.empty())
+    ok = TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, text.c_str());
+  if (ok && shape.alpha) {
+    const uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
+    ok = TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
   }
-  return true;
-}
-
-// Undoes Cairo's premultiplication, rounding to nearest.
-unsigned char unpremultiply(uint32_t channel, uint32_t alpha) {
-  if (alpha == 0) return 0;
-  return static_cast<unsigned char>(
-      std::min<uint32_t>(255, (channel * 255 + alpha / 2) / alpha));
-}
-
-bool writeRows(TIFF* tif, const Bitmap& bitmap, bool opaque) {
-  const int samples = opaque ? 3 : 4;
-  std::vector<unsigned char> line(std::size_t(bitmap.width()) * samples);
-  for (int y = 0; y < bitmap.height(); ++y) {
-    const uint32_t* pixels = bitmap.row(y);
-    unsigned char* out = line.data();
-    for (int x = 0; x < bitmap.width(); ++x) {
-      const uint32_t p = pixels[x];
-      const uint32_t a = p >> 24;
-      const uint32_t r = (p >> 16) & 0xFFu, g = (p >> 8) & 0xFFu, b = p & 0xFFu;
-      if (opaque) {
-        *out++ = static_cast<unsigned char>(r);
-        *out++ = static_cast<unsigned char>(g);
-        *out++ = static_cast<unsigned char>(b);
-      } else {
-        *out++ = unpremultiply(r, a);
-        *out++ = unpremultiply(g, a);
-        *out++ = unpremultiply(b, a);
-        *out++ = static_cast<unsigned char>(a);
-      }
-    }
-    if (TIFFWriteScanline(tif, line.data(), static_cast<uint32_t>(y), 0) < 0)
-      return false;
-  }
-  return true;
+  return ok && TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+                            TIFFDefaultStripSize(tif, 0));
 }
 
 }  // namespace
 
-bool encodeTiff(const Bitmap& bitmap, const std::string& embeddedText,
-                std::vector<unsigned char>& out, std::string& error) {
-  cairo_surface_flush(bitmap.surface());
-  out.clear();
+bool encodeTiff(RowSource& rows, const EncodeOptions& options, ByteSink& out,
+                std::string& error) {
+  const PictureShape& shape = rows.shape();
   error.clear();
-  if (embeddedText.find('\0') != std::string::npos) {
+  if (!acceptShape(shape, 16, true, "TIFF", error)) return false;
+  if (options.text.find('\0') != std::string::npos) {
     error = "the text to embed holds a NUL byte, which a TIFF cannot store";
     return false;
   }
-  MemoryFile file{&out, 0};
-  TIFF* tif = openTiffClient(
-      "w", &file,
-      {memoryRead, memoryWrite, memorySeek, memoryClose, memorySize}, error);
+  SinkFile file{&out, 0, 0, false};
+  CHandle<TIFF, TIFFClose> tif(openTiffClient(
+      "w", &file, {noRead, sinkWrite, sinkSeek, noClose, sinkSize}, error));
   if (!tif) {
-    if (error.empty()) error = "cannot start a TIFF stream";
+    if (file.outOfMemory)
+      error = OutOfMemoryWhileEncoding;
+    else if (error.empty())
+      error = "cannot start a TIFF stream";
     return false;
   }
-
-  const bool opaque = allOpaque(bitmap);
-  bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(bitmap.width())) &&
-            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(bitmap.height())) &&
-            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
-            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, opaque ? 3 : 4) &&
-            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) &&
-            TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-            TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
-            TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
-            TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
-  if (ok && !embeddedText.empty())
-    ok = TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, embeddedText.c_str());
-  if (ok && !opaque) {
-    const uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
-    ok = TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
-  }
-  ok = ok &&
-       TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0)) &&
-       writeRows(tif, bitmap, opaque) && TIFFFlush(tif) == 1;
-  TIFFClose(tif);
+  // Samples go in the machine's byte order, which a new TIFF takes as its
+  // own.
+  bool ok = setFields(tif.get(), shape, options.text) &&
+            forEachBand(rows, [&](const unsigned char* band, int first,
+                                  int count) {
+              for (int i = 0; i < count; ++i) {
+                auto* row = const_cast<unsigned char*>(
+                    band + shape.rowBytes() * std::size_t(i));
+                if (TIFFWriteScanline(tif.get(), row, uint32_t(first + i),
+                                      0) < 0)
+                  return false;
+              }
+              return true;
+            }) &&
+            TIFFFlush(tif.get()) == 1;
+  tif.reset();  // closing may still write
+  if (file.outOfMemory) error = OutOfMemoryWhileEncoding;
+  if (file.writeError != 0) errno = file.writeError;
   if (!ok && error.empty()) error = "TIFF encoding failed";
-  return ok && error.empty();
+  return ok && error.empty() && file.writeError == 0;
 }
 
 }  // namespace marl

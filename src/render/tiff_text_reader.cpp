@@ -1,7 +1,9 @@
 #include <tiffio.h>
 
 #include <cstdio>
+#include <string>
 
+#include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
 #include "render/tiff_client.h"
 
@@ -43,9 +45,6 @@ toff_t fileSize(thandle_t handle) {
   return static_cast<BoundedFile*>(handle)->size();
 }
 
-
-
-
 // No single allocation for a directory and its tags needs more; a forged
 // count must not make libtiff ask for gigabytes.
 constexpr tmsize_t MaxAllocation = 4 * tmsize_t(MaxEmbeddedTextRead);
@@ -55,13 +54,18 @@ constexpr tmsize_t MaxAllocation = 4 * tmsize_t(MaxEmbeddedTextRead);
 void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
   std::string error;
   // "m": never map the file into memory, which would bypass the budget.
-  TIFF* tif = openTiffClient(
+  const CHandle<TIFF, TIFFClose> handle(openTiffClient(
       "rm", &file, {boundedRead, noWrite, boundedSeek, noClose, fileSize},
-      error, MaxAllocation);
+      error, MaxAllocation));
+  TIFF* const tif = handle.get();
   if (!tif) {
     failReading(file, file.reachedEnd(), error, result);
     return;
   }
+  uint32_t width = 0, height = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+  if (!plausibleSides(width, height, result)) return;
   const char* description = nullptr;
   const bool has =
       TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &description) == 1 &&
@@ -73,8 +77,7 @@ void readTiffText(BoundedFile& file, EmbeddedTextResult& result) {
   if (!has && cut)
     failReading(file, file.reachedEnd(), error, result);
   else
-    foundText(has ? std::string(description) : std::string(), result);
-  TIFFClose(tif);
+    foundTexts({has ? std::string(description) : std::string()}, result);
 }
 
 }  // namespace marl

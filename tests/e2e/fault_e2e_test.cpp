@@ -124,6 +124,26 @@ TEST(FaultEndToEnd, FullStandardOutputIsAnError) {
   }
 }
 
+// A reader that has gone away ends neither the batch nor a picture.
+TEST(FaultEndToEnd, ClosedPipeOnStandardOutputIsAnErrorAndPicturesAreMade) {
+  TempFolder folder;
+  Launch launch;
+  launch.closedPipe = true;
+  MarlProcess marl(folder, {"count=3", "threads=2", "it=3000000", "size=200"},
+                   launch);
+  const RunResult run = marl.wait();
+  EXPECT_EQ(run.signal, 0);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "marl: error: cannot write to standard output: Broken pipe\n");
+  const std::vector<std::string> files = pictureFiles(folder);
+  EXPECT_EQ(files.size(), 3u);
+  for (const std::string& name : files) {
+    EXPECT_FALSE(isTemporary(name)) << name;
+    EXPECT_EQ(decodeImageFile(folder.path() + "/" + name).width, 200) << name;
+  }
+}
+
 TEST(FaultEndToEnd, ParameterFileBeyondItsBoundsStopsTheRunAtOnce) {
   TempFolder folder;
   folder.write("p.txt", "count=1\nbasename=" + std::string(70000, 'x') + "\n");

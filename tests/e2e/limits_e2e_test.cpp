@@ -35,7 +35,7 @@ TEST(LimitsEndToEnd, TooLittleMemoryIsAnErrorBeforeAnyWork) {
       runLimited(folder, with({"size=20000", "it=2000000"}), OneGigabyte);
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.err.rfind("marl: error: a picture of size=20000 needs "
-                              "about 4.4 GB of memory, but marl may use ", 0),
+                              "about 3.2 GB of memory, but marl may use ", 0),
             0u)
       << refused.err;
   EXPECT_NE(refused.err.find(" (RLIMIT_AS); give a smaller size; no picture "
@@ -51,15 +51,15 @@ TEST(LimitsEndToEnd, TooLittleMemoryIsAnErrorBeforeAnyWork) {
   EXPECT_EQ(folder.files().size(), 1u);
 }
 
-TEST(LimitsEndToEnd, SidesBeyondCairoAreRefusedBeforeAnyWork) {
+TEST(LimitsEndToEnd, SidesBeyondCairoOrTheFormatAreRefusedBeforeAnyWork) {
   const struct {
     std::vector<std::string> words;
     const char* error;
   } cases[] = {
-      {{"width=40000", "size=100"},
-       "marl: error: width=40000 is too large: a picture is coloured whole "
-       "into a Cairo surface, which is at most 32767 pixels a side; give "
-       "width=32767 or less; no picture is made\n"},
+      {{"width=65501", "size=100"},
+       "marl: error: width=65501 is too large for JPEG pictures, which are at "
+       "most 65500 pixels a side; give width=65500 or less, or another image "
+       "type; no picture is made\n"},
       {{"size=33000", "width=100", "height=100", "quazi=true"},
        "marl: error: size=33000 is too large: with quazi=true the tiling "
        "warps the square attractor picture from a Cairo surface, which is at "

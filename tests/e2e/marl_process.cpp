@@ -75,9 +75,13 @@ RunResult runMarl(const TempFolder& folder,
   // from files() by their leading dot.
   const std::string out = folder.path() + "/.stdout";
   const std::string err = folder.path() + "/.stderr";
+  // libfaketime preloaded directly rather than through the faketime
+  // wrapper, whose named semaphores, left behind by a wrapper that was
+  // killed, make a later one with the same process number fail.
   std::string command = "cd " + quote(folder.path()) +
-                        " && TZ=UTC faketime -f " + quote(time) + " " +
-                        quote(MARL_BINARY);
+                        " && TZ=UTC LD_PRELOAD='/usr/$LIB/faketime/"
+                        "libfaketime.so.1' FAKETIME=" +
+                        quote(time) + " " + quote(MARL_BINARY);
   for (const std::string& arg : args) command += " " + quote(arg);
   command += " >" + quote(out) + " 2>" + quote(err) + " </dev/null";
   const int raw = std::system(command.c_str());
@@ -128,6 +132,12 @@ MarlProcess::MarlProcess(const TempFolder& folder,
   dup2(in, 0);
   dup2(out, 1);
   dup2(err, 2);
+  int ends[2];
+  if (launch.closedPipe) {
+    if (pipe(ends) != 0) _exit(127);
+    close(ends[0]);
+    dup2(ends[1], 1);
+  }
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -170,11 +180,13 @@ bool MarlProcess::halt() {
 void MarlProcess::resume() { kill(pid_, SIGCONT); }
 
 RunResult MarlProcess::wait() {
+  struct rusage usage {};
   while (!ended_) {
-    if (waitpid(pid_, &rawStatus_, 0) != pid_) break;
+    if (wait4(pid_, &rawStatus_, 0, &usage) != pid_) break;
     ended_ = WIFEXITED(rawStatus_) || WIFSIGNALED(rawStatus_);
   }
   RunResult result;
+  result.peakKilobytes = usage.ru_maxrss;
   result.status = WIFEXITED(rawStatus_) ? WEXITSTATUS(rawStatus_) : -1;
   result.signal = WIFSIGNALED(rawStatus_) ? WTERMSIG(rawStatus_) : 0;
   result.out = folder_.read(outName_);
@@ -182,6 +194,18 @@ RunResult MarlProcess::wait() {
   std::remove((folder_.path() + "/" + outName_).c_str());
   std::remove((folder_.path() + "/" + errName_).c_str());
   return result;
+}
+
+RunResult MarlProcess::waitAtMost(std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!ended_ && std::chrono::steady_clock::now() < deadline) {
+    const pid_t done = waitpid(pid_, &rawStatus_, WNOHANG);
+    if (done == pid_) ended_ = WIFEXITED(rawStatus_) || WIFSIGNALED(rawStatus_);
+    else if (done < 0) break;
+    else usleep(10000);
+  }
+  if (!ended_) kill(pid_, SIGKILL);
+  return wait();
 }
 
 bool matchesTranscript(const std::string& actual,

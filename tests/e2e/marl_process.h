@@ -1,6 +1,7 @@
 #ifndef MARL_TESTS_E2E_MARL_PROCESS_H_
 #define MARL_TESTS_E2E_MARL_PROCESS_H_
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ struct RunResult {
   std::string err;
   int status = -1;  // the exit status; -1 after a death by a signal
   int signal = 0;   // the signal it died of, if any
+  // Its peak resident memory; 0 when it ended before wait() (by halt()).
+  long peakKilobytes = 0;
 };
 
 // A temporary folder, removed with everything in it when the object goes.
@@ -46,6 +49,9 @@ struct Launch {
   long fileSizeLimit = -1;     // RLIMIT_FSIZE in bytes; -1 keeps it
   long addressSpaceLimit = -1;  // RLIMIT_AS in bytes; -1 keeps it
   std::string standardOutput;  // a path instead of a file of its own
+  // Standard output a pipe whose reading end is closed before marl starts,
+  // as after `| head -c1` has read its byte.
+  bool closedPipe = false;
 };
 
 // The built marl started in `folder` while the test goes on, with standard
@@ -65,6 +71,9 @@ class MarlProcess {
   void resume();
   // Waits for the end; the output files are read and removed.
   RunResult wait();
+  // As wait, but kills the process (SIGKILL) if it has not ended within
+  // `limit`: a run that should end by itself cannot hang the test.
+  RunResult waitAtMost(std::chrono::seconds limit);
 
  private:
   const TempFolder& folder_;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "e2e/marl_process.h"
+#include "render/embedded_text.h"
+#include "support/picture_texts.h"
 
 namespace marl_e2e {
 namespace {
@@ -21,7 +23,7 @@ std::vector<std::string> withImage(const std::string& image) {
 }
 
 TEST(RecipeEndToEnd, ReplayMakesTheSameFilesAndNeverOverwrites) {
-  for (const char* image : {"jpeg", "tiff", "gif"}) {
+  for (const char* image : {"jpeg", "tiff", "gif", "png", "webp"}) {
     SCOPED_TRACE(image);
     TempFolder made;
     const RunResult first = runMarl(made, withImage(image));
@@ -49,6 +51,31 @@ TEST(RecipeEndToEnd, ReplayMakesTheSameFilesAndNeverOverwrites) {
   }
 }
 
+// At this second a size of 40 draws the tiling's centre beyond its side;
+// the replay must keep it there, not lower it as it lowers a given one.
+TEST(RecipeEndToEnd, ReplayKeepsADrawnTilingCentreBeyondTheTilingsSide) {
+  TempFolder made;
+  const RunResult first =
+      runMarl(made, {"size=40", "it=1000", "quazi=true", "qline=6"},
+              "2026-01-01 00:00:12");
+  ASSERT_EQ(first.status, 0) << first.err;
+  const std::vector<std::string> names = made.files();
+  ASSERT_EQ(names.size(), 2u);
+  const std::string recipe = made.read(names[0]);
+  const auto value = [&](const std::string& key) {
+    return std::stoi(
+        recipe.substr(recipe.find("\n" + key + "=") + key.size() + 2));
+  };
+  ASSERT_GT(value("qx"), value("qsize"));
+  TempFolder replay;
+  const RunResult again =
+      runMarl(replay, {"file=" + made.path() + "/" + names[0]});
+  EXPECT_EQ(again.err, "");
+  ASSERT_EQ(replay.files(), names);
+  for (const std::string& name : names)
+    EXPECT_TRUE(replay.read(name) == made.read(name)) << name;
+}
+
 TEST(RecipeEndToEnd, EnlargingScalesTheStepsAndTheCommandLineWins) {
   TempFolder made;
   ASSERT_EQ(runMarl(made, withImage("jpeg")).status, 0);
@@ -69,6 +96,31 @@ TEST(RecipeEndToEnd, EnlargingScalesTheStepsAndTheCommandLineWins) {
             std::string::npos);
   EXPECT_NE(given.out.find("Will run to 5000\n"), std::string::npos);
   EXPECT_NE(given.err.find("making it once"), std::string::npos);
+}
+
+// A step count far below zero does what it does in exact mode in every
+// mode, with a given map too: nothing, at once.
+TEST(RecipeEndToEnd, StepCountFarBelowZeroEndsAtOnceInEveryMode) {
+  TempFolder made;
+  ASSERT_EQ(runMarl(made, {"it=5000", "size=100"}).status, 0);
+  const std::string picture = made.path() + "/" + made.files()[0];
+  for (const char* mode : {"mode=exact", "mode=fast"}) {
+    for (bool replay : {false, true}) {
+      SCOPED_TRACE(std::string(mode) + (replay ? " replay" : ""));
+      std::vector<std::string> args = {"it=-9223372036854775807", mode,
+                                       "size=100"};
+      if (replay) args.push_back("file=" + picture);
+      TempFolder folder;
+      MarlProcess marl(folder, args);
+      const RunResult run = marl.waitAtMost(std::chrono::seconds(120));
+      EXPECT_EQ(run.signal, 0);
+      EXPECT_EQ(run.status, 0);
+      EXPECT_EQ(run.err, "");
+      EXPECT_NE(run.out.find("Will run to -9223372036854775807\n"),
+                std::string::npos);
+      EXPECT_EQ(folder.files().size(), 1u);
+    }
+  }
 }
 
 TEST(RecipeEndToEnd, BadRecipesMakeNoPicture) {
@@ -111,6 +163,158 @@ TEST(RecipeEndToEnd, BadRecipesMakeNoPicture) {
     EXPECT_EQ(run.err.rfind("marl: error: ", 0), 0u) << run.err;
     EXPECT_EQ(made.files().size(), before) << c.args[0];
   }
+}
+
+// A picture of each type with its recipe, quick to make and to replay.
+struct Made {
+  TempFolder folder;
+  std::string name;    // of the picture
+  std::string recipe;  // its text
+  std::string path() const { return folder.path() + "/" + name; }
+};
+
+void make(Made& made, const std::string& image) {
+  const RunResult run = runMarl(
+      made.folder, {"size=120", "it=1100000", "detail=2", "image=" + image});
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(made.folder.files().size(), 1u);
+  made.name = made.folder.files()[0];
+  const marl::EmbeddedTextResult read = marl::readEmbeddedText(made.path());
+  ASSERT_EQ(read.texts.size(), 1u) << read.reason;
+  made.recipe = read.texts[0];
+}
+
+// The recipe with another value for `key` and its check made anew.
+std::string resealed(const std::string& recipe, const std::string& key,
+                     const std::string& value) {
+  std::string lines = recipe.substr(0, recipe.find("check="));
+  const std::size_t at = lines.find("\n" + key + "=");
+  if (at == std::string::npos) {
+    // A key the picture was made without, as a later marl could write it.
+    lines += key + "=" + value + "\n";
+  } else {
+    const std::size_t from = at + key.size() + 2;
+    lines.replace(from, lines.find('\n', from) - from, value);
+  }
+  return marl_test::sealed(lines);
+}
+
+bool madeNothing(const TempFolder& folder, const std::string& input) {
+  const std::vector<std::string> files = folder.files();
+  return files.size() == 1 && files[0] == input;
+}
+
+TEST(RecipeEndToEnd, OnlyAWholeRecipeAmongThePicturesTextsIsReplayed) {
+  for (const char* image : {"jpeg", "tiff", "gif", "png", "webp"}) {
+    SCOPED_TRACE(image);
+    Made made;
+    make(made, image);
+    const std::string& recipe = made.recipe;
+    const std::string picture = made.folder.read(made.name);
+    struct Case {
+      std::vector<std::string> texts;
+      int status;
+      const char* says;
+    } cases[] = {
+        {{"Created with GIMP"}, 1, "' holds no marl recipe: the text this "},
+        {{recipe.substr(0, recipe.find("linear="))}, 1, "cut or changed"},
+        {{recipe + "quazi=true\n"}, 1, "text after the recipe's check"},
+        // Editors and optimisers add comments of their own.
+        {{"Created with GIMP\n", recipe}, 0, "ignoring 1 line of other text"},
+    };
+    for (const Case& c : cases) {
+      TempFolder replay;
+      const std::string input = "in" + made.name.substr(made.name.find('.'));
+      replay.write(input, marl_test::withTexts(picture, c.texts));
+      const RunResult run = runMarl(replay, {"file=" + input});
+      EXPECT_EQ(run.status, c.status) << run.err;
+      EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+      if (c.status != 0) {
+        EXPECT_EQ(run.err.rfind("marl: error: ", 0), 0u) << run.err;
+        EXPECT_TRUE(madeNothing(replay, input));
+      } else {
+        EXPECT_TRUE(replay.read(made.name) == picture);
+      }
+    }
+  }
+}
+
+TEST(RecipeEndToEnd, RecipeValuesBeyondTheirLimitsAreRefused) {
+  Made made;
+  make(made, "jpeg");
+  const std::string picture = made.folder.read(made.name);
+  struct Case {
+    const char *key, *value;
+    std::vector<std::string> args;
+  } cases[] = {
+      {"size", "99999999", {}},
+      {"detail", "99", {}},
+      {"R0", "999", {}},
+      {"image", "jxl", {}},
+      {"depth", "12", {}},
+      {"depth", "16", {}},  // a JPEG has 8 bits a sample
+      {"background", "blue", {}},
+      {"quality", "lossless", {}},  // lossless is WebP's alone
+      {"quality", "101", {}},
+      {"mode", "turbo", {}},
+      {"it", "lots", {}},
+      {"palette", "nosuch", {}},
+      {"tone", "loud", {}},
+      {"colors", "ff0000", {}},
+      // Replaced on the command line, it is still not a value marl writes.
+      {"size", "99999999", {"size=200"}},
+  };
+  for (const Case& c : cases) {
+    const std::string pair = std::string(c.key) + "=" + c.value;
+    TempFolder replay;
+    replay.write("in.jpg",
+                 marl_test::withTexts(
+                     picture, {resealed(made.recipe, c.key, c.value)}));
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "file=in.jpg");
+    const RunResult run = runMarl(replay, args);
+    EXPECT_EQ(run.status, 1) << pair;
+    EXPECT_NE(run.err.find("marl: error: the recipe in 'in.jpg' is "
+                           "unusable: " + pair + " "),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(madeNothing(replay, "in.jpg")) << pair;
+  }
+}
+
+TEST(RecipeEndToEnd, RecipeBaseNameIsShownEscapedAndKeepsNoFolder) {
+  Made made;
+  make(made, "jpeg");
+  const std::string picture = made.folder.read(made.name);
+  const std::string number = made.name.substr(made.name.size() - 10);
+  const std::string hostile = "\x1b]0;pwned\x07\xff\xfe_";
+  const std::string shown = "\\x1b]0;pwned\\x07\\xff\\xfe_";
+  TempFolder replay;
+  replay.write("in.jpg",
+               marl_test::withTexts(
+                   picture, {resealed(made.recipe, "basename", hostile)}));
+  RunResult run = runMarl(replay, {"file=in.jpg"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("base file name is " + shown + "\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\n" + shown + number + "\n"), std::string::npos);
+  EXPECT_EQ(run.out.find_first_of("\x1b\x07\xff"), std::string::npos);
+
+  TempFolder inner;
+  inner.write("in.jpg",
+              marl_test::withTexts(
+                  picture, {resealed(made.recipe, "basename", "../x_")}));
+  run = runMarl(inner, {"file=in.jpg"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("ignoring the folder '../' of the base name in "
+                         "'in.jpg': a picture does not choose where files "
+                         "go; using basename=x_"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(inner.files(),
+            (std::vector<std::string>{"in.jpg", "x_" + number}));
+  EXPECT_NE(run.out.find("\nx_" + number + "\n"), std::string::npos);
 }
 
 }  // namespace

@@ -15,12 +15,17 @@ struct DecodedImage {
   int samples = 0;       // TIFF: 3 (RGB) or 4 (RGB + unassociated alpha)
   int subsampling = -1;  // JPEG: the TJSAMP_* of the chroma
   int colours = 0;       // GIF: entries in the colour map
+  int depth = 8;         // bits a sample (PNG, TIFF: 8 or 16)
+  bool alpha = false;    // PNG, TIFF, WebP: the file has an alpha channel
+  // With depth 16, the samples themselves, 0xAAAARRRRGGGGBBBB; `pixels`
+  // then holds their high bytes.
+  std::vector<uint64_t> deep;
   uint32_t at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
 };
 
-// Decodes by the file's extension (jpg, tif, gif, bmp). Returns a picture
+// Decodes by the file's extension (jpg, tif, gif, bmp, png, webp). Returns a picture
 // of width 0 when the file cannot be decoded. TIFF pixels are the stored
-// samples: 8 bits each, alpha (if any) unassociated, colour not
+// samples: 8 or 16 bits each, alpha (if any) unassociated, colour not
 // premultiplied. Any other TIFF layout, or a GIF of more than one frame,
 // cannot be decoded.
 DecodedImage decodeImageFile(const std::string& path);

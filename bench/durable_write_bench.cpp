@@ -1,0 +1,113 @@
+// What making pictures durable costs: many small pictures written as marl
+// writes them (temporary file synced, renamed, folder synced) against the
+// same steps without either sync.
+//
+// The machine is shared and its disk is too, so each iteration writes one
+// picture each way, alternating, and the ratio of the two totals is
+// reported. The pictures go into a new folder in the working folder, not
+// into /tmp, which may be a memory file system where syncing costs nothing.
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "render/bitmap.h"
+#include "render/bitmap_rows.h"
+#include "render/image_file.h"
+#include "render/image_format.h"
+#include "render/temporary_file.h"
+
+namespace marl {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The temporary file as an encoder's sink, as marl writes pictures.
+class TemporarySink : public ByteSink {
+ public:
+  explicit TemporarySink(TemporaryFile& file) : file_(file) {}
+  bool writeAt(std::uint64_t offset, const unsigned char* bytes,
+               std::size_t size) override {
+    size_ = std::max(size_, offset + size);
+    return file_.writeAt(offset, bytes, size);
+  }
+  std::uint64_t size() const override { return size_; }
+
+ private:
+  TemporaryFile& file_;
+  std::uint64_t size_ = 0;
+};
+
+// Encodes `bitmap` into a temporary file and renames it to `name`, with no
+// sync at all.
+bool writeWithoutSync(const Bitmap& bitmap, const ImageFormat& format,
+                      const std::string& name) {
+  std::string error;
+  TemporaryFile file;
+  if (!file.create(name)) return false;
+  BitmapRows rows(bitmap, format.alpha);
+  TemporarySink sink(file);
+  return format.encode(rows, EncodeOptions(), sink, error) && file.close() &&
+         file.moveToNewName(name);
+}
+
+void BM_SmallPicturesWithAndWithoutSync(benchmark::State& state) {
+  const int side = int(state.range(0));
+  Bitmap bitmap(side, side);
+  for (int y = 0; y < side; ++y)
+    for (int x = 0; x < side; ++x)
+      bitmap.row(y)[x] = 0xFF000000u | uint32_t(x * 7 % 256) << 16 |
+                         uint32_t(y * 5 % 256) << 8 | uint32_t((x ^ y) % 256);
+  const ImageFormat& format = *findFormat("jpeg");
+
+  namespace fs = std::filesystem;
+  std::string folder = "marl-bench-sync-XXXXXX";
+  if (!mkdtemp(folder.data())) {
+    state.SkipWithError("cannot make a folder in the working folder");
+    return;
+  }
+  Clock::duration synced{}, unsynced{};
+  std::ostringstream err;
+  int64_t n = 0;
+  for (auto _ : state) {
+    const std::string number = std::to_string(n++);
+    const std::string syncedName = folder + "/s" + number + ".jpg";
+    const std::string name = folder + "/p" + number + ".jpg";
+    const Clock::time_point start = Clock::now();
+    const bool durable = writeImageFile(bitmap, format, syncedName, err);
+    const Clock::time_point middle = Clock::now();
+    const bool plain = writeWithoutSync(bitmap, format, name);
+    const Clock::time_point end = Clock::now();
+    if (!durable || !plain) {
+      state.SkipWithError(("cannot write: " + err.str()).c_str());
+      break;
+    }
+    synced += middle - start;
+    unsynced += end - middle;
+  }
+  std::error_code ignored;
+  state.counters["bytes"] =
+      double(fs::file_size(folder + "/p0.jpg", ignored));
+  fs::remove_all(folder, ignored);
+  using Ms = std::chrono::duration<double, std::milli>;
+  const double count = double(n > 0 ? n : 1);
+  state.counters["synced_ms"] = Ms(synced).count() / count;
+  state.counters["unsynced_ms"] = Ms(unsynced).count() / count;
+  state.counters["ratio"] =
+      Ms(synced).count() / std::max(Ms(unsynced).count(), 1e-9);
+}
+BENCHMARK(BM_SmallPicturesWithAndWithoutSync)
+    ->Arg(100)
+    ->Arg(400)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace marl

@@ -1,0 +1,39 @@
+#ifndef MARL_ANIMATION_ANIMATION_SETTINGS_H_
+#define MARL_ANIMATION_ANIMATION_SETTINGS_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace marl {
+
+// What the user asked of every animation of a run, with the limits already
+// applied; the pictures' own settings are a JobSettings beside it. The path
+// is a loop around the job's map unless keyframes are given.
+struct AnimationSettings {
+  // The loop's radius as a share of the norm of the coefficient block:
+  // visible, smooth motion at 120 frames (README, Animation).
+  static constexpr double DefaultLoopRadius = 0.02;
+  static constexpr int32_t MaxFrames = 999999;
+
+  int32_t frames = 2;  // at least 2
+  // The frames to make: first..last, within 0..frames - 1.
+  int32_t first = 0;
+  int32_t last = 1;
+
+  double loopRadius = DefaultLoopRadius;
+  // The loop's plane; drawn when not given.
+  std::optional<uint32_t> plane;
+
+  // A morph: the coefficient blocks of the keyframes after the job's own
+  // map, and what warnings call each ("b.jpg", or "keyframe 2").
+  std::vector<std::vector<double>> keyframes;
+  std::vector<std::string> keyframeNames;
+
+  bool isMorph() const { return !keyframes.empty(); }
+};
+
+}  // namespace marl
+
+#endif  // MARL_ANIMATION_ANIMATION_SETTINGS_H_

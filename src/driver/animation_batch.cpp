@@ -1,0 +1,43 @@
+#include "driver/animation_batch.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "animation/animation_job.h"
+#include "base/random_source.h"
+#include "driver/ordered_console.h"
+#include "driver/progress_line.h"
+
+namespace marl {
+
+bool runAnimationBatch(const JobSettings& settings,
+                       const AnimationSettings& animation,
+                       const BatchOptions& options, const Clock& clock,
+                       std::ostream& out, std::ostream& err) {
+  OrderedConsole console(out, err);
+  BatchProgress progress;
+  std::optional<ProgressLine> progressLine;
+  if (options.progressLine) {
+    const int64_t frames = int64_t(options.count) *
+                           int64_t(animation.last - animation.first + 1);
+    progressLine.emplace(
+        console, progress,
+        int(std::min<int64_t>(frames, std::numeric_limits<int>::max())),
+        settings.iterationMaximum, "frames");
+  }
+  RandomSource random;
+  bool allWritten = true;
+  for (int32_t i = 0; i < options.count; ++i) {
+    OrderedConsole::JobStreams& streams = console.open();
+    AnimationJob job(settings, animation, streams.out(), streams.err());
+    job.countInto({&progress.picturesDone, &progress.steps,
+                   &progress.stepsSkipped});
+    if (!job.prepare(random, clock()) || !job.makeFrames()) allWritten = false;
+    console.close(streams);
+  }
+  return allWritten;
+}
+
+}  // namespace marl

@@ -1,0 +1,208 @@
+#include "driver/animation_settings_reader.h"
+
+#include <limits>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "base/escaped_text.h"
+#include "driver/given_map_reader.h"
+#include "driver/number_text.h"
+#include "driver/option_reader.h"
+#include "driver/settings_reader.h"
+
+namespace marl {
+
+namespace {
+
+// A frame's default steps: enough hits per pixel that the grain of
+// consecutive frames is no louder than their motion.
+constexpr int64_t DefaultHitsPerPixel = 50;
+
+const char* const AnimationKeys[] = {"loop", "plane", "morph", "only",
+                                     "keyframes"};
+
+std::string show(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
+}
+
+bool fail(std::ostream& err, const std::string& why) {
+  err << "marl: error: " << why << "; nothing is made\n";
+  return false;
+}
+
+// Splits `text` at every `separator`.
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t end = text.find(separator, at);
+    parts.push_back(text.substr(at, end - at));
+    if (end == std::string::npos) return parts;
+    at = end + 1;
+  }
+}
+
+// A whole number written as plain digits; nullopt otherwise.
+std::optional<int64_t> plainWhole(const std::string& text) {
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  return readIntegerText(text).value;
+}
+
+// only=A-B or only=A: the frames to make.
+bool readRange(const ArgumentMap& map, AnimationSettings& a,
+               std::ostream& err) {
+  a.first = 0;
+  a.last = a.frames - 1;
+  const std::string* text = map.find("only");
+  if (!text) return true;
+  const std::size_t dash = text->find('-');
+  const std::optional<int64_t> first = plainWhole(text->substr(0, dash));
+  const std::optional<int64_t> last =
+      dash == std::string::npos ? first : plainWhole(text->substr(dash + 1));
+  if (!first || !last || *last < *first) {
+    return fail(err, "only=" + escapedText(*text) +
+                         " is not a range of frames such as 0-59 or 7");
+  }
+  if (*first > a.last) {
+    return fail(err, "only=" + escapedText(*text) +
+                         " starts after the last frame, " +
+                         std::to_string(a.last));
+  }
+  if (*last > a.last) {
+    err << "marl: warning: only=" << Escaped{*text}
+        << " ends after the last frame; making frames " << *first << " to "
+        << a.last << "\n";
+  }
+  a.first = int32_t(*first);
+  a.last = int32_t(std::min<int64_t>(*last, a.last));
+  return true;
+}
+
+// The map of the picture at `path`, from its recipe.
+std::optional<JobSettings> keyframeOf(const std::string& path,
+                                      std::ostream& err) {
+  const std::string word = "file=" + path;
+  const char* const words[] = {"marl", word.c_str()};
+  const ArgumentMap keyframe(2, words, err);
+  if (!keyframe.ok()) return std::nullopt;
+  std::optional<JobSettings> read = readJobSettings(keyframe, err);
+  if (read && !read->map) {
+    fail(err, "morph keyframe '" + escapedText(path) +
+                  "' holds no recipe with a map");
+    return std::nullopt;
+  }
+  return read;
+}
+
+// morph=PICTURE[,PICTURE...]: each picture's coefficients, which must share
+// the job's detail, linear and offset.
+bool readMorph(const std::string& list, const JobSettings& s,
+               AnimationSettings& a, std::ostream& err) {
+  if (!s.map) {
+    return fail(err, "morph= starts from the job's map: give it too, with "
+                     "file=PICTURE");
+  }
+  for (const std::string& path : split(list, ',')) {
+    const std::optional<JobSettings> key = keyframeOf(path, err);
+    if (!key) return false;
+    const GivenMap& m = *key->map;
+    if (key->detail != s.detail ||
+        m.linearCoefficient != s.map->linearCoefficient ||
+        m.offset != s.map->offset) {
+      return fail(
+          err, "morph keyframe '" + escapedText(path) + "' has detail=" +
+                   std::to_string(key->detail) + " linear=" +
+                   std::to_string(m.linearCoefficient) + " offset=" +
+                   show(m.offset) + " where the job's map has detail=" +
+                   std::to_string(s.detail) + " linear=" +
+                   std::to_string(s.map->linearCoefficient) + " offset=" +
+                   show(s.map->offset) +
+                   ": keyframes must share linear, offset and detail");
+    }
+    a.keyframes.push_back(m.coefficients);
+    a.keyframeNames.push_back(path);
+  }
+  return true;
+}
+
+// A recipe's keyframes=: coefficient blocks separated by ';'.
+bool readKeyframes(const std::string& list, const JobSettings& s,
+                   AnimationSettings& a, std::ostream& err) {
+  int key = 1;
+  for (const std::string& block : split(list, ';')) {
+    std::vector<double> coefficients;
+    std::string why;
+    if (!readCoefficientList(block, s.detail, "keyframes", coefficients,
+                             why)) {
+      return fail(err, "keyframe " + std::to_string(key) + ": " + why);
+    }
+    a.keyframes.push_back(coefficients);
+    a.keyframeNames.push_back("keyframe " + std::to_string(++key));
+  }
+  return true;
+}
+
+bool readPath(const ArgumentMap& map, const JobSettings& s,
+              AnimationSettings& a, std::ostream& err) {
+  OptionReader read(map, err);
+  a.loopRadius = read.real("loop", 0.0, 1.0).value_or(a.loopRadius);
+  if (std::optional<int64_t> plane = read.integer(
+          "plane", 0, std::numeric_limits<uint32_t>::max()))
+    a.plane = uint32_t(*plane);
+  const std::string* morph = map.find("morph");
+  const std::string* keyframes = map.find("keyframes");
+  // The command line wins over a recipe: a loop asked for there replaces
+  // the recipe's keyframes, and a morph the recipe's loop.
+  if (morph && map.has("loop") && !map.isFromFile("loop"))
+    return fail(err, "give loop= or morph=, not both");
+  if (morph) return readMorph(*morph, s, a, err);
+  if (keyframes && !(map.has("loop") && !map.isFromFile("loop")))
+    return readKeyframes(*keyframes, s, a, err);
+  return true;
+}
+
+}  // namespace
+
+AnimationRead readAnimationSettings(const ArgumentMap& map,
+                                    JobSettings& settings,
+                                    AnimationSettings& animation,
+                                    std::ostream& err) {
+  if (!map.has("frames")) {
+    for (const char* key : AnimationKeys) {
+      if (map.has(key))
+        err << "marl: warning: " << key << "= is for animations and is "
+            << "ignored without frames=\n";
+    }
+    return AnimationRead::Still;
+  }
+  OptionReader read(map, err);
+  animation.frames = int32_t(
+      *read.integer("frames", 2, AnimationSettings::MaxFrames));
+  if (!readPath(map, settings, animation, err) ||
+      !readRange(map, animation, err))
+    return AnimationRead::Failed;
+  // A still's recipe says how the still was made, not its frames: they take
+  // their own defaults unless the command line or an animation's recipe
+  // gives a value.
+  const bool stillRecipe = map.isFromFile("check") && !map.isFromFile("frames");
+  const auto given = [&](const char* key) {
+    return map.has(key) && !(stillRecipe && map.isFromFile(key));
+  };
+  if (!given("mode")) settings.mode = JobSettings::Mode::Fast;
+  if (!given("it")) {
+    settings.iterationMaximum =
+        DefaultHitsPerPixel * int64_t(settings.side) * int64_t(settings.side);
+  }
+  if (!given("image")) {
+    settings.imageWord = DefaultFrameImage;
+    settings.format = &formatForWord(settings.imageWord);
+  }
+  return AnimationRead::Animation;
+}
+
+}  // namespace marl

@@ -1,0 +1,114 @@
+#include "driver/animation_settings_reader.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "driver/settings_reader.h"
+
+namespace marl {
+namespace {
+
+class AnimationSettingsReaderTest : public ::testing::Test {
+ protected:
+  AnimationRead read(std::vector<std::string> words) {
+    words.insert(words.begin(), "marl");
+    std::vector<const char*> argv;
+    for (const std::string& w : words) argv.push_back(w.c_str());
+    err_.str("");
+    const ArgumentMap map(int(argv.size()), argv.data(), err_);
+    settings_ = readJobSettings(map, err_).value();
+    animation_ = AnimationSettings();
+    return readAnimationSettings(map, settings_, animation_, err_);
+  }
+  JobSettings settings_;
+  AnimationSettings animation_;
+  std::ostringstream err_;
+};
+
+TEST_F(AnimationSettingsReaderTest, FramesAreFastAtFiftyHitsPerPixel) {
+  ASSERT_EQ(read({"frames=120", "size=200"}), AnimationRead::Animation);
+  EXPECT_EQ(animation_.frames, 120);
+  EXPECT_EQ(animation_.first, 0);
+  EXPECT_EQ(animation_.last, 119);
+  EXPECT_EQ(animation_.loopRadius, AnimationSettings::DefaultLoopRadius);
+  EXPECT_FALSE(animation_.plane.has_value());
+  EXPECT_EQ(settings_.mode, JobSettings::Mode::Fast);
+  EXPECT_EQ(settings_.iterationMaximum, 50 * 200 * 200);
+  EXPECT_EQ(settings_.imageWord, DefaultFrameImage);
+  EXPECT_EQ(err_.str(), "");
+
+  ASSERT_EQ(read({"frames=1", "mode=exact", "it=5", "image=gif", "loop=0.1",
+                  "plane=4294967295"}),
+            AnimationRead::Animation);
+  EXPECT_EQ(animation_.frames, 2);
+  EXPECT_EQ(err_.str(), "marl: warning: frames=1 is below 2; using 2\n");
+  EXPECT_EQ(settings_.mode, JobSettings::Mode::Exact);
+  EXPECT_EQ(settings_.iterationMaximum, 5);
+  EXPECT_STREQ(settings_.format->name, "gif");
+  EXPECT_EQ(animation_.loopRadius, 0.1);
+  EXPECT_EQ(*animation_.plane, 4294967295u);
+}
+
+TEST_F(AnimationSettingsReaderTest, OnlyPicksARangeOfFrames) {
+  struct Case {
+    const char* only;
+    AnimationRead read;
+    int32_t first, last;
+    const char* err;
+  };
+  const Case cases[] = {
+      {"only=3-5", AnimationRead::Animation, 3, 5, ""},
+      {"only=7", AnimationRead::Animation, 7, 7, ""},
+      {"only=8-20", AnimationRead::Animation, 8, 9,
+       "marl: warning: only=8-20 ends after the last frame; making frames 8 "
+       "to 9\n"},
+      {"only=10", AnimationRead::Failed, 0, 0,
+       "marl: error: only=10 starts after the last frame, 9; nothing is "
+       "made\n"},
+      {"only=5-3", AnimationRead::Failed, 0, 0, "is not a range"},
+      {"only=-2", AnimationRead::Failed, 0, 0, "is not a range"},
+      {"only=1-", AnimationRead::Failed, 0, 0, "is not a range"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(read({"frames=10", c.only}), c.read) << c.only;
+    EXPECT_NE(err_.str().find(c.err), std::string::npos) << err_.str();
+    if (c.read == AnimationRead::Failed) continue;
+    EXPECT_EQ(animation_.first, c.first) << c.only;
+    EXPECT_EQ(animation_.last, c.last) << c.only;
+  }
+}
+
+TEST_F(AnimationSettingsReaderTest, WithoutFramesItIsAStill) {
+  ASSERT_EQ(read({"loop=0.1", "only=2", "it=7"}), AnimationRead::Still);
+  EXPECT_EQ(err_.str(),
+            "marl: warning: loop= is for animations and is ignored without "
+            "frames=\nmarl: warning: only= is for animations and is ignored "
+            "without frames=\n");
+  EXPECT_EQ(settings_.mode, JobSettings::Mode::Exact);
+  EXPECT_EQ(settings_.iterationMaximum, 7);
+}
+
+TEST_F(AnimationSettingsReaderTest, RecipeKeyframesMakeAMorph) {
+  const std::vector<std::string> map = {
+      "frames=4", "detail=2", "linear=1", "offset=0", "startx=0.5",
+      "starty=0.5", "number=3", "attempt=1", "coefficients=0.1,0.2,0.3,0.4"};
+  std::vector<std::string> words = map;
+  words.push_back("keyframes=0.1,0.2,0.3,0.5;-0.1,0,0,0");
+  ASSERT_EQ(read(words), AnimationRead::Animation);
+  ASSERT_EQ(animation_.keyframes.size(), 2u);
+  EXPECT_EQ(animation_.keyframes[1], (std::vector<double>{-0.1, 0, 0, 0}));
+  EXPECT_EQ(animation_.keyframeNames[1], "keyframe 3");
+
+  words.back() = "keyframes=0.1,0.2,0.3";
+  EXPECT_EQ(read(words), AnimationRead::Failed);
+  EXPECT_NE(err_.str().find("marl: error: keyframe 1: keyframes holds 3 "
+                            "values where 4 belong"),
+            std::string::npos)
+      << err_.str();
+}
+
+}  // namespace
+}  // namespace marl

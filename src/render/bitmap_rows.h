@@ -1,0 +1,30 @@
+#ifndef MARL_RENDER_BITMAP_ROWS_H_
+#define MARL_RENDER_BITMAP_ROWS_H_
+
+#include "render/bitmap.h"
+#include "render/picture_rows.h"
+
+namespace marl {
+
+// A Cairo bitmap's rows at 8 bits. With `keepAlpha` and a pixel that is not
+// fully opaque, the rows carry alpha, un-premultiplied; otherwise they are
+// RGB and a translucent pixel shows over black.
+class BitmapRows : public RowSource {
+ public:
+  BitmapRows(const Bitmap& bitmap, bool keepAlpha);
+
+  const PictureShape& shape() const override { return shape_; }
+  void readRows(int first, int count, unsigned char* out) override;
+
+ private:
+  const Bitmap& bitmap_;
+  PictureShape shape_;
+};
+
+// Paints `bitmap` (of the source's size) with the rows of an 8-bit source,
+// premultiplying alpha as Cairo wants it.
+void paintBitmap(RowSource& source, Bitmap& bitmap);
+
+}  // namespace marl
+
+#endif  // MARL_RENDER_BITMAP_ROWS_H_

@@ -1,0 +1,91 @@
+// The comment tag of an MP4 or WebM file, read with libavformat through a
+// BoundedFile: the demuxer seeks past the frames, so only the file's index
+// and tags are read.
+#include <cstring>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/mem.h>
+}
+
+#include "render/embedded_text_readers.h"
+#include "render/ffmpeg_log.h"
+
+namespace marl {
+
+namespace {
+
+// Small, since every seek throws the buffer away and each refill counts.
+constexpr int BufferSize = 4096;
+
+int readPacket(void* opaque, uint8_t* buffer, int size) {
+  auto* file = static_cast<BoundedFile*>(opaque);
+  const std::size_t n = file->read(buffer, static_cast<std::size_t>(size));
+  if (n > 0) return static_cast<int>(n);
+  return file->readError() != 0 ? AVERROR(file->readError()) : AVERROR_EOF;
+}
+
+int64_t seekFile(void* opaque, int64_t offset, int whence) {
+  auto* file = static_cast<BoundedFile*>(opaque);
+  switch (whence & ~AVSEEK_FORCE) {
+    case AVSEEK_SIZE:
+      return static_cast<int64_t>(file->size());
+    case SEEK_SET:
+      break;
+    case SEEK_CUR:
+      offset += static_cast<int64_t>(file->position());
+      break;
+    case SEEK_END:
+      offset += static_cast<int64_t>(file->size());
+      break;
+    default:
+      return AVERROR(EINVAL);
+  }
+  if (offset < 0) return AVERROR(EINVAL);
+  file->seek(static_cast<uint64_t>(offset));
+  return offset;
+}
+
+}  // namespace
+
+void readMediaText(BoundedFile& file, const char* demuxer,
+                   EmbeddedTextResult& result) {
+  silenceFfmpegLog();
+  auto* buffer = static_cast<unsigned char*>(av_malloc(BufferSize));
+  AVIOContext* io = buffer ? avio_alloc_context(buffer, BufferSize, 0, &file,
+                                                readPacket, nullptr, seekFile)
+                           : nullptr;
+  if (!io) {
+    av_free(buffer);
+    failReading(file, false, "out of memory", result);
+    return;
+  }
+  AVFormatContext* format = avformat_alloc_context();
+  if (!format) {
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+    failReading(file, false, "out of memory", result);
+    return;
+  }
+  format->pb = io;
+  format->flags |= AVFMT_FLAG_CUSTOM_IO;
+  const int opened = avformat_open_input(&format, nullptr,
+                                         av_find_input_format(demuxer), nullptr);
+  if (opened < 0) {
+    // avformat_open_input has freed the context.
+    failReading(file, file.reachedEnd(), ffmpegErrorText(opened), result);
+  } else {
+    const AVDictionaryEntry* comment =
+        av_dict_get(format->metadata, "comment", nullptr, 0);
+    if (file.exhaustedBudget() || file.readError() != 0)
+      failReading(file, false, "", result);
+    else
+      foundTexts({comment ? comment->value : ""}, result);
+    avformat_close_input(&format);
+  }
+  av_freep(&io->buffer);
+  avio_context_free(&io);
+}
+
+}  // namespace marl
