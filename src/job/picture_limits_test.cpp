@@ -73,7 +73,7 @@ TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
   EXPECT_LT(bytesNeeded(settingsOf(1201, {}, {}, "jpeg")), uint64_t(20) << 20);
   const UsableMemory half{1ull << 30, "RLIMIT_AS"};
   EXPECT_EQ(memoryProblem(big, 1, half),
-            "a picture of size=20000 needs about 3.2 GB of memory, but marl "
+            "a picture of size=20000 needs about 4.0 GB of memory, but marl "
             "may use 1.1 GB (RLIMIT_AS); give a smaller size");
   EXPECT_EQ(memoryProblem(big, 1, UsableMemory{}), "");
   const JobSettings small = settingsOf(1000, {}, {}, "jpeg");
