@@ -74,7 +74,7 @@ void BM_FastStepVersusExact(benchmark::State& state) {
   const std::vector<std::pair<double, double>> starts = fastOrbitStarts(map);
   HitGrid grid;
   grid.setSize(side);
-  const FastKernelMap kernelMap(map, grid);
+  const FastKernelMap kernelMap(map, grid.size());
   constexpr std::size_t KernelSteps = 4096;
   std::vector<uint32_t> cells(KernelSteps * FastOrbitsPerChunk);
   std::vector<double> xs(FastOrbitsPerChunk), ys(FastOrbitsPerChunk);

@@ -12,12 +12,12 @@ _marl() {
   COMPREPLY=()
 
   if [[ $word != *=* ]]; then
-    local keys="count= it= size= detail= image= basename= R0= G0= B0= R1= G1=
-      B1= colors= palette= reverse= blend= tone= gamma= quazi= qline= qsize=
-      qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear=
-      offset= startx= starty= coefficients= spacings= check= depth=
-      background= quality= frames= loop= plane= morph= only= keyframes=
-      frame= video= fps= keepframes="
+    local keys="count= it= size= width= height= shiftx= shifty= detail= image=
+      basename= R0= G0= B0= R1= G1= B1= colors= palette= reverse= blend= tone=
+      gamma= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file=
+      number= attempt= linear= offset= startx= starty= coefficients= spacings=
+      check= depth= background= quality= frames= loop= plane= morph= only=
+      keyframes= frame= video= fps= keepframes="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"

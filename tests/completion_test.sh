@@ -41,7 +41,7 @@ expect "marl tone=l" "log linear"
 expect "marl basename=o" "out"
 expect "marl ver" "version"
 expect "marl count=2 ver"
-expect "marl size=3 " "count= it= size= detail= image= basename= R0= G0= B0= R1= G1= B1= colors= palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear= offset= startx= starty= coefficients= spacings= check= depth= background= quality= frames= loop= plane= morph= only= keyframes= frame= video= fps= keepframes="
+expect "marl size=3 " "count= it= size= width= height= shiftx= shifty= detail= image= basename= R0= G0= B0= R1= G1= B1= colors= palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear= offset= startx= starty= coefficients= spacings= check= depth= background= quality= frames= loop= plane= morph= only= keyframes= frame= video= fps= keepframes="
 for key in $keys; do
   COMP_LINE="marl $key" COMP_POINT=$((5 + ${#key})) _marl
   [[ " ${COMPREPLY[*]} " == *" $key"[=\ ]* ]] || { echo "README option '$key' does not complete"; status=1; }

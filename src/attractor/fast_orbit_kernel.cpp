@@ -5,6 +5,8 @@
 
 #include "attractor/fast_orbit_kernel.h"
 
+#include <limits>
+
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "attractor/fast_orbit_kernel.cpp"
 #include "hwy/foreach_target.h"  // must come before highway.h
@@ -95,13 +97,17 @@ HWY_INLINE void stepVector(D d, const FastKernelMap& m,
   hn::StoreU(newY, d, y);
 
   // Both coordinates are in [0, 1], so truncation is the int conversion of
-  // the exact loop, and the index is a whole number well below 2^53.
+  // the exact loop, and the packed cell is a whole number below 2^32. It is
+  // moved down by 2^31 to fit the signed conversion, and the sign bit
+  // flipped back after it.
   const auto side = hn::Set(d, m.side);
   const auto row = hn::Trunc(hn::Mul(side, newY));
   const auto column = hn::Trunc(hn::Mul(newX, side));
-  const auto index = hn::MulAdd(row, hn::Set(d, m.stride), column);
+  const auto packed = hn::Sub(hn::MulAdd(row, hn::Set(d, 65536.0), column),
+                              hn::Set(d, 2147483648.0));
   const hn::Rebind<int32_t, D> di;
-  hn::StoreU(hn::DemoteTo(di, index), di, cells);
+  const auto signBit = hn::Set(di, std::numeric_limits<int32_t>::min());
+  hn::StoreU(hn::Xor(hn::DemoteTo(di, packed), signBit), di, cells);
 }
 
 void StepOrbits(const FastKernelMap& m, double* HWY_RESTRICT xs,
@@ -131,14 +137,13 @@ namespace marl {
 HWY_EXPORT(StepOrbits);
 HWY_EXPORT(TargetName);
 
-FastKernelMap::FastKernelMap(const TorusMap& map, const HitGrid& grid)
+FastKernelMap::FastKernelMap(const TorusMap& map, uint32_t gridSide)
     : detail(map.detail),
       angleScale(map.angleScale),
       linearCoefficient(map.linearCoefficient),
       offsetX(map.offsetX),
       offsetY(map.offsetY),
-      side(double(grid.size())),
-      stride(double(grid.stride())),
+      side(double(gridSide)),
       matrix{} {
   const double* source = map.coefficientMatrix.data();
   for (int32_t i = 0; i < TorusMap::MaxDetail * TorusMap::MaxDetail; ++i) {

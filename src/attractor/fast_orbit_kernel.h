@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "attractor/hit_grid.h"
 #include "attractor/torus_map.h"
 
 namespace marl {
@@ -14,24 +13,33 @@ namespace marl {
 // orbit) is the same on every target.
 constexpr std::size_t FastKernelGroup = 8;
 
-// One map and the grid it counts into, flattened for the kernel.
+// A cell as the kernel reports it: its row in the high 16 bits, its column
+// in the low 16, so that any side up to 65535 fits 32 bits (a whole-grid
+// index would not: side 65535 has 4.3e9 cells with the margin).
+constexpr uint32_t packCell(uint32_t row, uint32_t column) {
+  return row << 16 | column;
+}
+constexpr uint32_t cellRow(uint32_t packed) { return packed >> 16; }
+constexpr uint32_t cellColumn(uint32_t packed) { return packed & 0xFFFFu; }
+
+// One map and the side of the grid it counts into, flattened for the
+// kernel.
 struct FastKernelMap {
-  FastKernelMap(const TorusMap& map, const HitGrid& grid);
+  FastKernelMap(const TorusMap& map, uint32_t side);
 
   int32_t detail;
   double angleScale;
   double linearCoefficient;
   double offsetX;
   double offsetY;
-  double side;    // cells per row of the counted square, as a double
-  double stride;  // cells between two row starts, as a double
+  double side;  // cells per row of the counted square (at most 65535)
   // Row-major, TorusMap::MaxDetail entries per row.
   double matrix[TorusMap::MaxDetail * TorusMap::MaxDetail];
 };
 
 // Steps `orbits` independent orbits (a multiple of FastKernelGroup) of `map`
 // `steps` times each. xs[o], ys[o] hold orbit o's point and are left at its
-// last one. After step s, the cell index (row * stride + column, column =
+// last one. After step s, the cell packCell(row, column) (column =
 // int(x * side), row = int(side * y)) of orbit o is written to
 // cells[s * orbits + o]. Unlike TorusMap::iterate, the harmonics come from
 // the angle-addition formulas and the sums use fused multiply-add, so points

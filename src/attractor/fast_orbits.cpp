@@ -10,6 +10,7 @@
 
 #include "attractor/fast_orbit_kernel.h"
 #include "attractor/hit_bands.h"
+#include "base/worker_pool.h"
 
 namespace marl {
 
@@ -54,7 +55,8 @@ struct SharedRun {
 
 // One thread's state: its gathering buffers and one slice of cell indices.
 struct Worker {
-  explicit Worker(HitBands& bands) : buffer(bands), cells(SliceCells) {}
+  Worker(HitBands& bands, uint32_t stride)
+      : buffer(bands, stride), cells(SliceCells) {}
   HitBandBuffer buffer;
   std::vector<uint32_t> cells;
   uint64_t unreported = 0;
@@ -119,21 +121,17 @@ void runFastOrbits(const TorusMap& map,
         "fast orbits need " + std::to_string(FastOrbitStarts) +
         " start points, got " + std::to_string(starts.size()));
   }
-  if (grid.size() > FastOrbitsMaxSide) {
-    throw std::invalid_argument("a side of " + std::to_string(grid.size()) +
-                                " is too large for fast orbits");
-  }
   if (hits == 0) return;
   const std::size_t threadCount =
       std::clamp<std::size_t>(threads, 1, FastOrbitChunks);
 
-  SharedRun run{FastKernelMap(map, grid), starts, hits, settleSteps,
+  SharedRun run{FastKernelMap(map, grid.size()), starts, hits, settleSteps,
                 HitBands(grid), ProgressReport(progress)};
   // Every buffer is allocated before any thread starts, so that nothing
   // throws once counting has begun.
   std::vector<std::unique_ptr<Worker>> workers;
   for (std::size_t t = 0; t < threadCount; ++t) {
-    workers.push_back(std::make_unique<Worker>(run.bands));
+    workers.push_back(std::make_unique<Worker>(run.bands, grid.stride()));
   }
 
   // Chunks are handed out on demand, so a thread that cannot be started

@@ -22,16 +22,6 @@ constexpr std::size_t FastOrbitChunks = 64;
 // Start points a fast run needs: 1024.
 constexpr std::size_t FastOrbitStarts = FastOrbitsPerChunk * FastOrbitChunks;
 
-// Largest grid side the fast orbits can count into: the kernel passes a
-// cell's index (at most side * stride + side) as a 32-bit signed integer.
-constexpr uint32_t FastOrbitsMaxSide = 46335;
-static_assert(uint64_t(FastOrbitsMaxSide) *
-                      (FastOrbitsMaxSide + HitGrid::GridMargin + 1) <=
-                  uint64_t(INT32_MAX) &&
-              uint64_t(FastOrbitsMaxSide + 1) *
-                      (FastOrbitsMaxSide + 1 + HitGrid::GridMargin + 1) >
-                  uint64_t(INT32_MAX));
-
 // Uncounted steps that bring start points on the attractor of one map onto
 // that of a nearby map (see runFastOrbits' settleSteps).
 constexpr uint64_t FastSettleSteps = 512;
@@ -59,9 +49,8 @@ using FastOrbitProgress = std::function<void(uint64_t hitsDone)>;
 // With `settleSteps`, every orbit first takes that many steps uncounted:
 // enough to bring starts on the attractor of a nearby map onto this map's.
 //
-// Throws std::invalid_argument when starts are too few or the grid's side
-// is above FastOrbitsMaxSide, and std::bad_alloc when the buffers cannot be
-// had, all before counting anything.
+// Throws std::invalid_argument when starts are too few, and std::bad_alloc
+// when the buffers cannot be had, both before counting anything.
 void runFastOrbits(const TorusMap& map,
                    const std::vector<std::pair<double, double>>& starts,
                    uint64_t hits, HitGrid& grid, unsigned threads,

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "attractor/fast_orbit_kernel.h"
+#include "attractor/hit_bands.h"
+#include "attractor/run_control.h"
 
 namespace marl {
 namespace {
@@ -162,36 +164,78 @@ TEST(FastOrbitsTest, TooFewStartsAreRefused) {
 }
 
 // One kernel step lands where the exact step does, up to rounding, and
-// reports the cell of the point it reached.
+// reports the cell of the point it reached, at every side up to the
+// largest (whose whole-grid index would pass 32 bits).
 TEST(FastOrbitKernelTest, StepAgreesWithTheExactStep) {
-  for (int32_t detail : {1, 6, TorusMap::MaxDetail}) {
-    TorusMap map = drawMap(7, detail);
-    map.linearCoefficient = 2;
-    map.offsetX = map.offsetY = 0.5;
-    HitGrid grid;
-    grid.setSize(Side);
-    const FastKernelMap kernelMap(map, grid);
-    double xs[FastKernelGroup], ys[FastKernelGroup];
+  for (uint32_t side : {Side, 46342u, 65535u}) {
+    for (int32_t detail : {1, 6, TorusMap::MaxDetail}) {
+      TorusMap map = drawMap(7, detail);
+      map.linearCoefficient = 2;
+      map.offsetX = map.offsetY = 0.5;
+      const FastKernelMap kernelMap(map, side);
+      double xs[FastKernelGroup], ys[FastKernelGroup];
+      uint32_t cells[FastKernelGroup];
+      TorusMap exact[FastKernelGroup];
+      for (std::size_t o = 0; o < FastKernelGroup; ++o) {
+        for (int i = 0; i < 50; ++i) map.iterate();
+        exact[o] = map;
+        xs[o] = map.x;
+        ys[o] = map.y;
+        exact[o].iterate();
+      }
+      // The far corner, where the largest cell lies.
+      xs[0] = ys[0] = 1.0;
+      exact[0].x = exact[0].y = 1.0;
+      exact[0].iterate();
+      stepFastOrbits(kernelMap, xs, ys, FastKernelGroup, 1, cells);
+      for (std::size_t o = 0; o < FastKernelGroup; ++o) {
+        // Distance on the torus: a point near an edge may wrap either way.
+        const double dx = std::fabs(xs[o] - exact[o].x);
+        const double dy = std::fabs(ys[o] - exact[o].y);
+        EXPECT_LT(std::min(dx, 1 - dx), 1e-12) << "detail " << detail;
+        EXPECT_LT(std::min(dy, 1 - dy), 1e-12) << "detail " << detail;
+        EXPECT_EQ(cellRow(cells[o]), uint32_t(double(side) * ys[o])) << side;
+        EXPECT_EQ(cellColumn(cells[o]), uint32_t(xs[o] * double(side)));
+      }
+    }
+    const FastKernelMap corner(TorusMap(), side);  // the zero map: 0 to 0
+    double x[FastKernelGroup] = {}, y[FastKernelGroup] = {};
     uint32_t cells[FastKernelGroup];
-    TorusMap exact[FastKernelGroup];
-    for (std::size_t o = 0; o < FastKernelGroup; ++o) {
-      for (int i = 0; i < 50; ++i) map.iterate();
-      exact[o] = map;
-      xs[o] = map.x;
-      ys[o] = map.y;
-      exact[o].iterate();
-    }
-    stepFastOrbits(kernelMap, xs, ys, FastKernelGroup, 1, cells);
-    for (std::size_t o = 0; o < FastKernelGroup; ++o) {
-      // Distance on the torus: a point near an edge may wrap either way.
-      const double dx = std::fabs(xs[o] - exact[o].x);
-      const double dy = std::fabs(ys[o] - exact[o].y);
-      EXPECT_LT(std::min(dx, 1 - dx), 1e-12) << "detail " << detail;
-      EXPECT_LT(std::min(dy, 1 - dy), 1e-12) << "detail " << detail;
-      EXPECT_EQ(cells[o], uint32_t(int32_t(Side * ys[o])) * grid.stride() +
-                              uint32_t(int32_t(xs[o] * Side)));
-    }
+    stepFastOrbits(corner, x, y, FastKernelGroup, 1, cells);
+    EXPECT_EQ(cells[0], 0u);
   }
+}
+
+// A cell at its largest count stays there, on both counting paths.
+TEST(HitCountTest, CountsStopAtTheLargestInsteadOfWrapping) {
+  HitGrid grid;
+  grid.setSize(64);
+  grid.at(3, 5) = UINT32_MAX - 1;
+  HitBands bands(grid);
+  HitBandBuffer buffer(bands, grid.stride());
+  const uint32_t hits[3] = {packCell(3, 5), packCell(3, 5), packCell(3, 6)};
+  buffer.add(hits, 3);
+  buffer.flushAll();
+  EXPECT_EQ(grid.at(3, 5), UINT32_MAX);
+  EXPECT_EQ(grid.at(3, 6), 1u);
+  EXPECT_EQ(bands.largestCount(), UINT32_MAX);
+
+  // The exact path: an orbit resting on one cell (the zero map keeps the
+  // point at the origin).
+  HitGrid exactGrid;
+  exactGrid.setSize(64);
+  exactGrid.at(0, 0) = UINT32_MAX - 10;
+  TorusMap still;
+  struct : RunObserver {
+    void progress(int64_t) override {}
+    void fillChecked(double) override {}
+    void restarted() override {}
+  } quiet;
+  OrbitRun run(still, exactGrid, WarmUpIterations + 100, quiet,
+               MaxRejectedAttempts, OrbitRun::Judged::Already);
+  run.finish();
+  EXPECT_EQ(exactGrid.at(0, 0), UINT32_MAX);
+  EXPECT_EQ(exactGrid.maxCount, UINT32_MAX);
 }
 
 }  // namespace

@@ -25,15 +25,16 @@ HitBands::HitBands(HitGrid& grid)
       locks_(((std::size_t(grid.stride()) * grid.stride()) >> shift_) + 1),
       largest_(locks_.size(), 0) {}
 
-void HitBands::add(std::size_t band, const uint32_t* cells,
+void HitBands::add(std::size_t band, const uint32_t* offsets,
                    std::size_t count) {
   std::lock_guard<std::mutex> hold(locks_[band]);
+  uint32_t* const cells = cells_ + (band << shift_);
   uint32_t largest = largest_[band];
   for (std::size_t i = 0; i < count; ++i) {
     if (i + PrefetchDistance < count) {
-      __builtin_prefetch(cells_ + cells[i + PrefetchDistance], 1);
+      __builtin_prefetch(cells + offsets[i + PrefetchDistance], 1);
     }
-    largest = std::max(largest, ++cells_[cells[i]]);
+    largest = std::max(largest, countHit(cells[offsets[i]]));
   }
   largest_[band] = largest;
 }
@@ -42,9 +43,10 @@ uint32_t HitBands::largestCount() const {
   return *std::max_element(largest_.begin(), largest_.end());
 }
 
-HitBandBuffer::HitBandBuffer(HitBands& bands)
+HitBandBuffer::HitBandBuffer(HitBands& bands, uint32_t stride)
     : bands_(bands),
       shift_(bands.shift()),
+      stride_(stride),
       storage_(bands.bandCount() * Capacity),
       fill_(bands.bandCount(), 0) {}
 

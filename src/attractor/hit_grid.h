@@ -11,6 +11,15 @@ namespace marl {
 // cell of the second map coordinate, column = the cell of the first. A margin
 // of GridMargin rows and columns lies beyond the counted square, because a
 // coordinate of exactly 1.0 lands in row or column `size`.
+// Adds one hit to a cell and returns its new count. A count that has
+// reached the largest uint32_t stays there: with 64-bit step counts a hot
+// cell could pass it, and a wrapped count would paint the brightest cell
+// dark.
+inline uint32_t countHit(uint32_t& cell) {
+  cell += cell != UINT32_MAX;
+  return cell;
+}
+
 class HitGrid {
  public:
   static constexpr uint32_t GridMargin = 10;

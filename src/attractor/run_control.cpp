@@ -8,8 +8,8 @@ namespace marl {
 
 namespace {
 
-void countHit(HitGrid& grid, uint32_t* cell) {
-  const uint32_t count = ++*cell;
+void countHitIn(HitGrid& grid, uint32_t* cell) {
+  const uint32_t count = countHit(*cell);
   if (count > grid.maxCount) grid.maxCount = count;
 }
 
@@ -68,7 +68,7 @@ OrbitRun::Outcome OrbitRun::iterate(bool stopAtJudgement, int64_t stopAt) {
   // the grid, so the results are those of counting at once.
   uint32_t* pending = nullptr;
   auto flush = [&] {
-    if (pending != nullptr) countHit(grid_, pending);
+    if (pending != nullptr) countHitIn(grid_, pending);
     pending = nullptr;
   };
 

@@ -1,6 +1,8 @@
 #include "base/worker_pool.h"
 
 #include <algorithm>
+#include <atomic>
+#include <system_error>
 #include <new>
 
 namespace marl {
@@ -64,6 +66,28 @@ void WorkerPool::work() {
     }
     taskEnded_.notify_all();
   }
+}
+
+void runOnThreads(unsigned threads, const std::function<void()>& work) {
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+}
+
+void forEachChunk(std::size_t count, std::size_t chunk, unsigned threads,
+                  const std::function<void(std::size_t, std::size_t)>& work) {
+  std::atomic<std::size_t> next{0};
+  runOnThreads(threads, [&] {
+    for (std::size_t begin; (begin = next.fetch_add(chunk)) < count;)
+      work(begin, std::min(count, begin + chunk));
+  });
 }
 
 }  // namespace marl

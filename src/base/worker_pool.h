@@ -43,6 +43,18 @@ class WorkerPool {
   std::vector<std::thread> threads_;
 };
 
+// Runs `work` on the calling thread and at once on up to threads - 1 more,
+// and returns when every run has returned. A thread the system refuses is
+// left out, so `work` must share out what there is to do (taking items from
+// a shared counter, say) so that any number of runs does all of it. `work`
+// must not throw.
+void runOnThreads(unsigned threads, const std::function<void()>& work);
+
+// Calls work(begin, end) for consecutive ranges of at most `chunk` of the
+// items 0..count, on up to `threads` threads; returns when all are done.
+void forEachChunk(std::size_t count, std::size_t chunk, unsigned threads,
+                  const std::function<void(std::size_t, std::size_t)>& work);
+
 }  // namespace marl
 
 #endif  // MARL_BASE_WORKER_POOL_H_

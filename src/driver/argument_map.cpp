@@ -28,8 +28,8 @@ const std::set<std::string>& knownKeys() {
       "starty", "coefficients", "number", "attempt", "spacings", "check",
       "mode", "threads", "colors", "palette", "reverse", "blend", "tone",
       "gamma", "depth", "background", "quality", "frames", "loop", "plane",
-      "morph", "only", "keyframes", "frame", "video", "fps",
-      "keepframes"};
+      "morph", "only", "keyframes", "frame", "video", "fps", "keepframes",
+      "width", "height", "shiftx", "shifty"};
   return keys;
 }
 

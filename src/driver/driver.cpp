@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -13,8 +14,36 @@
 #include "driver/thread_count.h"
 #include "driver/usage_text.h"
 #include "driver/version.h"
+#include "job/picture_limits.h"
 
 namespace marl {
+
+namespace {
+
+// Pictures finished at once: a fast finish uses every core itself, so fast
+// jobs finish one at a time.
+unsigned jobsAtOnce(const JobSettings& settings) {
+  return settings.mode == JobSettings::Mode::Fast ? 1 : settings.threads;
+}
+
+// Every limit on sides and memory, checked before any work starts: a run
+// that cannot finish makes nothing, instead of failing late or being killed.
+// Sets the settings' thread count on the way.
+bool withinLimits(JobSettings& settings, int64_t count, const ArgumentMap& map,
+                  std::ostream& err) {
+  settings.threads = readThreadCount(map, err);
+  std::string why = pictureSideProblem(settings);
+  if (why.empty()) {
+    const unsigned atOnce =
+        unsigned(std::min<int64_t>(jobsAtOnce(settings), count));
+    why = memoryProblem(settings, atOnce, usableMemory());
+  }
+  if (why.empty()) return true;
+  err << "marl: error: " << why << "; no picture is made\n";
+  return false;
+}
+
+}  // namespace
 
 int runMarl(int argc, const char* const* argv, std::ostream& out,
             std::ostream& err, const Clock& clock, bool errIsTerminal) {
@@ -43,6 +72,7 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
           << "make the same picture " << count << " times; making it once\n";
       count = 1;
     }
+    if (!withinLimits(*maybeSettings, count, map, err)) return 1;
   }
   out << count << " image(s) will be created" << std::endl;
   if (count <= 0) return 0;
@@ -50,10 +80,11 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   JobSettings& settings = *maybeSettings;
   BatchOptions batch;
   batch.count = count;
-  settings.threads = readThreadCount(map, err);
-  // A fast finish uses every core itself, so fast jobs finish one at a time.
-  batch.threads =
-      settings.mode == JobSettings::Mode::Fast ? 1 : settings.threads;
+  batch.threads = jobsAtOnce(settings);
+  // Jobs finished at once share the cores.
+  settings.threads = std::max<unsigned>(
+      1, settings.threads /
+             unsigned(std::min<int64_t>(batch.threads, batch.count)));
   batch.progressLine = errIsTerminal;
   if (animated == AnimationRead::Animation)
     return runAnimationBatch(settings, animation, batch, clock, out, err) ? 0

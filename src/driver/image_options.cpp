@@ -131,13 +131,6 @@ bool readImageOptions(const ArgumentMap& map, OptionReader& read,
   readDepth(map, check, s);
   readBackground(map, check, s);
   readQuality(map, read, check, s);
-  const uint32_t most = uint32_t(s.format->maxSide);
-  if (s.side > most) {
-    err << "marl: error: a " << s.format->title << " picture holds at most "
-        << most << " pixels a side, and size=" << s.side
-        << " asks for more; give a smaller size\n";
-    return false;
-  }
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <limits>
 
 #include "base/escaped_text.h"
@@ -46,6 +47,34 @@ void readQuaziSettings(OptionReader& read, const ArgumentMap& map,
   s.qy = readPosition(read, map, "qy", s.keepQy);
   s.qscale = read.real("qscale", 0.05, 3.0);
   s.qsep = read.real("qsep", 0.01, 0.1);
+}
+
+// width and height, each the side when not given; given without size, the
+// longer of them is the side, so that it shows one period.
+void readPictureShape(const ArgumentMap& map, OptionReader& read,
+                      JobSettings& s) {
+  s.width = read.integer("width", 40, JobSettings::MaxSide);
+  s.height = read.integer("height", 40, JobSettings::MaxSide);
+  if (!map.has("size") && (s.width || s.height))
+    s.side = std::max(s.width.value_or(0), s.height.value_or(0));
+  s.shiftX = read.real("shiftx", 0.0, 1.0).value_or(0.0);
+  s.shiftY = read.real("shifty", 0.0, 1.0).value_or(0.0);
+}
+
+// A recipe replayed at another size shows the same part of the plane: a
+// width or height from the recipe grows with the side, unless the command
+// line gives it.
+void scaleShapeToSide(const ArgumentMap& map, JobSettings& s) {
+  const std::string* recipeSide = map.fileValue("size");
+  if (!s.map || !recipeSide || map.isFromFile("size")) return;
+  const int64_t from = parseInteger(*recipeSide);
+  if (from <= 0 || uint32_t(from) == s.side) return;
+  for (auto [key, value] : {std::pair{"width", &s.width},
+                            std::pair{"height", &s.height}}) {
+    if (!*value || !map.isFromFile(key)) continue;
+    const int64_t scaled = std::llround(double(**value) * s.side / double(from));
+    **value = uint32_t(std::clamp<int64_t>(scaled, 40, JobSettings::MaxSide));
+  }
 }
 
 // A recipe replayed at another size keeps its hits per pixel: the count of
@@ -98,6 +127,7 @@ std::optional<JobSettings> readSettings(const ArgumentMap& map,
   if (std::optional<int64_t> size =
           read.integer("size", 40, JobSettings::MaxSide))
     s.side = uint32_t(*size);
+  readPictureShape(map, read, s);
   if (!readImageOptions(map, read, s, err)) return std::nullopt;
   if (const std::string* mode = map.find("mode")) {
     if (*mode == "fast") {
@@ -125,6 +155,7 @@ std::optional<JobSettings> readSettings(const ArgumentMap& map,
     return std::nullopt;
   }
   scaleStepsToSide(map, s);
+  scaleShapeToSide(map, s);
   return s;
 }
 

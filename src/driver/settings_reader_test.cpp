@@ -71,12 +71,38 @@ TEST_F(SettingsReaderTest, DetailSizeAndIterationLimits) {
 
 TEST_F(SettingsReaderTest, OversizedSidesAreLoweredWithAWarning) {
   EXPECT_EQ(read({"size=99999999999"}).side, JobSettings::MaxSide);
-  EXPECT_NE(err_.str().find("marl: warning: size=99999999999 is above 16384"),
+  EXPECT_NE(err_.str().find("marl: warning: size=99999999999 is above 65535"),
             std::string::npos);
-  const JobSettings s = read({"quazi=true", "qsize=20000", "qx=19000"});
-  EXPECT_EQ(s.qsize, 16384);
-  EXPECT_EQ(s.qx, 19000);  // lowered to the job's qsize by the job
-  EXPECT_NE(err_.str().find("qsize=20000 is above"), std::string::npos);
+  const JobSettings s = read({"quazi=true", "qsize=70000", "qx=69000"});
+  EXPECT_EQ(s.qsize, 65535);
+  EXPECT_EQ(s.qx, 69000);  // lowered to the job's qsize by the job
+  EXPECT_NE(err_.str().find("qsize=70000 is above"), std::string::npos);
+}
+
+TEST_F(SettingsReaderTest, WidthHeightAndShiftShapeTheCut) {
+  struct Case {
+    std::vector<std::string> words;
+    uint32_t side, width, height;
+  } const cases[] = {
+      {{}, 1201, 1201, 1201},
+      {{"width=3840", "height=2160"}, 3840, 3840, 2160},  // the longer side
+      {{"height=2556", "width=1179"}, 2556, 1179, 2556},
+      {{"width=900"}, 900, 900, 900},                    // alone: the side
+      {{"size=500", "width=1000"}, 500, 1000, 500},
+      {{"size=500", "width=10", "height=99999"}, 500, 40, 65535},
+  };
+  for (const Case& c : cases) {
+    const JobSettings s = read(c.words);
+    EXPECT_EQ(s.side, c.side) << c.words.size();
+    EXPECT_EQ(s.width.value_or(s.side), c.width);
+    EXPECT_EQ(s.height.value_or(s.side), c.height);
+  }
+  const JobSettings s = read({"shiftx=0.25", "shifty=1.5"});
+  EXPECT_EQ(s.shiftX, 0.25);
+  EXPECT_EQ(s.shiftY, 1.0);
+  EXPECT_NE(err_.str().find("shifty=1.5 is above 1; using 1"),
+            std::string::npos);
+  EXPECT_EQ(read({}).shiftX, 0.0);
 }
 
 TEST_F(SettingsReaderTest, QuaziOptionsAreReadOnlyWhenAskedFor) {
@@ -152,15 +178,6 @@ TEST_F(SettingsReaderTest, DepthBackgroundAndQualityFollowTheFormat) {
       EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
     }
   }
-}
-
-TEST_F(SettingsReaderTest, AWebpLargerThanWebpHoldsIsAnError) {
-  const char* argv[] = {"marl", "image=webp", "size=16384"};
-  const ArgumentMap map(3, argv, err_);
-  EXPECT_FALSE(readJobSettings(map, err_).has_value());
-  EXPECT_EQ(err_.str(),
-            "marl: error: a WebP picture holds at most 16383 pixels a side, "
-            "and size=16384 asks for more; give a smaller size\n");
 }
 
 }  // namespace

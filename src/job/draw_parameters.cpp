@@ -51,7 +51,8 @@ bool PictureJob::drawParameters(RandomSource& random) {
        << std::endl;
   out_ << "Detail level = " << s.detail << std::endl;
   if (!allocateGrid(s.side)) return false;
-  out_ << "The image will be " << grid_.size() << " x " << grid_.size()
+  const TorusView view = pictureView();
+  out_ << "The image will be " << view.width() << " x " << view.height()
        << " pixels" << std::endl;
 
   parameters_.quazi = s.quazi;
@@ -76,7 +77,7 @@ void PictureJob::drawQuaziParameters(RandomSource& random) {
     q.qsize = *s.qsize;
   } else {
     const double drawn = random.drawReal(0.8, 2.2) * double(grid_.size());
-    q.qsize = std::min(int32_t(drawn), int32_t(JobSettings::MaxSide));
+    q.qsize = std::min(int32_t(drawn), int32_t(JobSettings::MaxDrawnQsize));
   }
   q.qx = s.qx ? (s.keepQx ? *s.qx : givenPosition("qx", *s.qx, q.qsize))
               : random.drawInteger(50, side);

@@ -39,8 +39,7 @@ void PictureJob::finishOrbit() {
       int64_t(FastOrbitStarts) * StartSpacing;
   // Compared without subtracting: a maximum far below zero must not wrap
   // round to a huge count of fast steps.
-  if (maximum < exactSteps + LeastFastSteps ||
-      grid_.size() > FastOrbitsMaxSide) {
+  if (maximum < exactSteps + LeastFastSteps) {
     run.finish();
     return;
   }

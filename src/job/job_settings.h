@@ -61,8 +61,12 @@ struct FrameOfAnimation {
 // job never sees where a value came from.
 struct JobSettings {
   static constexpr uint32_t DefaultSide = 1201;
-  // Largest picture side we accept: the grid alone then takes about 1 GB.
-  static constexpr uint32_t MaxSide = 16384;
+  // Largest side of the torus and of a picture: the grid alone then takes
+  // about 17 GB.
+  static constexpr uint32_t MaxSide = 65535;
+  // A drawn qsize stays within the limit it always had, so that a run
+  // without qsize makes the tiling it always made.
+  static constexpr uint32_t MaxDrawnQsize = 16384;
 
   // R0, G0, B0, R1, G1, B1, each 0..255.
   std::optional<uint32_t> channels[6];
@@ -75,6 +79,13 @@ struct JobSettings {
   const ImageFormat* format = &imageFormats().front();
   int32_t detail = 6;
   uint32_t side = DefaultSide;
+  // The picture is a width x height cut (each the side when not given) from
+  // the plane the side x side torus tiles, moved by shiftX and shiftY
+  // periods (each in [0, 1]; 1 is a whole period, as 0).
+  std::optional<uint32_t> width;
+  std::optional<uint32_t> height;
+  double shiftX = 0.0;
+  double shiftY = 0.0;
   // Bits a sample, 8 or 16; 16 only where the format holds it.
   int depth = 8;
   // What the cells no orbit visited become; Transparent only where the
@@ -89,7 +100,7 @@ struct JobSettings {
   // core and SIMD lane instead of the one exact orbit's.
   enum class Mode { Exact, Fast };
   Mode mode = Mode::Exact;
-  // Cores a job's fast orbits may use.
+  // Cores one job may use: its fast orbits, its tiling picture.
   unsigned threads = 1;
 
   bool quazi = false;

@@ -130,14 +130,23 @@ bool PictureJob::writePictures(Bitmap& video, bool files) {
 
 bool PictureJob::writePictures() {
   const CountColours colours = countColours(settings_.depth);
-  // The attractor picture goes to its file straight from the grid, band by
-  // band; only the tiling needs it as a bitmap.
-  GridRows rows(grid_, colours, settings_.depth, settings_.background);
+  // The attractor picture, or the cut from it the settings ask for, goes to
+  // its file straight from the grid, band by band; only the tiling needs it
+  // as a bitmap, one whole period.
+  GridRows rows(grid_, colours, settings_.depth, settings_.background,
+                pictureView());
   bool written = writePicture(rows, names_.fileName);
   // The tiling picture is made even when the attractor file could not be
   // written: it is a file of its own.
   if (parameters_.quazi) written &= writeQuaziPicture(colours);
   return written;
+}
+
+TorusView PictureJob::pictureView() const {
+  const uint32_t side = grid_.size();
+  return TorusView(side, settings_.width.value_or(side),
+                   settings_.height.value_or(side), settings_.shiftX,
+                   settings_.shiftY);
 }
 
 bool PictureJob::writePicture(RowSource& rows, const std::string& fileName) {
@@ -160,8 +169,9 @@ bool PictureJob::writeQuaziPicture(const CountColours& colours) {
   GridRows rows(grid_, colours, 8, settings_.background);
   paintBitmap(rows, attractor);
   std::string error;
-  const std::unique_ptr<Bitmap> picture = paintQuaziImage(
-      attractor, parameters_.quaziSettings, spacingUnits_, error);
+  const std::unique_ptr<Bitmap> picture =
+      paintQuaziImage(attractor, parameters_.quaziSettings, spacingUnits_,
+                      error, settings_.threads);
   if (picture == nullptr) {
     err_ << "marl: error: " << error << "\n";
     return false;

@@ -23,6 +23,7 @@
 #include "render/count_colours.h"
 #include "render/palettes.h"
 #include "render/picture_rows.h"
+#include "render/torus_view.h"
 
 namespace marl {
 
@@ -108,6 +109,8 @@ class PictureJob {
   // blending or another tone curve is asked for; with the 16-bit table for
   // `depth` 16.
   CountColours countColours(int depth);
+  // The cut the settings ask for.
+  TorusView pictureView() const;
   bool writePicture(RowSource& rows, const std::string& fileName);
   bool writeQuaziPicture(const CountColours& colours);
   // A frame's fast finish, from the animation's shared start points.

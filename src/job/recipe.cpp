@@ -26,6 +26,7 @@ const std::size_t HeaderMark = sizeof "\\ marl recipe:" - 1;
 // Every key recipeOf writes; a picture's recipe holds no other.
 const char* const WrittenKeys[] = {
     "R0", "G0", "B0", "R1", "G1", "B1", "basename", "image", "it", "size",
+    "width", "height", "shiftx", "shifty",
     "detail", "mode", "number", "attempt", "linear", "offset", "startx",
     "starty", "coefficients", "quazi", "qline", "qsize", "qx", "qy",
     "qscale", "qsep", "spacings", "colors", "palette", "reverse", "blend",
@@ -89,6 +90,17 @@ std::string hexOf(uint64_t hash) {
   return text;
 }
 
+// The cut, only where it is not the square itself, so that a square
+// picture's recipe reads as it always has.
+std::string shapeLines(const JobSettings& s) {
+  std::string lines;
+  if (s.width) lines += "width=" + std::to_string(*s.width) + "\n";
+  if (s.height) lines += "height=" + std::to_string(*s.height) + "\n";
+  if (s.shiftX != 0.0) lines += "shiftx=" + real(s.shiftX) + "\n";
+  if (s.shiftY != 0.0) lines += "shifty=" + real(s.shiftY) + "\n";
+  return lines;
+}
+
 }  // namespace
 
 bool isRecipeKey(const std::string& key) {
@@ -141,6 +153,7 @@ std::string recipeLinesOf(const PictureJob& job) {
   }
   r << "it=" << s.iterationMaximum << "\n"
     << "size=" << job.grid().size() << "\n"
+    << shapeLines(s)
     << "detail=" << map.detail << "\n"
     << "mode="
     << (s.mode == JobSettings::Mode::Fast ? "fast" : "exact") << "\n"

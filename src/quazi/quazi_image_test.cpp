@@ -201,5 +201,63 @@ TEST(QuaziImageTest, PaintMakesThePictureOrSaysWhyNot) {
   }
 }
 
+// FNV-1a over every byte of the picture, row by row.
+uint64_t hashOf(const Bitmap& b) {
+  uint64_t hash = 1469598103934665603ull;
+  for (int y = 0; y < b.height(); ++y) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(b.row(y));
+    for (int i = 0; i < b.width() * 4; ++i) {
+      hash ^= bytes[i];
+      hash *= 1099511628211ull;
+    }
+  }
+  return hash;
+}
+
+// The pictures of one thread drawing every tile in order, on one surface,
+// as marl always has: any thread count gives them byte for byte.
+TEST(QuaziImageTest, AnyThreadCountPaintsTheSamePicture) {
+  struct Case {
+    int side, qline, qsize, qx, qy;
+    double qscale, qsep;
+    uint64_t hash;
+  } const cases[] = {
+      {301, 5, 400, 200, 150, 0.05, 0.02, 0xe51732384c4d45b9ull},
+      {301, 42, 500, 250, 250, 0.05, 0.05, 0x5dbd8a778e42ba3full},
+      {601, 7, 700, 100, 600, 0.3, 0.1, 0x56ff553354cb86ddull},
+      {241, 12, 900, 450, 450, 1, 0.01, 0x9f7e07448af5f275ull},
+      {120, 20, 333, 60, 300, 0.08, 0.03, 0x2940048127b0298dull},
+      {1201, 42, 1300, 650, 650, 0.05, 0.05, 0xbec469832f32f6f8ull},
+  };
+  for (const Case& c : cases) {
+    Bitmap attractor(c.side, c.side);
+    uint32_t noise = 2166136261u;
+    for (int y = 0; y < c.side; ++y) {
+      for (int x = 0; x < c.side; ++x) {
+        noise = (noise ^ uint32_t(x * 7 + y)) * 16777619u;
+        attractor.row(y)[x] = 0xFF000000u | (noise & 0xFFFFFF);
+      }
+    }
+    cairo_surface_mark_dirty(attractor.surface());
+    std::vector<double> units;
+    uint32_t draw = 12345u + uint32_t(c.qline);
+    for (int j = 0; j < c.qline; ++j) {
+      draw = draw * 1664525u + 1013904223u;
+      units.push_back((draw >> 8) / 16777216.0);
+    }
+    for (unsigned threads : {1u, 2u, 3u}) {
+      std::string error;
+      const std::unique_ptr<Bitmap> picture = paintQuaziImage(
+          attractor,
+          QuaziSettings{c.qline, c.qsize, c.qx, c.qy, c.qscale, c.qsep}, units,
+          error, threads);
+      ASSERT_NE(picture, nullptr) << error;
+      EXPECT_EQ(hashOf(*picture), c.hash)
+          << c.qline << " lines, qsize " << c.qsize << ", " << threads
+          << " threads";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace marl

@@ -1,11 +1,18 @@
 #include "quazi/quazi_tiling.h"
 
+#include <atomic>
 #include <cmath>
+#include <utility>
+
+#include "base/worker_pool.h"
 
 
 namespace marl {
 
 namespace {
+
+// Tiles a thread takes at a time when tiles are placed.
+constexpr std::size_t TileChunk = 8192;
 
 // Whether truncating v toward zero gives a value of int32_t; false for NaN
 // and infinities, so that no out-of-range conversion is ever made.
@@ -45,16 +52,10 @@ void QuaziTiling::buildFamilies(double baseSpacing,
   }
 }
 
-void QuaziTiling::buildTiles() {
+void QuaziTiling::buildPair(std::size_t r, std::size_t s, TileQuad* out,
+                            std::vector<double>& weight) const {
   const std::size_t n = familyCount_;
   const int32_t c = static_cast<int32_t>(linesPerFamily_);
-  if (n < 2 || c < 1) return;
-  tiles_.reserve(tiles_.size() + std::size_t(c) * c * (n * (n - 1) / 2));
-
-  // Strip number + 1 of the crossing in every family, kept as a double: for
-  // crossings of antiparallel families it lies far beyond the int range, and
-  // such tiles are left out when drawn rather than converted here.
-  std::vector<double> weight(n);
   double sumX[4];
   double sumY[4];
   // The four corners share the terms of every family but r and s. Each
@@ -82,37 +83,59 @@ void QuaziTiling::buildTiles() {
     }
   };
 
-  for (std::size_t r = 0; r + 1 < n; ++r) {
-    const LineFamily& familyR = families_[r];
-    for (std::size_t s = r + 1; s < n; ++s) {
-      const LineFamily& familyS = families_[s];
-      for (int32_t i = 0; i < c; ++i) {
-        const GridLine& b = familyS.lines[i];
-        for (int32_t l = 0; l < c; ++l) {
-          const GridLine& a = familyR.lines[l];
-          const double x = (a.intercept - b.intercept) / (b.slope - a.slope);
-          const double y = x * a.slope + a.intercept;
-          for (std::size_t j = 0; j < n; ++j) {
-            if (j != r && j != s) {
-              weight[j] = families_[j].stripIndex(x, y) + 1.0;
-            }
-          }
-          for (int v = 0; v < 4; ++v) {
-            sumX[v] = 0.0;
-            sumY[v] = 0.0;
-          }
-          addShared(0, r);
-          addOwn(familyR, static_cast<double>(l + 1),
-                 static_cast<double>(l + 2), 1);
-          addShared(r + 1, s);
-          addOwn(familyS, static_cast<double>(i + 1),
-                 static_cast<double>(i + 2), 2);
-          addShared(s + 1, n);
-          tiles_.emplace_back(sumX, sumY);
+  const LineFamily& familyR = families_[r];
+  const LineFamily& familyS = families_[s];
+  for (int32_t i = 0; i < c; ++i) {
+    const GridLine& b = familyS.lines[i];
+    for (int32_t l = 0; l < c; ++l) {
+      const GridLine& a = familyR.lines[l];
+      const double x = (a.intercept - b.intercept) / (b.slope - a.slope);
+      const double y = x * a.slope + a.intercept;
+      for (std::size_t j = 0; j < n; ++j) {
+        if (j != r && j != s) {
+          weight[j] = families_[j].stripIndex(x, y) + 1.0;
         }
       }
+      for (int v = 0; v < 4; ++v) {
+        sumX[v] = 0.0;
+        sumY[v] = 0.0;
+      }
+      addShared(0, r);
+      addOwn(familyR, static_cast<double>(l + 1), static_cast<double>(l + 2),
+             1);
+      addShared(r + 1, s);
+      addOwn(familyS, static_cast<double>(i + 1), static_cast<double>(i + 2),
+             2);
+      addShared(s + 1, n);
+      *out++ = TileQuad(sumX, sumY);
     }
   }
+}
+
+void QuaziTiling::buildTiles(unsigned threads) {
+  const std::size_t n = familyCount_;
+  const std::size_t c = linesPerFamily_;
+  if (n < 2 || c < 1) return;
+  std::vector<std::pair<std::size_t, std::size_t>> pairs;
+  for (std::size_t r = 0; r + 1 < n; ++r)
+    for (std::size_t s = r + 1; s < n; ++s) pairs.emplace_back(r, s);
+  // Every pair's tiles have their place in the list from the start, so
+  // pairs can be built on several threads and the list is the same.
+  const std::size_t first = tiles_.size();
+  tiles_.resize(first + pairs.size() * c * c);
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    // Strip number + 1 of the crossing in every family, kept as a double:
+    // for crossings of antiparallel families it lies far beyond the int
+    // range, and such tiles are left out when drawn rather than converted
+    // here.
+    std::vector<double> weight(n);
+    for (std::size_t p; (p = next.fetch_add(1)) < pairs.size();) {
+      buildPair(pairs[p].first, pairs[p].second,
+                tiles_.data() + first + p * c * c, weight);
+    }
+  };
+  runOnThreads(threads, work);
 }
 
 void QuaziTiling::scaleTiles(double factor) {
@@ -122,6 +145,17 @@ void QuaziTiling::scaleTiles(double factor) {
 
 void QuaziTiling::translateTiles() {
   for (TileQuad& tile : tiles_) tile.translate(shiftX_, shiftY_);
+}
+
+void QuaziTiling::scaleAndTranslateTiles(double factor, unsigned threads) {
+  const double s = viewScale_ * factor;
+  forEachChunk(tiles_.size(), TileChunk, threads,
+               [&](std::size_t begin, std::size_t end) {
+                 for (std::size_t t = begin; t < end; ++t) {
+                   tiles_[t].scale(s, s);
+                   tiles_[t].translate(shiftX_, shiftY_);
+                 }
+               });
 }
 
 bool QuaziTiling::enlargedCorner(std::size_t index, int corner, double* x,

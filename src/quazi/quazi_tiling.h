@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/random_source.h"
+#include "base/uninitialized_allocator.h"
 #include "quazi/line_family.h"
 #include "quazi/tile_quad.h"
 
@@ -35,12 +36,15 @@ class QuaziTiling {
 
   // Appends one tile per crossing, pairs of families (r, s) in order, then
   // line i of s, then line l of r (fastest). That order is the paint order.
-  void buildTiles();
+  // Pairs are built on up to `threads` threads; the tiles are the same.
+  void buildTiles(unsigned threads = 1);
 
   // Scales every tile by viewScale() * factor on both axes.
   void scaleTiles(double factor);
   // Translates every tile by the shift, which also sets its centre.
   void translateTiles();
+  // Both, tile by tile, on up to `threads` threads: the same tiles.
+  void scaleAndTranslateTiles(double factor, unsigned threads);
 
   int32_t tileCount() const { return static_cast<int32_t>(tiles_.size()); }
 
@@ -55,7 +59,8 @@ class QuaziTiling {
   bool tileFits(std::size_t index) const;
 
   const std::vector<LineFamily>& families() const { return families_; }
-  const std::vector<TileQuad>& tiles() const { return tiles_; }
+  using TileList = std::vector<TileQuad, UninitializedAllocator<TileQuad>>;
+  const TileList& tiles() const { return tiles_; }
   uint32_t familyCount() const { return familyCount_; }
   double angleStep() const { return angleStep_; }
   uint32_t linesPerFamily() const { return linesPerFamily_; }
@@ -75,12 +80,16 @@ class QuaziTiling {
 
  private:
   void buildFamilies(double baseSpacing, const std::vector<double>& unitDraws);
+  // The linesPerFamily^2 tiles of families r < s, in order, into `out`;
+  // `weight` is scratch of familyCount entries.
+  void buildPair(std::size_t r, std::size_t s, TileQuad* out,
+                 std::vector<double>& weight) const;
   // The enlarged corner before truncation; false when out of range.
   bool enlargedCorner(std::size_t index, int corner, double* x,
                       double* y) const;
 
   std::vector<LineFamily> families_;
-  std::vector<TileQuad> tiles_;
+  TileList tiles_;
   uint32_t familyCount_;
   double angleStep_;
   uint32_t linesPerFamily_;

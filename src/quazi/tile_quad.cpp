@@ -2,7 +2,15 @@
 
 namespace marl {
 
-TileQuad::TileQuad(const double (&xs)[4], const double (&ys)[4]) {
+TileQuad::TileQuad(const double (&xs)[4], const double (&ys)[4])
+    : scaled(false),
+      translated(false),
+      scaleX(1.0),
+      scaleY(1.0),
+      shiftX(0.0),
+      shiftY(0.0),
+      centreX(0.0),
+      centreY(0.0) {
   for (int k = 0; k < 4; ++k) {
     cornerX[k] = xs[k];
     cornerY[k] = ys[k];

@@ -1,6 +1,8 @@
 #ifndef MARL_QUAZI_TILE_QUAD_H_
 #define MARL_QUAZI_TILE_QUAD_H_
 
+#include <type_traits>
+
 namespace marl {
 
 // A four-corner tile with a pending scale about the origin and a pending
@@ -12,7 +14,10 @@ namespace marl {
 // corner 2 one step along the second's; corner 3 is opposite corner 0, so
 // going round the tile is 0, 1, 3, 2.
 struct TileQuad {
+  // Holds no values: tiles are made in bulk and filled in place on several
+  // threads (see QuaziTiling::buildTiles), so this writes nothing.
   TileQuad() = default;
+  // The tile with these corners, neither scaled nor translated.
   TileQuad(const double (&xs)[4], const double (&ys)[4]);
 
   // Replaces any earlier translation and recomputes the centre.
@@ -24,18 +29,21 @@ struct TileQuad {
   void undoTranslate();
   void undoScale();
 
-  double cornerX[4] = {0.0, 0.0, 0.0, 0.0};
-  double cornerY[4] = {0.0, 0.0, 0.0, 0.0};
-  bool scaled = false;
-  bool translated = false;
-  double scaleX = 1.0;
-  double scaleY = 1.0;
-  double shiftX = 0.0;
-  double shiftY = 0.0;
+  double cornerX[4];
+  double cornerY[4];
+  bool scaled;
+  bool translated;
+  double scaleX;
+  double scaleY;
+  double shiftX;
+  double shiftY;
   // Mean of the four corners as of the last translate; meaningless before.
-  double centreX = 0.0;
-  double centreY = 0.0;
+  double centreX;
+  double centreY;
 };
+
+static_assert(std::is_trivially_default_constructible<TileQuad>::value,
+              "tiles are made in bulk without being written");
 
 }  // namespace marl
 

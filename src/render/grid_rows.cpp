@@ -19,15 +19,32 @@ Sample* put(Sample* out, uint32_t r, uint32_t g, uint32_t b, bool alpha,
 
 GridRows::GridRows(const HitGrid& grid, const CountColours& colours,
                    int depth, Background background)
-    : grid_(grid), colours_(colours), background_(background) {
-  shape_.width = shape_.height = int(grid.size());
+    : GridRows(grid, colours, depth, background,
+               TorusView::whole(grid.size())) {}
+
+GridRows::GridRows(const HitGrid& grid, const CountColours& colours,
+                   int depth, Background background, const TorusView& view)
+    : grid_(grid), colours_(colours), background_(background), view_(view) {
+  shape_.width = int(view.width());
+  shape_.height = int(view.height());
   shape_.depth = depth == 16 ? 16 : 8;
   shape_.alpha = background.kind == Background::Transparent;
+  if (view.column(0) != 0 || view.width() > view.side()) {
+    columns_.resize(view.width());
+    for (uint32_t x = 0; x < view.width(); ++x) columns_[x] = view.column(x);
+    gathered_.resize(view.width());
+  }
 }
 
 void GridRows::readRows(int first, int count, unsigned char* out) {
   for (int y = first; y < first + count; ++y) {
-    colourRow(grid_.row(uint32_t(y)), out);
+    const uint32_t* cells = grid_.row(view_.row(uint32_t(y)));
+    if (!columns_.empty()) {
+      for (std::size_t x = 0; x < columns_.size(); ++x)
+        gathered_[x] = cells[columns_[x]];
+      cells = gathered_.data();
+    }
+    colourRow(cells, out);
     out += shape_.rowBytes();
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -53,6 +54,39 @@ std::vector<unsigned char> allRows(GridRows& rows) {
   std::vector<unsigned char> out(rows.shape().rowBytes() * Side);
   rows.readRows(0, int(Side), out.data());
   return out;
+}
+
+// A cut of the plane the grid tiles: pixel (x, y) is the whole grid's pixel
+// ((x + 10) mod Side, (y + 5) mod Side) for shifts of 0.25 and 0.125 periods,
+// at 8 and 16 bits, across more than one period and in bands.
+TEST(GridRowsTest, AViewShowsTheWrappedCellsOfTheWholeGrid) {
+  Coloured coloured;
+  for (int depth : {8, 16}) {
+    GridRows whole(coloured.grid, coloured.colours, depth, Background{});
+    const std::vector<unsigned char> square = allRows(whole);
+    const uint32_t width = 2 * Side + 7, height = Side + 9;
+    GridRows cut(coloured.grid, coloured.colours, depth, Background{},
+                 TorusView(Side, width, height, 0.25, 0.125));
+    ASSERT_EQ(cut.shape().width, int(width));
+    ASSERT_EQ(cut.shape().height, int(height));
+    const std::size_t pixel = std::size_t(3 * depth / 8);
+    std::vector<unsigned char> rows(cut.shape().rowBytes() * height);
+    for (uint32_t y = 0; y < height; y += 16) {
+      const int count = int(std::min<uint32_t>(16, height - y));
+      cut.readRows(int(y), count, rows.data() + y * cut.shape().rowBytes());
+    }
+    for (uint32_t y = 0; y < height; ++y) {
+      for (uint32_t x = 0; x < width; ++x) {
+        const unsigned char* got =
+            rows.data() + y * cut.shape().rowBytes() + x * pixel;
+        const unsigned char* want =
+            square.data() + ((y + 5) % Side) * whole.shape().rowBytes() +
+            ((x + 10) % Side) * pixel;
+        ASSERT_TRUE(std::equal(got, got + pixel, want))
+            << "depth " << depth << " at " << x << ", " << y;
+      }
+    }
+  }
 }
 
 TEST(GridRowsTest, TransparentBackgroundInPngClearsExactlyTheUnvisitedCells) {

@@ -150,6 +150,11 @@ MarlProcess::MarlProcess(const TempFolder& folder,
                           rlim_t(launch.fileSizeLimit)};
     setrlimit(RLIMIT_FSIZE, &limit);
   }
+  if (launch.addressSpaceLimit >= 0) {
+    const rlimit limit = {rlim_t(launch.addressSpaceLimit),
+                          rlim_t(launch.addressSpaceLimit)};
+    setrlimit(RLIMIT_AS, &limit);
+  }
   execve(argv[0], argv.data(), envp.data());
   _exit(127);
 }

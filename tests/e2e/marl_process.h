@@ -48,6 +48,7 @@ struct Launch {
   // faketime wrapper, it lets a death by a signal be seen.
   bool frozenClock = true;
   long fileSizeLimit = -1;     // RLIMIT_FSIZE in bytes; -1 keeps it
+  long addressSpaceLimit = -1;  // RLIMIT_AS in bytes; -1 keeps it
   std::string standardOutput;  // a path instead of a file of its own
   // Standard output a pipe whose reading end is closed before marl starts,
   // as after `| head -c1` has read its byte.

@@ -1,0 +1,118 @@
+#include "job/picture_limits.h"
+
+#include <algorithm>
+#include <string>
+
+namespace marl {
+
+namespace {
+
+constexpr uint64_t BytesPerPixel = 4;
+// Rows coloured and encoded at a time: a band of the widest pixels (16-bit
+// RGBA, 8 bytes) with the encoder's own copy, and the column map's entry
+// and gathered count per column.
+constexpr uint64_t BandBytesPerColumn = 64 * 8 * 2 + 8;
+// Per counting thread in fast mode (HitBandBuffer at its largest).
+constexpr uint64_t FastBufferBytes = uint64_t(8) << 20;
+
+// Bytes a pixel an encoder holds beyond a band, for the libraries that take
+// a whole picture: TurboJPEG its RGB pixels and the compressed bytes twice
+// (up to 1.5 bytes a pixel for a grainy picture at quality 95), WebP its
+// RGBA pixels and a copy of its own, GIF an index a pixel.
+uint64_t wholePictureBytesPerPixel(const ImageFormat& format) {
+  const std::string name = format.name;
+  if (name == "jpeg") return 6;
+  if (name == "webp") return 8;
+  if (name == "gif") return 1;
+  return 0;
+}
+
+uint32_t widthOf(const JobSettings& s) { return s.width.value_or(s.side); }
+uint32_t heightOf(const JobSettings& s) { return s.height.value_or(s.side); }
+
+// The tiling picture's side: the given qsize, or the largest a draw gives.
+uint64_t largestQsize(const JobSettings& s) {
+  if (s.qsize) return uint64_t(std::max(*s.qsize, 0));
+  return std::min<uint64_t>(uint64_t(2.2 * s.side), JobSettings::MaxDrawnQsize);
+}
+
+// One side of a picture and the limits it meets.
+struct Side {
+  const char* key;  // the option that sets it
+  uint64_t value;
+  bool surface;     // painted into or read from a Cairo surface
+  bool file;        // a side of a file in the chosen format
+  const char* what;
+};
+
+}  // namespace
+
+std::string pictureSideProblem(const JobSettings& s) {
+  const Side sides[] = {
+      {s.width ? "width" : "size", widthOf(s), false, true, ""},
+      {s.height ? "height" : "size", heightOf(s), false, true, ""},
+      {"size", s.quazi ? s.side : 0, true, false,
+       "with quazi=true the tiling warps the square attractor picture from a "
+       "Cairo surface"},
+      {"qsize", s.quazi ? largestQsize(s) : 0, true, true,
+       "the tiling picture is assembled whole in a Cairo surface"},
+  };
+  for (const Side& side : sides) {
+    if (side.surface && side.value > MaxSurfaceSide) {
+      return std::string(side.key) + "=" + std::to_string(side.value) +
+             " is too large: " + side.what + ", which is at most " +
+             std::to_string(MaxSurfaceSide) + " pixels a side; give " +
+             side.key + "=" + std::to_string(MaxSurfaceSide) + " or less";
+    }
+    if (side.file && side.value > uint64_t(s.format->maxSide)) {
+      return std::string(side.key) + "=" + std::to_string(side.value) +
+             " is too large for " + s.format->title + " pictures, which are " +
+             "at most " + std::to_string(s.format->maxSide) +
+             " pixels a side; give " + side.key + "=" +
+             std::to_string(s.format->maxSide) + " or less, or another image "
+             "type";
+    }
+  }
+  return std::string();
+}
+
+uint64_t bytesNeeded(const JobSettings& s) {
+  const uint64_t stride = uint64_t(s.side) + 10;
+  const uint64_t grid = stride * stride * BytesPerPixel;
+  // The picture goes from the grid to the file band by band, but some
+  // encoders gather it whole.
+  const uint64_t whole = wholePictureBytesPerPixel(*s.format);
+  uint64_t pictures = uint64_t(widthOf(s)) * BandBytesPerColumn +
+                      uint64_t(widthOf(s)) * heightOf(s) * whole;
+  if (s.quazi) {
+    // The square attractor picture the tiling warps and the tiling picture,
+    // each a whole Cairo bitmap.
+    const uint64_t q = largestQsize(s);
+    const uint64_t square = uint64_t(s.side) * s.side * BytesPerPixel;
+    const uint64_t tiling = q * q * (BytesPerPixel + whole);
+    pictures = std::max(pictures, square + tiling + q * BandBytesPerColumn);
+  }
+  const uint64_t fast = s.mode == JobSettings::Mode::Fast
+                            ? uint64_t(std::max(s.threads, 1u)) * FastBufferBytes
+                            : 0;
+  return grid + pictures + fast;
+}
+
+std::string memoryProblem(const JobSettings& s, unsigned jobsAtOnce,
+                          const UsableMemory& usable) {
+  const uint64_t need = bytesNeeded(s) * std::max(jobsAtOnce, 1u);
+  if (need <= usable.bytes) return std::string();
+  std::string text = "a picture of size=" + std::to_string(s.side);
+  if (s.width || s.height) {
+    text += " (" + std::to_string(widthOf(s)) + " x " +
+            std::to_string(heightOf(s)) + ")";
+  }
+  if (jobsAtOnce > 1) text += ", " + std::to_string(jobsAtOnce) + " at once,";
+  return text + " needs about " + readableBytes(need) + " of memory, but marl " +
+         "may use " + readableBytes(usable.bytes) + " (" + usable.limit +
+         "); give a smaller size" +
+         (s.width || s.height ? ", width or height" : "") +
+         (jobsAtOnce > 1 ? " or fewer threads" : "");
+}
+
+}  // namespace marl

@@ -1,0 +1,34 @@
+#ifndef MARL_JOB_PICTURE_LIMITS_H_
+#define MARL_JOB_PICTURE_LIMITS_H_
+
+#include <cstdint>
+#include <string>
+
+#include "base/usable_memory.h"
+#include "job/job_settings.h"
+
+namespace marl {
+
+// Largest side of a Cairo image surface. The tiling warps the attractor
+// picture from one and paints into one; other pictures need none.
+constexpr uint32_t MaxSurfaceSide = 32767;
+
+// The first limit on picture sides that the settings break (the file
+// format's, Cairo's), as an error text naming the option, the limit and
+// what to give instead; empty when none is broken.
+std::string pictureSideProblem(const JobSettings& settings);
+
+// About the most memory one job of these settings holds at once: the hit
+// grid, a band of the picture on its way to the file (the whole picture for
+// an encoder that takes it whole), with the tiling the square picture it
+// warps and the tiling picture, in fast mode the counting buffers.
+uint64_t bytesNeeded(const JobSettings& settings);
+
+// An error text when `jobsAtOnce` jobs need more than `usable`, naming both
+// figures; empty when they fit.
+std::string memoryProblem(const JobSettings& settings, unsigned jobsAtOnce,
+                          const UsableMemory& usable);
+
+}  // namespace marl
+
+#endif  // MARL_JOB_PICTURE_LIMITS_H_

@@ -1,0 +1,89 @@
+#include "job/picture_limits.h"
+
+#include <gtest/gtest.h>
+
+namespace marl {
+namespace {
+
+JobSettings settingsOf(uint32_t side, std::optional<uint32_t> width,
+                       std::optional<uint32_t> height, const char* format,
+                       bool quazi = false) {
+  JobSettings s;
+  s.side = side;
+  s.width = width;
+  s.height = height;
+  s.format = findFormat(format);
+  s.quazi = quazi;
+  return s;
+}
+
+TEST(PictureLimitsTest, SidesBeyondAFormatOrCairoAreNamed) {
+  struct Case {
+    JobSettings settings;
+    const char* problem;  // the start of the error text; "" for none
+  } const cases[] = {
+      {settingsOf(1201, {}, {}, "jpeg"), ""},
+      {settingsOf(65535, 4000, 3000, "jpeg"), ""},  // a cut of a large torus
+      {settingsOf(20000, 32767, 100, "tiff", true), ""},
+      // Beyond Cairo's side: written from the grid band by band.
+      {settingsOf(40000, {}, {}, "tiff"), ""},
+      {settingsOf(200, 200, 65535, "bmp"), ""},
+      {settingsOf(65535, {}, {}, "jpeg"), "size=65535 is too large for JPEG"},
+      {settingsOf(200, 65501, 100, "jpeg"), "width=65501 is too large for JPEG"},
+      {settingsOf(40000, 100, 100, "gif", true),
+       "size=40000 is too large: with quazi=true"},
+  };
+  for (const Case& c : cases) {
+    const std::string why = pictureSideProblem(c.settings);
+    EXPECT_EQ(why.substr(0, std::string(c.problem).size()), c.problem) << why;
+    EXPECT_EQ(why.empty(), *c.problem == '\0') << why;
+  }
+  JobSettings tiling = settingsOf(500, {}, {}, "jpeg", true);
+  tiling.qsize = 40000;
+  EXPECT_EQ(pictureSideProblem(tiling).rfind("qsize=40000 is too large", 0), 0u);
+}
+
+TEST(PictureLimitsTest, AFormatsOwnLimitIsNamed) {
+  // A format of a smaller limit shows the error a JPEG past 65500 gives.
+  EXPECT_EQ(findFormat("jpeg")->maxSide, 65500u);
+  const ImageFormat small{"small", {}, "sml", nullptr, "Small", 8, false,
+                          false, 1000};
+  JobSettings s = settingsOf(800, 2000, {}, "jpeg");
+  s.format = &small;
+  EXPECT_EQ(pictureSideProblem(s),
+            "width=2000 is too large for Small pictures, which are at most "
+            "1000 pixels a side; give width=1000 or less, or another image "
+            "type");
+  s.width = 1000;
+  EXPECT_EQ(pictureSideProblem(s), "");
+  EXPECT_EQ(pictureSideProblem(settingsOf(16384, {}, {}, "webp")),
+            "size=16384 is too large for WebP pictures, which are at most "
+            "16383 pixels a side; give size=16383 or less, or another image "
+            "type");
+  EXPECT_EQ(pictureSideProblem(settingsOf(20000, 16383, 300, "webp")), "");
+}
+
+TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
+  const JobSettings big = settingsOf(20000, {}, {}, "jpeg");
+  // The grid alone is 20010^2 x 4 bytes; TurboJPEG takes the picture whole,
+  // TIFF in bands.
+  const uint64_t grid = uint64_t(20010) * 20010 * 4;
+  EXPECT_GT(bytesNeeded(big), grid + uint64_t(20000) * 20000 * 3);
+  EXPECT_LT(bytesNeeded(settingsOf(20000, {}, {}, "tiff")), grid + (grid >> 6));
+  EXPECT_LT(bytesNeeded(settingsOf(1201, {}, {}, "jpeg")), uint64_t(20) << 20);
+  const UsableMemory half{1ull << 30, "RLIMIT_AS"};
+  EXPECT_EQ(memoryProblem(big, 1, half),
+            "a picture of size=20000 needs about 4.0 GB of memory, but marl "
+            "may use 1.1 GB (RLIMIT_AS); give a smaller size");
+  EXPECT_EQ(memoryProblem(big, 1, UsableMemory{}), "");
+  const JobSettings small = settingsOf(1000, {}, {}, "jpeg");
+  const UsableMemory room{bytesNeeded(small) * 2, "MemAvailable"};
+  EXPECT_EQ(memoryProblem(small, 2, room), "");
+  EXPECT_NE(memoryProblem(small, 3, room).find("3 at once,"), std::string::npos);
+  EXPECT_NE(memoryProblem(settingsOf(40000, 9000, 9000, "tiff"), 1, half)
+                .find("(9000 x 9000) needs about 6.4 GB"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace marl

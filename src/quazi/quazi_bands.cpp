@@ -1,0 +1,134 @@
+#include "quazi/quazi_bands.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "base/worker_pool.h"
+#include "quazi/tile_brush.h"
+#include "render/cairo_handles.h"
+
+namespace marl {
+
+namespace {
+
+// Hands the rows of a whole picture on in bands.
+void handOnWhole(const Bitmap& picture, int bandRows, const BandConsumer& take) {
+  const std::size_t stride =
+      std::size_t(cairo_image_surface_get_stride(picture.surface())) /
+      sizeof(uint32_t);
+  for (int top = 0; top < picture.height(); top += bandRows) {
+    const PixelBand band{top, std::min(bandRows, picture.height() - top),
+                         picture.width(), picture.row(top), stride};
+    if (!take(band)) return;
+  }
+}
+
+// The bands of a picture painted each on their own, on several threads, and
+// handed on in order.
+class BandPainter {
+ public:
+  BandPainter(const QuaziTiling& tiling, const Bitmap& attractor, int side,
+              const BandLayout& layout, unsigned threads)
+      : source_(tileSourceFor(tiling, attractor)),
+        tiles_(source_.surface ? tilesToPaint(tiling, side, side, threads)
+                               : std::vector<PaintedTile>()),
+        side_(side),
+        layout_(layout),
+        bandCount_((side + layout.rows - 1) / layout.rows),
+        tilesOf_(std::size_t(bandCount_)) {
+    // Each band's tiles, in tile order.
+    for (std::size_t t = 0; t < tiles_.size(); ++t) {
+      const PaintedTile& tile = tiles_[t];
+      for (int b = tile.top / layout.rows;
+           b < bandCount_ && b * layout.rows < tile.bottom; ++b)
+        tilesOf_[std::size_t(b)].push_back(t);
+    }
+  }
+
+  // Paints and hands on every band; false when `take` stopped it.
+  bool run(unsigned threads, const BandConsumer& take) {
+    runOnThreads(std::max(threads, 1u), [&] { work(take); });
+    return !stopped_;
+  }
+
+ private:
+  void work(const BandConsumer& take) {
+    std::vector<uint32_t> pixels;
+    for (int b; (b = nextBand_.fetch_add(1)) < bandCount_;) {
+      const int top = b * layout_.rows;
+      const int rows = std::min(layout_.rows, side_ - top);
+      pixels.assign(std::size_t(side_) * rows, 0u);
+      paintBand(b, top, rows, pixels.data());
+      std::unique_lock<std::mutex> lock(mutex_);
+      turn_.wait(lock, [&] { return handedOn_ == b; });
+      if (!stopped_) {
+        lock.unlock();
+        const bool more = take(PixelBand{top, rows, side_, pixels.data(),
+                                         std::size_t(side_)});
+        lock.lock();
+        if (!more) stopped_ = true;
+      }
+      ++handedOn_;
+      turn_.notify_all();
+      if (stopped_) nextBand_ = bandCount_;
+    }
+  }
+
+  // Band b into `pixels` (side_ x rows), piece by piece of at most
+  // surfaceSide columns, each its own surface over its part of the rows.
+  void paintBand(int b, int top, int rows, uint32_t* pixels) {
+    if (tilesOf_[std::size_t(b)].empty()) return;
+    for (int left = 0; left < side_; left += layout_.surfaceSide) {
+      const int width = std::min(layout_.surfaceSide, side_ - left);
+      const CairoSurface piece(cairo_image_surface_create_for_data(
+          reinterpret_cast<unsigned char*>(pixels + left), CAIRO_FORMAT_ARGB32,
+          width, rows, side_ * int(sizeof(uint32_t))));
+      TileBrush brush(piece.get(), source_, left, top);
+      for (std::size_t t : tilesOf_[std::size_t(b)]) {
+        const PaintedTile& tile = tiles_[t];
+        if (tile.right > left && tile.left < left + width) brush.paint(tile);
+      }
+      cairo_surface_flush(piece.get());
+    }
+  }
+
+  const TileSource source_;
+  const std::vector<PaintedTile> tiles_;
+  const int side_;
+  const BandLayout layout_;
+  const int bandCount_;
+  std::vector<std::vector<std::size_t>> tilesOf_;
+  std::atomic<int> nextBand_{0};
+  std::mutex mutex_;
+  std::condition_variable turn_;
+  int handedOn_ = 0;
+  bool stopped_ = false;
+};
+
+}  // namespace
+
+bool paintQuaziBands(const Bitmap& attractor, const QuaziSettings& settings,
+                     const std::vector<double>& spacingUnits, unsigned threads,
+                     const BandConsumer& take, std::string& error,
+                     const BandLayout& layout) {
+  const int bandRows = std::max(layout.rows, 1);
+  if (settings.qsize <= layout.surfaceSide) {
+    const std::unique_ptr<Bitmap> picture =
+        paintQuaziImage(attractor, settings, spacingUnits, error, threads);
+    if (picture == nullptr) return false;
+    handOnWhole(*picture, bandRows, take);
+    return true;
+  }
+  std::optional<QuaziTiling> tiling = placedTiling(
+      settings, spacingUnits, attractor.width(), threads, error);
+  if (!tiling) return false;
+  BandLayout cut = layout;
+  cut.rows = bandRows;
+  BandPainter painter(*tiling, attractor, settings.qsize, cut, threads);
+  painter.run(threads, take);
+  return true;
+}
+
+}  // namespace marl

@@ -1,0 +1,158 @@
+#include "quazi/quazi_bands.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+namespace marl {
+namespace {
+
+// A noisy attractor picture and spacing draws, both from fixed seeds.
+void fillNoise(Bitmap* picture) {
+  uint32_t noise = 2166136261u;
+  for (int y = 0; y < picture->height(); ++y) {
+    for (int x = 0; x < picture->width(); ++x) {
+      noise = (noise ^ uint32_t(x * 7 + y)) * 16777619u;
+      picture->row(y)[x] = 0xFF000000u | (noise & 0xFFFFFF);
+    }
+  }
+  cairo_surface_mark_dirty(picture->surface());
+}
+
+std::vector<double> spacings(int count) {
+  std::vector<double> units;
+  uint32_t draw = 777u;
+  for (int j = 0; j < count; ++j) {
+    draw = draw * 1664525u + 1013904223u;
+    units.push_back((draw >> 8) / 16777216.0);
+  }
+  return units;
+}
+
+// The bands joined into one picture, checking that they come in order.
+struct Collected {
+  std::vector<uint32_t> pixels;
+  int width = 0;
+  int rows = 0;
+  int bands = 0;
+};
+
+bool collectInto(Collected& c, const PixelBand& band) {
+  EXPECT_EQ(band.top, c.rows);
+  c.width = band.width;
+  for (int r = 0; r < band.rows; ++r) {
+    const uint32_t* row = band.pixels + std::size_t(r) * band.stride;
+    c.pixels.insert(c.pixels.end(), row, row + band.width);
+  }
+  c.rows += band.rows;
+  ++c.bands;
+  return true;
+}
+
+TEST(QuaziBandsTest, BandsOfAPictureWithinCairoAreThePictureItself) {
+  Bitmap attractor(241, 241);
+  fillNoise(&attractor);
+  const QuaziSettings settings{9, 500, 250, 200, 0.1, 0.05};
+  std::string error;
+  const std::unique_ptr<Bitmap> whole =
+      paintQuaziImage(attractor, settings, spacings(9), error);
+  ASSERT_NE(whole, nullptr);
+  for (unsigned threads : {1u, 2u}) {
+    Collected c;
+    ASSERT_TRUE(paintQuaziBands(
+        attractor, settings, spacings(9), threads,
+        [&](const PixelBand& band) { return collectInto(c, band); }, error));
+    EXPECT_EQ(c.bands, 4);  // 128-row bands
+    ASSERT_EQ(c.rows, 500);
+    for (int y = 0; y < 500; ++y) {
+      ASSERT_EQ(std::memcmp(&c.pixels[std::size_t(y) * 500], whole->row(y),
+                            500 * sizeof(uint32_t)),
+                0)
+          << "row " << y;
+    }
+  }
+}
+
+TEST(QuaziBandsTest, BandsOnSurfacesOfTheirOwnMatchTheWholePicture) {
+  // Surfaces of at most 180 pixels a side stand in for Cairo's 32767: each
+  // 50-row band is painted as three pieces, moved by whole pixels. The
+  // pixels may differ from one surface's by a level or two where Cairo
+  // samples differently, never more, and any thread count gives the same.
+  Bitmap attractor(301, 301);
+  fillNoise(&attractor);
+  const QuaziSettings settings{12, 400, 200, 180, 0.15, 0.05};
+  std::string error;
+  const std::unique_ptr<Bitmap> whole =
+      paintQuaziImage(attractor, settings, spacings(12), error);
+  ASSERT_NE(whole, nullptr);
+  Collected byThreads[2];
+  for (unsigned threads : {1u, 2u}) {
+    Collected& c = byThreads[threads - 1];
+    ASSERT_TRUE(paintQuaziBands(
+        attractor, settings, spacings(12), threads,
+        [&](const PixelBand& band) { return collectInto(c, band); }, error,
+        BandLayout{50, 180}));
+    ASSERT_EQ(c.rows, 400);
+    EXPECT_EQ(c.bands, 8);
+  }
+  EXPECT_TRUE(byThreads[0].pixels == byThreads[1].pixels);
+  int worst = 0;
+  long differing = 0;
+  for (int y = 0; y < 400; ++y) {
+    for (int x = 0; x < 400; ++x) {
+      const uint32_t a = whole->row(y)[x];
+      const uint32_t b = byThreads[0].pixels[std::size_t(y) * 400 + x];
+      differing += a != b;
+      for (int shift = 0; shift < 32; shift += 8)
+        worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) -
+                                         int((b >> shift) & 0xFF)));
+    }
+  }
+  EXPECT_LE(worst, 3);
+  EXPECT_LT(differing, 400 * 400 / 5);
+}
+
+TEST(QuaziBandsTest, APictureWiderThanCairoIsPaintedInPieces) {
+  // 33000 pixels a side, tiles of 1800 pixels covering the top rows: two
+  // pieces a band at Cairo's limit, or at 16500. Only the first two bands
+  // are taken; the painting stops there.
+  Bitmap attractor(301, 301);
+  fillNoise(&attractor);
+  const QuaziSettings settings{7, 33000, 16500, 100, 3.0, 0.05};
+  Collected byPieces[2];
+  for (int piece : {0, 1}) {
+    Collected& c = byPieces[piece];
+    std::string error;
+    ASSERT_TRUE(paintQuaziBands(
+        attractor, settings, spacings(7), 2,
+        [&](const PixelBand& band) {
+          collectInto(c, band);
+          return c.bands < 2;
+        },
+        error, BandLayout{128, piece == 0 ? 32767 : 16500}));
+    EXPECT_EQ(c.bands, 2);
+    ASSERT_EQ(c.width, 33000);
+    ASSERT_EQ(c.rows, 256);
+  }
+  // Where the surfaces lie moves Cairo's samples of the noise by a little
+  // at these coordinates; a piece put in the wrong place would change
+  // nearly every pixel.
+  int opaque = 0;
+  int close = 0;
+  for (std::size_t i = 0; i < byPieces[0].pixels.size(); ++i) {
+    const uint32_t a = byPieces[0].pixels[i];
+    const uint32_t b = byPieces[1].pixels[i];
+    opaque += (a >> 24) == 0xFF;
+    int worst = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+      worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) -
+                                       int((b >> shift) & 0xFF)));
+    close += worst <= 3;
+  }
+  EXPECT_EQ(opaque, 33000 * 256);
+  EXPECT_GT(close, 33000 * 256 * 9 / 10);
+}
+
+}  // namespace
+}  // namespace marl
