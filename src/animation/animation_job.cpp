@@ -290,11 +290,11 @@ bool AnimationJob::makeFrames() {
       }
       // Frames reach the videos in order: the one before has been fed
       // before this one's writing starts.
-      const int side = int(frame_.side);
-      f->picture = std::make_unique<Bitmap>(side, side);
+      const int width = frameWidth(), height = frameHeight();
+      f->picture = std::make_unique<Bitmap>(width, height);
       if (!f->picture->ok()) {
         f->err << "marl: error: cannot write the videos: no memory for a "
-               << side << " x " << side << " frame; give a smaller size\n";
+               << width << " x " << height << " frame; give a smaller size\n";
         return false;
       }
       const bool keep = animation_.keepFrames && !f->forVideosOnly;
@@ -318,7 +318,9 @@ bool AnimationJob::makeFrames() {
 
 bool AnimationJob::startVideos() {
   VideoSettings video;
-  video.width = video.height = int(frame_.side);
+  // A cut (width=, height=) is what the frames show, so the videos too.
+  video.width = frameWidth();
+  video.height = frameHeight();
   video.fps = animation_.fps;
   video.embeddedText = withCheckLine(frame_.frame->recipeLines);
   for (VideoFormat format : animation_.videos) {
@@ -338,6 +340,14 @@ bool AnimationJob::startVideos() {
   return true;
 }
 
+int AnimationJob::frameWidth() const {
+  return int(frame_.width.value_or(frame_.side));
+}
+
+int AnimationJob::frameHeight() const {
+  return int(frame_.height.value_or(frame_.side));
+}
+
 void AnimationJob::feedVideos(const Bitmap& frame) {
   bool fed = true;
   for (const std::unique_ptr<VideoFile>& video : videos_)
@@ -346,8 +356,7 @@ void AnimationJob::feedVideos(const Bitmap& frame) {
 }
 
 bool AnimationJob::feedVideosFrom(const OutputNames& names) {
-  const int side = int(frame_.side);
-  Bitmap frame(side, side);
+  Bitmap frame(frameWidth(), frameHeight());
   std::string error = "no memory for it";
   if (frame.ok() && readPngFrame(names.fileName, frame, error)) {
     feedVideos(frame);

@@ -85,6 +85,9 @@ class AnimationJob {
   // The videos asked for, begun before the first frame; false when one
   // cannot be (reported).
   bool startVideos();
+  // The size of every frame picture: the cut the settings ask for.
+  int frameWidth() const;
+  int frameHeight() const;
   // Adds the next frame to every video; a video that fails sets
   // videoFailed_ and has reported its error.
   void feedVideos(const Bitmap& frame);

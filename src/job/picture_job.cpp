@@ -122,7 +122,7 @@ bool PictureJob::countHits() {
 bool PictureJob::writePictures(Bitmap& video, bool files) {
   {
     const CountColours colours = countColours(8);
-    GridRows rows(grid_, colours, 8, settings_.background);
+    GridRows rows(grid_, colours, 8, settings_.background, pictureView());
     paintBitmap(rows, video);
   }
   return !files || writePictures();

@@ -138,6 +138,24 @@ TEST(VideoEndToEnd, FramesThatCannotBeReadBackAreMadeAgainForTheVideo) {
     EXPECT_TRUE(later.read(frames[i]) == before[i]) << frames[i];
 }
 
+TEST(VideoEndToEnd, AVideoOfCutFramesShowsTheCut) {
+  TempFolder folder;
+  const RunResult run = runMarl(
+      folder, with(Six, {"width=120", "height=64", "shiftx=0.5", "video=gif"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> frames = filesEnding(folder, ".png");
+  ASSERT_EQ(frames.size(), 6u);
+  const marl_test::DecodedVideo video = marl_test::decodeVideoFile(
+      folder.path() + "/" + filesEnding(folder, ".gif").at(0));
+  EXPECT_EQ(video.width, 120);
+  EXPECT_EQ(video.height, 64);
+  // GIF keeps the frame's own colours: frame 0 is the PNG frame exactly.
+  const marl_test::DecodedImage png =
+      marl_test::decodeImageFile(folder.path() + "/" + frames[0]);
+  ASSERT_EQ(video.frames.size(), 6u);
+  EXPECT_TRUE(video.frames[0] == png.pixels);
+}
+
 TEST(VideoEndToEnd, KeepframesFalseWritesOnlyTheVideoAndAFullDiskNone) {
   TempFolder folder, full;
   const RunResult run =
