@@ -86,8 +86,9 @@ TEST(AnimationEndToEnd, RangesInAnyOrderAndGnuParallelMakeTheFramesOfOneRun) {
   EXPECT_TRUE(sameFrames(halves, whole));
 
   const std::string command =
-      "cd '" + shards.path() + "' && TZ=UTC faketime -f '" + FrozenTime +
-      "' parallel --will-cite -j 4 " + MARL_BINARY +
+      "cd '" + shards.path() +
+      "' && TZ=UTC LD_PRELOAD='/usr/$LIB/faketime/libfaketime.so.1' "
+      "FAKETIME='" + FrozenTime + "' parallel --will-cite -j 4 " + MARL_BINARY +
       " frames=8 size=120 only={} ::: 0-1 2-3 4-5 6-7 >/dev/null 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0)
       << "GNU parallel is missing? scripts/install-deps.sh installs it";
