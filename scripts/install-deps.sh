@@ -11,7 +11,7 @@ packages=(
   libboost-dev
   libcairo2-dev
   libturbojpeg0-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
-  libspng-dev libwebp-dev
+  libspng-dev libwebp-dev zlib1g-dev
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   libhwy-dev
   libgtest-dev libbenchmark-dev
