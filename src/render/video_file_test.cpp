@@ -28,6 +28,7 @@ namespace fs = std::filesystem;
 using marl_test::DecodedVideo;
 using marl_test::decodeVideoFile;
 using marl_test::TempDir;
+using marl_test::channelMean;
 
 // Markup, a carriage return, UTF-8 and a line without an end: all must
 // come back byte for byte.
@@ -110,12 +111,6 @@ const FormatCase Formats[] = {
 std::string nameFor(const TempDir& dir, const FormatCase& f,
                     const char* base = "loop") {
   return dir.file(std::string(base) + "." + f.extension);
-}
-
-double channelMean(const std::vector<uint32_t>& pixels, int shift) {
-  double sum = 0;
-  for (uint32_t p : pixels) sum += (p >> shift) & 255;
-  return sum / double(pixels.size());
 }
 
 // N frames in, N out, in a file that loops, tells its size and rate, and

@@ -35,13 +35,6 @@ std::vector<std::string> filesEnding(const TempFolder& folder,
   return names;
 }
 
-// The mean of one channel (shift 16 red, 8 green, 0 blue) over the pixels.
-double mean(const std::vector<uint32_t>& pixels, int shift) {
-  double sum = 0;
-  for (uint32_t p : pixels) sum += (p >> shift) & 0xFF;
-  return sum / double(pixels.size());
-}
-
 TEST(VideoEndToEnd, EveryFormatHoldsTheFramesLoopingWithTheirColours) {
   TempFolder folder;
   const RunResult run =
@@ -78,7 +71,8 @@ TEST(VideoEndToEnd, EveryFormatHoldsTheFramesLoopingWithTheirColours) {
           marl_test::decodeImageFile(folder.path() + "/" + frames[0]);
       ASSERT_EQ(png.pixels.size(), video.frames[0].size());
       for (int shift : {16, 8, 0})
-        EXPECT_NEAR(mean(video.frames[0], shift), mean(png.pixels, shift), 3.0);
+        EXPECT_NEAR(marl_test::channelMean(video.frames[0], shift),
+                    marl_test::channelMean(png.pixels, shift), 3.0);
     }
   }
 }

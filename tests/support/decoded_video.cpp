@@ -182,4 +182,10 @@ DecodedVideo decodeVideoFile(const std::string& path) {
   return decodeWithFfmpeg(path);
 }
 
+double channelMean(const std::vector<uint32_t>& pixels, int shift) {
+  double sum = 0;
+  for (uint32_t p : pixels) sum += (p >> shift) & 0xFF;
+  return sum / double(pixels.size());
+}
+
 }  // namespace marl_test

@@ -27,6 +27,10 @@ struct DecodedVideo {
 // Decodes by the file's extension (mp4, webm, gif, webp).
 DecodedVideo decodeVideoFile(const std::string& path);
 
+// The mean of one channel (shift 16 red, 8 green, 0 blue) of 0xRRGGBB
+// pixels, to compare a decoded frame's colour with its source.
+double channelMean(const std::vector<uint32_t>& pixels, int shift);
+
 }  // namespace marl_test
 
 #endif  // MARL_TESTS_SUPPORT_DECODED_VIDEO_H_
