@@ -16,12 +16,10 @@ constexpr uint64_t BandBytesPerColumn = 64 * 8 * 2 + 8;
 constexpr uint64_t FastBufferBytes = uint64_t(8) << 20;
 
 // Bytes a pixel an encoder holds beyond a band, for the libraries that take
-// a whole picture: TurboJPEG its RGB pixels and the compressed bytes twice
-// (up to 1.5 bytes a pixel for a grainy picture at quality 95), WebP its
-// RGBA pixels and a copy of its own, GIF an index a pixel.
+// a whole picture: WebP its RGBA pixels and a copy of its own, GIF an index
+// a pixel.
 uint64_t wholePictureBytesPerPixel(const ImageFormat& format) {
   const std::string name = format.name;
-  if (name == "jpeg") return 6;
   if (name == "webp") return 8;
   if (name == "gif") return 1;
   return 0;

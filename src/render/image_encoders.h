@@ -40,8 +40,9 @@ constexpr const char* OutOfMemoryWhileEncoding =
     "out of memory while encoding; give a smaller size";
 
 // Quality 95 (or the one asked for) without chroma subsampling: thin
-// coloured lines smear under 4:2:0. The text goes into COM segments right
-// after the JFIF header. 8-bit RGB only.
+// coloured lines smear under 4:2:0. Written a band at a time, so only a
+// band of the picture is held. The text goes into COM segments right after
+// the JFIF header. 8-bit RGB only.
 bool encodeJpeg(RowSource& rows, const EncodeOptions& options, ByteSink& out,
                 std::string& error);
 // Deflate-compressed, lossless, 8 or 16 bits a sample, RGB or RGBA with

@@ -1,5 +1,5 @@
-#ifndef MARL_RENDER_JPEG_COMMENT_H_
-#define MARL_RENDER_JPEG_COMMENT_H_
+#ifndef MARL_TESTS_SUPPORT_JPEG_COMMENT_H_
+#define MARL_TESTS_SUPPORT_JPEG_COMMENT_H_
 
 #include <cstddef>
 #include <string>
@@ -21,4 +21,4 @@ bool insertJpegComment(std::vector<unsigned char>& jpeg,
 
 }  // namespace marl
 
-#endif  // MARL_RENDER_JPEG_COMMENT_H_
+#endif  // MARL_TESTS_SUPPORT_JPEG_COMMENT_H_

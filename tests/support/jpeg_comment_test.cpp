@@ -1,4 +1,4 @@
-#include "render/jpeg_comment.h"
+#include "support/jpeg_comment.h"
 
 #include <gtest/gtest.h>
 
