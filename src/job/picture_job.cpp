@@ -1,11 +1,14 @@
 #include "job/picture_job.h"
 
+#include <memory>
 #include <new>
 
 #include "attractor/map_parameters.h"
 #include "base/draw_sequence.h"
 #include "base/escaped_text.h"
+#include "job/picture_limits.h"
 #include "job/recipe.h"
+#include "quazi/quazi_band_rows.h"
 #include "render/bitmap_rows.h"
 #include "render/grid_rows.h"
 #include "render/image_file.h"
@@ -169,9 +172,20 @@ bool PictureJob::writeQuaziPicture(const CountColours& colours) {
   GridRows rows(grid_, colours, 8, settings_.background);
   paintBitmap(rows, attractor);
   std::string error;
-  const std::unique_ptr<Bitmap> picture =
-      paintQuaziImage(attractor, parameters_.quaziSettings, spacingUnits_,
-                      error, settings_.threads);
+  const QuaziSettings& quazi = parameters_.quaziSettings;
+  if (uint32_t(quazi.qsize) > MaxSurfaceSide) {
+    // Too wide for one surface: painted band by band while it is encoded.
+    const std::unique_ptr<QuaziBandRows> bands =
+        QuaziBandRows::start(attractor, quazi, spacingUnits_, settings_.threads,
+                             settings_.format->alpha, error);
+    if (bands == nullptr) {
+      err_ << "marl: error: " << error << "\n";
+      return false;
+    }
+    return writePicture(*bands, names_.quaziFileName);
+  }
+  const std::unique_ptr<Bitmap> picture = paintQuaziImage(
+      attractor, quazi, spacingUnits_, error, settings_.threads);
   if (picture == nullptr) {
     err_ << "marl: error: " << error << "\n";
     return false;

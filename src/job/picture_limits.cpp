@@ -12,6 +12,8 @@ constexpr uint64_t BytesPerPixel = 4;
 // RGBA, 8 bytes) with the encoder's own copy, and the column map's entry
 // and gathered count per column.
 constexpr uint64_t BandBytesPerColumn = 64 * 8 * 2 + 8;
+// Rows of a tiling picture painted at a time, when it is painted in bands.
+constexpr uint64_t TilingBandRows = 128;
 // Per counting thread in fast mode (HitBandBuffer at its largest).
 constexpr uint64_t FastBufferBytes = uint64_t(8) << 20;
 
@@ -52,8 +54,8 @@ std::string pictureSideProblem(const JobSettings& s) {
       {"size", s.quazi ? s.side : 0, true, false,
        "with quazi=true the tiling warps the square attractor picture from a "
        "Cairo surface"},
-      {"qsize", s.quazi ? largestQsize(s) : 0, true, true,
-       "the tiling picture is assembled whole in a Cairo surface"},
+      // A tiling picture wider than a surface is painted in bands.
+      {"qsize", s.quazi ? largestQsize(s) : 0, false, true, ""},
   };
   for (const Side& side : sides) {
     if (side.surface && side.value > MaxSurfaceSide) {
@@ -83,11 +85,18 @@ uint64_t bytesNeeded(const JobSettings& s) {
   uint64_t pictures = uint64_t(widthOf(s)) * BandBytesPerColumn +
                       uint64_t(widthOf(s)) * heightOf(s) * whole;
   if (s.quazi) {
-    // The square attractor picture the tiling warps and the tiling picture,
-    // each a whole Cairo bitmap.
+    // The square attractor picture the tiling warps, a whole Cairo bitmap,
+    // and the tiling picture: a whole bitmap too where one surface holds
+    // it, else bands, each painting thread's and those queued for the
+    // encoder.
     const uint64_t q = largestQsize(s);
     const uint64_t square = uint64_t(s.side) * s.side * BytesPerPixel;
-    const uint64_t tiling = q * q * (BytesPerPixel + whole);
+    const uint64_t bands =
+        (2 * uint64_t(std::max(s.threads, 1u)) + 1) * q * TilingBandRows *
+        BytesPerPixel;
+    const uint64_t tiling = q * q * whole + (q <= MaxSurfaceSide
+                                                 ? q * q * BytesPerPixel
+                                                 : bands);
     pictures = std::max(pictures, square + tiling + q * BandBytesPerColumn);
   }
   const uint64_t fast = s.mode == JobSettings::Mode::Fast

@@ -38,9 +38,14 @@ TEST(PictureLimitsTest, SidesBeyondAFormatOrCairoAreNamed) {
     EXPECT_EQ(why.substr(0, std::string(c.problem).size()), c.problem) << why;
     EXPECT_EQ(why.empty(), *c.problem == '\0') << why;
   }
-  JobSettings tiling = settingsOf(500, {}, {}, "jpeg", true);
-  tiling.qsize = 40000;
-  EXPECT_EQ(pictureSideProblem(tiling).rfind("qsize=40000 is too large", 0), 0u);
+  // A tiling picture wider than Cairo's surfaces is painted in bands; only
+  // the file format limits it.
+  JobSettings tiling = settingsOf(500, {}, {}, "png", true);
+  tiling.qsize = 65535;
+  EXPECT_EQ(pictureSideProblem(tiling), "");
+  tiling.format = findFormat("jpeg");
+  EXPECT_EQ(pictureSideProblem(tiling).rfind("qsize=65535 is too large for JPEG", 0),
+            0u);
 }
 
 TEST(PictureLimitsTest, AFormatsOwnLimitIsNamed) {
@@ -65,15 +70,23 @@ TEST(PictureLimitsTest, AFormatsOwnLimitIsNamed) {
 
 TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
   const JobSettings big = settingsOf(20000, {}, {}, "jpeg");
-  // The grid alone is 20010^2 x 4 bytes; TurboJPEG takes the picture whole,
-  // TIFF in bands.
+  // The grid alone is 20010^2 x 4 bytes; JPEG and TIFF take the picture in
+  // bands, WebP whole.
   const uint64_t grid = uint64_t(20010) * 20010 * 4;
-  EXPECT_GT(bytesNeeded(big), grid + uint64_t(20000) * 20000 * 3);
+  EXPECT_LT(bytesNeeded(big), grid + (grid >> 6));
   EXPECT_LT(bytesNeeded(settingsOf(20000, {}, {}, "tiff")), grid + (grid >> 6));
+  EXPECT_GT(bytesNeeded(settingsOf(20000, 16000, 16000, "webp")),
+            grid + uint64_t(16000) * 16000 * 4);
   EXPECT_LT(bytesNeeded(settingsOf(1201, {}, {}, "jpeg")), uint64_t(20) << 20);
+  // A tiling picture within one surface is whole; a wider one is bands.
+  JobSettings tiling = settingsOf(1000, {}, {}, "png", true);
+  tiling.qsize = 32000;
+  EXPECT_GT(bytesNeeded(tiling), uint64_t(32000) * 32000 * 4);
+  tiling.qsize = 40000;
+  EXPECT_LT(bytesNeeded(tiling), uint64_t(1) << 30);
   const UsableMemory half{1ull << 30, "RLIMIT_AS"};
   EXPECT_EQ(memoryProblem(big, 1, half),
-            "a picture of size=20000 needs about 4.0 GB of memory, but marl "
+            "a picture of size=20000 needs about 1.6 GB of memory, but marl "
             "may use 1.1 GB (RLIMIT_AS); give a smaller size");
   EXPECT_EQ(memoryProblem(big, 1, UsableMemory{}), "");
   const JobSettings small = settingsOf(1000, {}, {}, "jpeg");

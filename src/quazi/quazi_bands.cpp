@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 
 #include "base/worker_pool.h"
 #include "quazi/tile_brush.h"
@@ -47,11 +48,13 @@ class BandPainter {
     }
   }
 
-  // Paints and hands on every band; false when `take` stopped it.
+  // Paints and hands on every band; false when `take` stopped it or a
+  // band found no memory (then outOfMemory() says so).
   bool run(unsigned threads, const BandConsumer& take) {
     runOnThreads(std::max(threads, 1u), [&] { work(take); });
     return !stopped_;
   }
+  bool outOfMemory() const { return outOfMemory_; }
 
  private:
   void work(const BandConsumer& take) {
@@ -59,10 +62,18 @@ class BandPainter {
     for (int b; (b = nextBand_.fetch_add(1)) < bandCount_;) {
       const int top = b * layout_.rows;
       const int rows = std::min(layout_.rows, side_ - top);
-      pixels.assign(std::size_t(side_) * rows, 0u);
-      paintBand(b, top, rows, pixels.data());
+      bool painted = true;
+      try {
+        pixels.assign(std::size_t(side_) * rows, 0u);
+      } catch (const std::bad_alloc&) {
+        painted = false;
+      }
+      if (painted) paintBand(b, top, rows, pixels.data());
       std::unique_lock<std::mutex> lock(mutex_);
+      // Bands go on in order: every band is taken by one thread, and each
+      // waits for the one before it to be handed on (or given up).
       turn_.wait(lock, [&] { return handedOn_ == b; });
+      if (!painted && !stopped_) stopped_ = outOfMemory_ = true;
       if (!stopped_) {
         lock.unlock();
         const bool more = take(PixelBand{top, rows, side_, pixels.data(),
@@ -105,30 +116,39 @@ class BandPainter {
   std::condition_variable turn_;
   int handedOn_ = 0;
   bool stopped_ = false;
+  bool outOfMemory_ = false;
 };
 
 }  // namespace
+
+bool paintPlacedBands(const QuaziTiling& tiling, const Bitmap& attractor,
+                      int side, unsigned threads, const BandConsumer& take,
+                      std::string& error, const BandLayout& layout) {
+  BandLayout cut = layout;
+  cut.rows = std::max(layout.rows, 1);
+  BandPainter painter(tiling, attractor, side, cut, threads);
+  if (painter.run(threads, take) || !painter.outOfMemory()) return true;
+  error = "out of memory for a band of the tiling picture; give a smaller "
+          "qsize";
+  return false;
+}
 
 bool paintQuaziBands(const Bitmap& attractor, const QuaziSettings& settings,
                      const std::vector<double>& spacingUnits, unsigned threads,
                      const BandConsumer& take, std::string& error,
                      const BandLayout& layout) {
-  const int bandRows = std::max(layout.rows, 1);
   if (settings.qsize <= layout.surfaceSide) {
     const std::unique_ptr<Bitmap> picture =
         paintQuaziImage(attractor, settings, spacingUnits, error, threads);
     if (picture == nullptr) return false;
-    handOnWhole(*picture, bandRows, take);
+    handOnWhole(*picture, std::max(layout.rows, 1), take);
     return true;
   }
   std::optional<QuaziTiling> tiling = placedTiling(
       settings, spacingUnits, attractor.width(), threads, error);
   if (!tiling) return false;
-  BandLayout cut = layout;
-  cut.rows = bandRows;
-  BandPainter painter(*tiling, attractor, settings.qsize, cut, threads);
-  painter.run(threads, take);
-  return true;
+  return paintPlacedBands(*tiling, attractor, settings.qsize, threads, take,
+                          error, layout);
 }
 
 }  // namespace marl

@@ -48,11 +48,21 @@ struct BandLayout {
 // a surface lies, so such a picture differs from a whole-surface painting
 // by a level or two in some pixels; it is the same for any `threads`.
 //
-// Returns false with the reason in `error` when no picture can be made.
+// Returns false with the reason in `error` when no picture can be made,
+// or when a band found no memory after some were handed on.
 bool paintQuaziBands(const Bitmap& attractor, const QuaziSettings& settings,
                      const std::vector<double>& spacingUnits, unsigned threads,
                      const BandConsumer& take, std::string& error,
                      const BandLayout& layout = {});
+
+// Paints the side x side picture of a placed tiling band by band as
+// paintQuaziBands does above layout.surfaceSide, whatever the side: each
+// band on surfaces of its own. False, with the reason in `error`, when a
+// band found no memory (the bands before it were handed on); true when all
+// were, or when `take` stopped them.
+bool paintPlacedBands(const QuaziTiling& tiling, const Bitmap& attractor,
+                      int side, unsigned threads, const BandConsumer& take,
+                      std::string& error, const BandLayout& layout = {});
 
 }  // namespace marl
 

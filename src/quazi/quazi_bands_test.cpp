@@ -1,9 +1,14 @@
 #include "quazi/quazi_bands.h"
 
+#include <new>
+
 #include <cstdlib>
 #include <cstring>
 
 #include <gtest/gtest.h>
+
+#include "quazi/quazi_band_rows.h"
+#include "render/bitmap_rows.h"
 
 namespace marl {
 namespace {
@@ -152,6 +157,76 @@ TEST(QuaziBandsTest, APictureWiderThanCairoIsPaintedInPieces) {
   }
   EXPECT_EQ(opaque, 33000 * 256);
   EXPECT_GT(close, 33000 * 256 * 9 / 10);
+}
+
+TEST(QuaziBandRowsTest, RowsAreTheBandsInOrderHoweverTheEncoderCutsThem) {
+  // 50-row bands on 180-pixel surfaces, read 64, then 7 rows at a time, so
+  // reads straddle bands; with 2 threads bands are painted out of order.
+  Bitmap attractor(301, 301);
+  fillNoise(&attractor);
+  const QuaziSettings settings{12, 400, 200, 180, 0.15, 0.05};
+  const BandLayout layout{50, 180};
+  std::string error;
+  for (bool alpha : {false, true}) {
+    std::vector<unsigned char> expected;
+    const std::size_t rowBytes = 400 * (alpha ? 4 : 3);
+    std::optional<QuaziTiling> tiling =
+        placedTiling(settings, spacings(12), 301, 1, error);
+    ASSERT_TRUE(tiling.has_value()) << error;
+    ASSERT_TRUE(paintPlacedBands(
+        *tiling, attractor, 400, 1,
+        [&](const PixelBand& band) {
+          for (int r = 0; r < band.rows; ++r) {
+            expected.resize(expected.size() + rowBytes);
+            unpremultipliedRow(band.pixels + std::size_t(r) * band.stride,
+                               band.width, alpha,
+                               &expected[expected.size() - rowBytes]);
+          }
+          return true;
+        },
+        error, layout));
+    for (unsigned threads : {1u, 2u}) {
+      for (int step : {64, 7}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads, " +
+                     std::to_string(step) + " rows a read, alpha " +
+                     std::to_string(alpha));
+        const std::unique_ptr<QuaziBandRows> rows = QuaziBandRows::start(
+            attractor, settings, spacings(12), threads, alpha, error, layout);
+        ASSERT_NE(rows, nullptr) << error;
+        EXPECT_EQ(rows->shape().alpha, alpha);
+        std::vector<unsigned char> got(rowBytes * 400);
+        for (int first = 0; first < 400; first += step) {
+          const int count = std::min(step, 400 - first);
+          rows->readRows(first, count, &got[rowBytes * std::size_t(first)]);
+        }
+        EXPECT_TRUE(got == expected);
+      }
+    }
+  }
+}
+
+TEST(QuaziBandRowsTest, AnEncoderThatGivesUpEarlyStopsThePainting) {
+  // One band read of a 33000-pixel picture: the rest is never painted, and
+  // dropping the rows returns at once instead of painting it all.
+  Bitmap attractor(301, 301);
+  fillNoise(&attractor);
+  const QuaziSettings settings{7, 33000, 16500, 100, 3.0, 0.05};
+  std::string error;
+  const std::unique_ptr<QuaziBandRows> rows =
+      QuaziBandRows::start(attractor, settings, spacings(7), 2, false, error);
+  ASSERT_NE(rows, nullptr) << error;
+  std::vector<unsigned char> band(std::size_t(33000) * 3 * 64);
+  rows->readRows(0, 64, band.data());
+  EXPECT_NE(std::count(band.begin(), band.end(), 0), long(band.size()));
+}
+
+TEST(QuaziBandRowsTest, SettingsThatMakeNoPictureAreAnErrorBeforePainting) {
+  Bitmap attractor(31, 31);
+  std::string error;
+  EXPECT_EQ(QuaziBandRows::start(attractor, QuaziSettings{4, 100, 0, 0, 1, 0},
+                                 spacings(4), 1, false, error),
+            nullptr);
+  EXPECT_NE(error.find("qline"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -39,25 +39,28 @@ BitmapRows::BitmapRows(const Bitmap& bitmap, bool keepAlpha)
   shape_.alpha = keepAlpha && !allOpaque(bitmap);
 }
 
-void BitmapRows::readRows(int first, int count, unsigned char* out) {
-  for (int y = first; y < first + count; ++y) {
-    const uint32_t* pixels = bitmap_.row(y);
-    for (int x = 0; x < shape_.width; ++x) {
-      const uint32_t p = pixels[x];
-      const uint32_t a = p >> 24;
-      const uint32_t r = (p >> 16) & 0xFFu, g = (p >> 8) & 0xFFu, b = p & 0xFFu;
-      if (shape_.alpha) {
-        *out++ = unpremultiply(r, a);
-        *out++ = unpremultiply(g, a);
-        *out++ = unpremultiply(b, a);
-        *out++ = static_cast<unsigned char>(a);
-      } else {
-        *out++ = static_cast<unsigned char>(r);
-        *out++ = static_cast<unsigned char>(g);
-        *out++ = static_cast<unsigned char>(b);
-      }
+void unpremultipliedRow(const uint32_t* pixels, int width, bool alpha,
+                        unsigned char* out) {
+  for (int x = 0; x < width; ++x) {
+    const uint32_t p = pixels[x];
+    const uint32_t a = p >> 24;
+    const uint32_t r = (p >> 16) & 0xFFu, g = (p >> 8) & 0xFFu, b = p & 0xFFu;
+    if (alpha) {
+      *out++ = unpremultiply(r, a);
+      *out++ = unpremultiply(g, a);
+      *out++ = unpremultiply(b, a);
+      *out++ = static_cast<unsigned char>(a);
+    } else {
+      *out++ = static_cast<unsigned char>(r);
+      *out++ = static_cast<unsigned char>(g);
+      *out++ = static_cast<unsigned char>(b);
     }
   }
+}
+
+void BitmapRows::readRows(int first, int count, unsigned char* out) {
+  for (int y = first; y < first + count; ++y, out += shape_.rowBytes())
+    unpremultipliedRow(bitmap_.row(y), shape_.width, shape_.alpha, out);
 }
 
 void paintBitmap(RowSource& source, Bitmap& bitmap) {

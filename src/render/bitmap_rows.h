@@ -1,6 +1,8 @@
 #ifndef MARL_RENDER_BITMAP_ROWS_H_
 #define MARL_RENDER_BITMAP_ROWS_H_
 
+#include <cstdint>
+
 #include "render/bitmap.h"
 #include "render/picture_rows.h"
 
@@ -20,6 +22,11 @@ class BitmapRows : public RowSource {
   const Bitmap& bitmap_;
   PictureShape shape_;
 };
+
+// One row of Cairo's premultiplied 0xAARRGGBB pixels as 8-bit RGBA with
+// alpha undone (rounded to nearest), or, without `alpha`, as RGB.
+void unpremultipliedRow(const uint32_t* pixels, int width, bool alpha,
+                        unsigned char* out);
 
 // Paints `bitmap` (of the source's size) with the rows of an 8-bit source,
 // premultiplying alpha as Cairo wants it.
