@@ -40,7 +40,7 @@ TEST(LimitsEndToEnd, TooLittleMemoryIsAnErrorBeforeAnyWork) {
       runLimited(folder, with({"size=20000", "it=2000000"}), OneGigabyte);
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.err.rfind("marl: error: a picture of size=20000 needs "
-                              "about 4.0 GB of memory, but marl may use ", 0),
+                              "about 1.6 GB of memory, but marl may use ", 0),
             0u)
       << refused.err;
   EXPECT_NE(refused.err.find(" (RLIMIT_AS); give a smaller size; no picture "
