@@ -7,7 +7,9 @@
 // followed by 500,000 steps of a detail-6 map, and vs5MIterations reports the
 // step's time over ten times theirs. peakRssMB is the process's peak so far:
 // run one case alone (--benchmark_filter) to read it for that case. Each
-// case with 2 threads follows its case with 1, for the speed-up in one run.
+// case with 2 threads follows its case with 1, for the speed-up in one run;
+// whilePainted:0 is the step as it was before the picture was encoded
+// while painted, for the gain in the same run.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -24,6 +26,7 @@
 #include "base/random_source.h"
 #include "attractor/torus_map.h"
 #include "quazi/quazi_image.h"
+#include "quazi/quazi_picture_rows.h"
 #include "quazi/quazi_tiling.h"
 #include "render/bitmap.h"
 #include "render/image_file.h"
@@ -63,9 +66,12 @@ void paintAttractorLike(Bitmap* bitmap) {
   cairo_surface_mark_dirty(bitmap->surface());
 }
 
-// range(0) is qscale in hundredths, range(1) the threads that paint.
+// range(0) is qscale in hundredths, range(1) the threads that paint,
+// range(2) 1 to encode the picture while it is painted (as a job does for
+// a format without alpha), 0 to paint it whole first.
 void BM_QuaziStep(benchmark::State& state) {
   const unsigned threads = unsigned(state.range(1));
+  const bool whilePainted = state.range(2) != 0;
   Bitmap attractor(AttractorSide, AttractorSide);
   paintAttractorLike(&attractor);
   const QuaziSettings settings{42, 2642, 1321, 1321, state.range(0) / 100.0,
@@ -90,11 +96,18 @@ void BM_QuaziStep(benchmark::State& state) {
     std::ostringstream err;
     std::string error;
     const double t0 = seconds();
-    const std::unique_ptr<Bitmap> picture =
-        paintQuaziImage(attractor, settings, spacings, error, threads);
-    const bool written =
-        picture != nullptr && writeImageFile(*picture, jpeg, name, err);
-    if (picture == nullptr) err << error;
+    bool written = false;
+    if (whilePainted) {
+      const std::unique_ptr<QuaziPictureRows> rows = QuaziPictureRows::start(
+          attractor, settings, spacings, threads, error);
+      written = rows != nullptr &&
+                writeImageFile(*rows, jpeg, name, err, EncodeOptions());
+    } else {
+      const std::unique_ptr<Bitmap> picture =
+          paintQuaziImage(attractor, settings, spacings, error, threads);
+      written = picture != nullptr && writeImageFile(*picture, jpeg, name, err);
+    }
+    if (!written) err << error;
     const double t1 = seconds();
     if (!written) {
       state.SkipWithError(err.str().c_str());
@@ -114,12 +127,14 @@ void BM_QuaziStep(benchmark::State& state) {
   state.counters["peakRssMB"] = peakRssMegabytes();
 }
 BENCHMARK(BM_QuaziStep)
-    ->ArgNames({"qscale", "threads"})
-    ->Args({5, 1})
-    ->Args({5, 2})
-    ->Args({100, 1})
-    ->Args({100, 2})
-    ->Args({300, 1})
+    ->ArgNames({"qscale", "threads", "whilePainted"})
+    ->Args({5, 1, 0})
+    ->Args({5, 2, 0})
+    ->Args({5, 1, 1})
+    ->Args({5, 2, 1})
+    ->Args({100, 1, 1})
+    ->Args({100, 2, 1})
+    ->Args({300, 1, 1})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(3.0);
 

@@ -9,6 +9,7 @@
 #include "job/picture_limits.h"
 #include "job/recipe.h"
 #include "quazi/quazi_band_rows.h"
+#include "quazi/quazi_picture_rows.h"
 #include "render/bitmap_rows.h"
 #include "render/grid_rows.h"
 #include "render/image_file.h"
@@ -183,6 +184,17 @@ bool PictureJob::writeQuaziPicture(const CountColours& colours) {
       return false;
     }
     return writePicture(*bands, names_.quaziFileName);
+  }
+  if (!settings_.format->alpha) {
+    // Encoded while it is painted. A format with alpha waits for the
+    // whole picture, to know whether any pixel is translucent.
+    const std::unique_ptr<QuaziPictureRows> picture = QuaziPictureRows::start(
+        attractor, quazi, spacingUnits_, settings_.threads, error);
+    if (picture == nullptr) {
+      err_ << "marl: error: " << error << "\n";
+      return false;
+    }
+    return writePicture(*picture, names_.quaziFileName);
   }
   const std::unique_ptr<Bitmap> picture = paintQuaziImage(
       attractor, quazi, spacingUnits_, error, settings_.threads);

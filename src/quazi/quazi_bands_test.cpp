@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "quazi/quazi_band_rows.h"
+#include "quazi/quazi_picture_rows.h"
 #include "render/bitmap_rows.h"
 
 namespace marl {
@@ -227,6 +228,57 @@ TEST(QuaziBandRowsTest, SettingsThatMakeNoPictureAreAnErrorBeforePainting) {
                                  spacings(4), 1, false, error),
             nullptr);
   EXPECT_NE(error.find("qline"), std::string::npos) << error;
+}
+
+TEST(QuaziPictureRowsTest, RowsTakenWhilePaintingAreTheWholePicturesPixels) {
+  // Read a band at a time while the rest is painted, on 1 to 3 threads;
+  // each row must be exactly the whole painting's, so no row may be handed
+  // out before every tile touching it is drawn.
+  const struct {
+    int side;
+    QuaziSettings settings;
+  } cases[] = {
+      {241, {9, 500, 250, 200, 0.1, 0.05}},
+      {301, {12, 400, 200, 180, 0.15, 0.3}},
+      {121, {30, 700, 300, 400, 0.05, 0.05}},
+  };
+  for (const auto& c : cases) {
+    Bitmap attractor(c.side, c.side);
+    fillNoise(&attractor);
+    const std::vector<double> units = spacings(c.settings.qline);
+    std::string error;
+    const std::unique_ptr<Bitmap> whole =
+        paintQuaziImage(attractor, c.settings, units, error);
+    ASSERT_NE(whole, nullptr) << error;
+    const int side = c.settings.qsize;
+    const std::size_t rowBytes = std::size_t(side) * 3;
+    std::vector<unsigned char> expected(rowBytes * std::size_t(side));
+    BitmapRows(*whole, false).readRows(0, side, expected.data());
+    for (unsigned threads : {1u, 2u, 3u}) {
+      SCOPED_TRACE("qsize " + std::to_string(side) + ", " +
+                   std::to_string(threads) + " threads");
+      const std::unique_ptr<QuaziPictureRows> rows =
+          QuaziPictureRows::start(attractor, c.settings, units, threads, error);
+      ASSERT_NE(rows, nullptr) << error;
+      std::vector<unsigned char> got(expected.size());
+      for (int first = 0; first < side; first += 64) {
+        rows->readRows(first, std::min(64, side - first),
+                       &got[rowBytes * std::size_t(first)]);
+      }
+      EXPECT_TRUE(got == expected);
+    }
+  }
+  // An encoder that gives up after one band leaves no thread painting.
+  Bitmap attractor(241, 241);
+  fillNoise(&attractor);
+  std::string error;
+  auto rows = QuaziPictureRows::start(
+      attractor, QuaziSettings{9, 500, 250, 200, 0.1, 0.05}, spacings(9), 3,
+      error);
+  ASSERT_NE(rows, nullptr) << error;
+  std::vector<unsigned char> band(500 * 3 * 64);
+  rows->readRows(0, 64, band.data());
+  rows.reset();
 }
 
 }  // namespace

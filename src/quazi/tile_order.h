@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <queue>
+#include <utility>
 #include <vector>
 
 #include "quazi/tile_brush.h"
@@ -16,7 +17,9 @@ namespace marl {
 // Hands out tiles to threads so that two tiles that may touch the same
 // pixel are drawn in tile order, never at once: a tile waits for the last
 // earlier tile on each block of BlockSide x BlockSide pixels it touches.
-// Of the tiles ready, the earliest goes first.
+// Of the tiles ready, the highest on the canvas goes first (the earliest of
+// those on the same row), so that the picture is finished from the top
+// down and its top rows can be taken while the rest is drawn.
 class TileOrder {
  public:
   static constexpr std::size_t None = SIZE_MAX;
@@ -27,16 +30,33 @@ class TileOrder {
   // The next tile to draw, waiting until one is ready; None when all are
   // drawn or handed out.
   std::size_t next();
+  // The next tile to draw, waiting until one is ready, unless the rows
+  // above `rows` are finished first: then None, as after stop().
+  std::size_t nextUntilRows(int rows);
   // Tile t is drawn: the tiles waiting for it may go.
   void done(std::size_t t);
+  // Rows above this one are finished: no tile still to draw touches them.
+  int finishedRows();
+  // Hands out no more tiles: next() returns None from now on.
+  void stop();
 
  private:
+  // A ready tile: its top row, then its place in tile order.
+  using Ready = std::pair<int, std::size_t>;
+  // Moves finished_ down past the drawn tiles.
+  void advanceFinished();
+
+  const int height_;
   std::vector<std::vector<std::size_t>> after_;  // tiles waiting for each
   std::vector<uint32_t> waitsFor_;
-  std::priority_queue<std::size_t, std::vector<std::size_t>,
-                      std::greater<std::size_t>>
-      ready_;
+  std::vector<int> top_;                // each tile's top row
+  std::vector<std::size_t> byTop_;      // tiles by top row
+  std::vector<bool> drawn_;
+  std::size_t firstUndrawn_ = 0;        // in byTop_
+  int finished_ = 0;
+  std::priority_queue<Ready, std::vector<Ready>, std::greater<Ready>> ready_;
   std::size_t handedOut_ = 0;
+  bool stopped_ = false;
   std::mutex mutex_;
   std::condition_variable changed_;
 };

@@ -1,0 +1,63 @@
+#ifndef MARL_QUAZI_QUAZI_PICTURE_ROWS_H_
+#define MARL_QUAZI_QUAZI_PICTURE_ROWS_H_
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "quazi/quazi_image.h"
+#include "quazi/tile_brush.h"
+#include "quazi/tile_order.h"
+#include "render/picture_rows.h"
+
+namespace marl {
+
+// The tiling picture painted on one surface, as paintQuaziImage paints it,
+// pixel for pixel, but handed to an encoder while it is painted: tiles go
+// from the top of the picture down, and rows are given out as soon as no
+// tile left touches them. The encoder's own thread paints too whenever it
+// waits for rows, beside threads - 1 more, so with one thread painting and
+// encoding take turns and with more they overlap.
+//
+// Rows are 8-bit RGB; a translucent pixel shows over black (for formats
+// without alpha). Rows are read once, top to bottom.
+class QuaziPictureRows : public RowSource {
+ public:
+  // Places the tiling and starts painting; nullptr with the reason in
+  // `error` when the settings make no picture or its surface cannot be
+  // made.
+  static std::unique_ptr<QuaziPictureRows> start(
+      const Bitmap& attractor, const QuaziSettings& settings,
+      const std::vector<double>& spacingUnits, unsigned threads,
+      std::string& error);
+
+  // Stops the painting if the encoder gave up early, and waits for it.
+  ~QuaziPictureRows() override;
+  QuaziPictureRows(const QuaziPictureRows&) = delete;
+  QuaziPictureRows& operator=(const QuaziPictureRows&) = delete;
+
+  const PictureShape& shape() const override { return shape_; }
+  void readRows(int first, int count, unsigned char* out) override;
+
+ private:
+  QuaziPictureRows(const QuaziTiling& tiling, const Bitmap& attractor,
+                   int side, unsigned threads);
+  // Draws tiles as the order hands them out, until it hands out no more
+  // for `rows`.
+  void paint(TileBrush& brush, int rows);
+
+  Bitmap canvas_;
+  TileSource source_;
+  std::vector<PaintedTile> tiles_;
+  std::optional<TileOrder> order_;
+  std::vector<CairoSurface> targets_;  // one a painting thread
+  std::optional<TileBrush> brush_;     // the reader's
+  std::vector<std::thread> helpers_;
+  PictureShape shape_;
+};
+
+}  // namespace marl
+
+#endif  // MARL_QUAZI_QUAZI_PICTURE_ROWS_H_
