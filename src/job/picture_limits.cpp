@@ -73,6 +73,29 @@ std::string pictureSideProblem(const JobSettings& s) {
              "type";
     }
   }
+  // A format that records its file's size in its header holds files of so
+  // many bytes at most, whatever the sides.
+  if (s.format->fileBytes == nullptr) return std::string();
+  const struct {
+    bool made;
+    uint64_t width, height;
+    const char* smaller;  // what to give less of
+  } files[] = {
+      {true, widthOf(s), heightOf(s),
+       s.width || s.height ? "size, width or height," : "size"},
+      {s.quazi, largestQsize(s), largestQsize(s), "qsize"},
+  };
+  for (const auto& file : files) {
+    if (file.made && s.format->fileBytes(file.width, file.height) >
+                         s.format->maxFileBytes) {
+      return "a " + std::to_string(file.width) + " x " +
+             std::to_string(file.height) + " picture is too large for " +
+             s.format->title + " (its file would pass " +
+             std::to_string((s.format->maxFileBytes + 1) >> 30) +
+             " GiB); give a smaller " + file.smaller +
+             " or another image type";
+    }
+  }
   return std::string();
 }
 
