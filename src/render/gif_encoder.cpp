@@ -1,6 +1,8 @@
 #include <gif_lib.h>
 
+#include <functional>
 #include <new>
+#include <vector>
 
 #include "render/gif_palette.h"
 #include "render/image_encoders.h"
@@ -26,9 +28,14 @@ int appendBytes(GifFileType* gif, const GifByteType* data, int length) {
   }
 }
 
-bool writeGif(const PictureShape& shape, const IndexedPicture& picture,
-              const std::string& text, ByteSink& out, std::string& error) {
-  const GifColourMap map = makeColourMap(picture);
+// Writes the file of a picture of `colours`, whose rows `putRows` puts
+// after the image descriptor.
+bool writeGif(const PictureShape& shape,
+              const std::vector<GifColorType>& colours,
+              const std::string& text,
+              const std::function<bool(GifFileType* gif)>& putRows,
+              ByteSink& out, std::string& error) {
+  const GifColourMap map = makeColourMap(colours);
   if (!map) {
     error = OutOfMemoryWhileEncoding;
     return false;
@@ -52,7 +59,7 @@ bool writeGif(const PictureShape& shape, const IndexedPicture& picture,
                         map.get()) == GIF_OK &&
       (text.empty() || putComment(gif, text)) &&
       EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
-  ok = ok && putIndexedRows(gif, picture, width, height);
+  ok = ok && putRows(gif);
   if (!ok) status = gif->Error;
   int closeStatus = E_GIF_SUCCEEDED;
   // Closing writes the trailer and frees the file whatever it returns.
@@ -62,8 +69,10 @@ bool writeGif(const PictureShape& shape, const IndexedPicture& picture,
   }
   if (output.outOfMemory)
     error = OutOfMemoryWhileEncoding;
-  else if (!ok)
-    error = GifErrorString(status);
+  else if (!ok) {
+    const char* reason = GifErrorString(status);
+    error = reason ? reason : "cannot write the GIF";
+  }
   return ok && !output.outOfMemory;
 }
 
@@ -77,12 +86,48 @@ bool encodeGif(RowSource& rows, const EncodeOptions& options, ByteSink& out,
     error = "picture too large for GIF (65535 pixels a side at most)";
     return false;
   }
-  IndexedPicture picture;
-  if (!indexExactly(rows, picture)) {
-    picture = IndexedPicture();
-    if (!quantize(rows, picture, error)) return false;
+  // Both passes below read the rows again.
+  if (!rows.rereadable()) {
+    HeldRows held(rows);
+    return encodeGif(held, options, out, error);
   }
-  return writeGif(shape, picture, options.text, out, error);
+  ColourSlots slots;
+  if (findColours(rows, slots)) {
+    // Every colour has its slot: the second pass indexes a row at a time.
+    // A colour it has not seen would mean the source broke its word.
+    const int known = int(slots.colours().size());
+    std::vector<GifPixelType> line(std::size_t(shape.width));
+    bool changed = false;
+    const auto putRows = [&](GifFileType* gif) {
+      return forEachBand(rows, [&](const unsigned char* band, int, int count) {
+        const unsigned char* p = band;
+        for (int y = 0; y < count; ++y) {
+          for (GifPixelType& index : line) {
+            const int slot = slots.slotOf(p);
+            p += 3;
+            changed |= slot < 0 || slot >= known;
+            index = GifPixelType(slot);
+          }
+          if (changed || EGifPutLine(gif, line.data(), shape.width) != GIF_OK)
+            return false;
+        }
+        return true;
+      });
+    };
+    const bool ok =
+        writeGif(shape, slots.colours(), options.text, putRows, out, error);
+    if (changed) error = "the picture changed while it was written";
+    return ok && !changed;
+  }
+  // giflib's median cut takes the picture whole.
+  IndexedPicture picture;
+  if (!quantize(rows, picture, error)) return false;
+  return writeGif(
+      shape, picture.colours, options.text,
+      [&](GifFileType* gif) {
+        return putIndexedRows(gif, picture, shape.width, shape.height);
+      },
+      out, error);
 }
 
 }  // namespace marl

@@ -52,7 +52,11 @@ bool encodeTiff(RowSource& rows, const EncodeOptions& options, ByteSink& out,
                 std::string& error);
 // The exact colours when there are 256 or fewer, else a quantised palette.
 // The text is a Comment Extension before the image (the file is then
-// GIF89a). 8-bit RGB only.
+// GIF89a). 8-bit RGB only. From a rereadable source the exact colours are
+// found in one pass over the bands and the picture written in a second,
+// holding no more than a band; a picture of more colours is held whole
+// (three colour planes and an index a pixel), as giflib's median cut takes
+// it. A one-pass source is gathered whole first.
 bool encodeGif(RowSource& rows, const EncodeOptions& options, ByteSink& out,
                std::string& error);
 // 24-bit RGB, rows bottom up as BMP stores them: from a rereadable source
