@@ -18,12 +18,17 @@ constexpr uint64_t FastBufferBytes = uint64_t(8) << 20;
 // Bytes a pixel an encoder holds beyond a band, for the libraries that take
 // a whole picture: TurboJPEG its RGB pixels and the compressed bytes twice
 // (up to 1.5 bytes a pixel for a grainy picture at quality 95), WebP its
-// RGBA pixels and a copy of its own, GIF an index a pixel.
+// RGBA pixels and a copy of its own. GIF writes a picture of 256 colours or
+// fewer band by band, but quantises one of more whole, three colour planes
+// and an index a pixel; that is counted, as nothing tells which a picture
+// will be before it is painted. BMP writes band by band, bottom band first.
+// Both gather a source that can be read but once (3 bytes a pixel more);
+// the grid and a bitmap can be read again.
 uint64_t wholePictureBytesPerPixel(const ImageFormat& format) {
   const std::string name = format.name;
   if (name == "jpeg") return 6;
   if (name == "webp") return 8;
-  if (name == "gif") return 1;
+  if (name == "gif") return 4;
   return 0;
 }
 

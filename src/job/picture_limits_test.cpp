@@ -94,6 +94,12 @@ TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
   EXPECT_GT(bytesNeeded(big), grid + uint64_t(20000) * 20000 * 3);
   EXPECT_LT(bytesNeeded(settingsOf(20000, {}, {}, "tiff")), grid + (grid >> 6));
   EXPECT_LT(bytesNeeded(settingsOf(1201, {}, {}, "jpeg")), uint64_t(20) << 20);
+  // BMP streams like TIFF; GIF may quantise whole: three colour planes and
+  // an index a pixel.
+  const uint64_t tiff = bytesNeeded(settingsOf(20000, {}, {}, "tiff"));
+  EXPECT_EQ(bytesNeeded(settingsOf(20000, {}, {}, "bmp")), tiff);
+  EXPECT_EQ(bytesNeeded(settingsOf(20000, {}, {}, "gif")),
+            tiff + uint64_t(20000) * 20000 * 4);
   const UsableMemory half{1ull << 30, "RLIMIT_AS"};
   EXPECT_EQ(memoryProblem(big, 1, half),
             "a picture of size=20000 needs about 4.0 GB of memory, but marl "
