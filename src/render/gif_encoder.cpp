@@ -69,10 +69,8 @@ bool writeGif(const PictureShape& shape,
   }
   if (output.outOfMemory)
     error = OutOfMemoryWhileEncoding;
-  else if (!ok) {
-    const char* reason = GifErrorString(status);
-    error = reason ? reason : "cannot write the GIF";
-  }
+  else if (!ok)
+    error = GifErrorString(status);
   return ok && !output.outOfMemory;
 }
 
@@ -86,7 +84,7 @@ bool encodeGif(RowSource& rows, const EncodeOptions& options, ByteSink& out,
     error = "picture too large for GIF (65535 pixels a side at most)";
     return false;
   }
-  // Both passes below read the rows again.
+  // Finding the colours, then writing them, reads the rows twice.
   if (!rows.rereadable()) {
     HeldRows held(rows);
     return encodeGif(held, options, out, error);
@@ -94,30 +92,22 @@ bool encodeGif(RowSource& rows, const EncodeOptions& options, ByteSink& out,
   ColourSlots slots;
   if (findColours(rows, slots)) {
     // Every colour has its slot: the second pass indexes a row at a time.
-    // A colour it has not seen would mean the source broke its word.
-    const int known = int(slots.colours().size());
     std::vector<GifPixelType> line(std::size_t(shape.width));
-    bool changed = false;
     const auto putRows = [&](GifFileType* gif) {
       return forEachBand(rows, [&](const unsigned char* band, int, int count) {
         const unsigned char* p = band;
         for (int y = 0; y < count; ++y) {
           for (GifPixelType& index : line) {
-            const int slot = slots.slotOf(p);
+            index = GifPixelType(slots.slotOf(p));
             p += 3;
-            changed |= slot < 0 || slot >= known;
-            index = GifPixelType(slot);
           }
-          if (changed || EGifPutLine(gif, line.data(), shape.width) != GIF_OK)
+          if (EGifPutLine(gif, line.data(), shape.width) != GIF_OK)
             return false;
         }
         return true;
       });
     };
-    const bool ok =
-        writeGif(shape, slots.colours(), options.text, putRows, out, error);
-    if (changed) error = "the picture changed while it was written";
-    return ok && !changed;
+    return writeGif(shape, slots.colours(), options.text, putRows, out, error);
   }
   // giflib's median cut takes the picture whole.
   IndexedPicture picture;

@@ -90,27 +90,5 @@ TEST(GifEncoderTest, StreamedFileIsTheWholePictures) {
   }
 }
 
-// A rereadable source whose second reading brings a colour the first had
-// not: the file is refused, not written with an index outside its map.
-class ChangingRows : public MemoryRows {
- public:
-  ChangingRows() : MemoryRows(8, 8, std::vector<unsigned char>(192), true) {}
-  void readRows(int first, int count, unsigned char* out) override {
-    MemoryRows::readRows(first, count, out);
-    if (++readings_ > 1) out[0] = 0xFF;
-  }
-
- private:
-  int readings_ = 0;
-};
-
-TEST(GifEncoderTest, RowsThatChangeBetweenPassesAreAnError) {
-  ChangingRows rows;
-  MemorySink sink;
-  std::string error;
-  EXPECT_FALSE(encodeGif(rows, EncodeOptions(), sink, error));
-  EXPECT_EQ(error, "the picture changed while it was written");
-}
-
 }  // namespace
 }  // namespace marl
