@@ -18,13 +18,24 @@ constexpr uint64_t TilingBandRows = 128;
 constexpr uint64_t FastBufferBytes = uint64_t(8) << 20;
 
 // Bytes a pixel an encoder holds beyond a band, for the libraries that take
-// a whole picture: WebP its RGBA pixels and a copy of its own, GIF an index
-// a pixel.
+// a whole picture: WebP its RGBA pixels and a copy of its own. GIF writes a
+// picture of 256 colours or fewer band by band, but quantises one of more
+// whole, three colour planes and an index a pixel; that is counted, as
+// nothing tells which a picture will be before it is painted. BMP writes
+// band by band, bottom band first.
 uint64_t wholePictureBytesPerPixel(const ImageFormat& format) {
   const std::string name = format.name;
   if (name == "webp") return 8;
-  if (name == "gif") return 1;
+  if (name == "gif") return 4;
   return 0;
+}
+
+// What GIF and BMP hold more of a source they can read but once (the
+// tiling picture painted in bands): its RGB pixels. The grid and a whole
+// bitmap can be read again.
+uint64_t oncePictureBytesPerPixel(const ImageFormat& format) {
+  const std::string name = format.name;
+  return name == "gif" || name == "bmp" ? 3 : 0;
 }
 
 uint32_t widthOf(const JobSettings& s) { return s.width.value_or(s.side); }
@@ -73,6 +84,29 @@ std::string pictureSideProblem(const JobSettings& s) {
              "type";
     }
   }
+  // A format that records its file's size in its header holds files of so
+  // many bytes at most, whatever the sides.
+  if (s.format->fileBytes == nullptr) return std::string();
+  const struct {
+    bool made;
+    uint64_t width, height;
+    const char* smaller;  // what to give less of
+  } files[] = {
+      {true, widthOf(s), heightOf(s),
+       s.width || s.height ? "size, width or height," : "size"},
+      {s.quazi, largestQsize(s), largestQsize(s), "qsize"},
+  };
+  for (const auto& file : files) {
+    if (file.made && s.format->fileBytes(file.width, file.height) >
+                         s.format->maxFileBytes) {
+      return "a " + std::to_string(file.width) + " x " +
+             std::to_string(file.height) + " picture is too large for " +
+             s.format->title + " (its file would pass " +
+             std::to_string((s.format->maxFileBytes + 1) >> 30) +
+             " GiB); give a smaller " + file.smaller +
+             " or another image type";
+    }
+  }
   return std::string();
 }
 
@@ -94,9 +128,11 @@ uint64_t bytesNeeded(const JobSettings& s) {
     const uint64_t bands =
         (2 * uint64_t(std::max(s.threads, 1u)) + 1) * q * TilingBandRows *
         BytesPerPixel;
-    const uint64_t tiling = q * q * whole + (q <= MaxSurfaceSide
-                                                 ? q * q * BytesPerPixel
-                                                 : bands);
+    const uint64_t tiling =
+        q * q * whole +
+        (q <= MaxSurfaceSide
+             ? q * q * BytesPerPixel
+             : bands + q * q * oncePictureBytesPerPixel(*s.format));
     pictures = std::max(pictures, square + tiling + q * BandBytesPerColumn);
   }
   const uint64_t fast = s.mode == JobSettings::Mode::Fast

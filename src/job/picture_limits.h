@@ -14,8 +14,9 @@ namespace marl {
 constexpr uint32_t MaxSurfaceSide = 32767;
 
 // The first limit on picture sides that the settings break (the file
-// format's, Cairo's), as an error text naming the option, the limit and
-// what to give instead; empty when none is broken.
+// format's, Cairo's, or the file size a format's header can record), as an
+// error text naming the option, the limit and what to give instead; empty
+// when none is broken.
 std::string pictureSideProblem(const JobSettings& settings);
 
 // About the most memory one job of these settings holds at once: the hit

@@ -32,6 +32,16 @@ TEST(PictureLimitsTest, SidesBeyondAFormatOrCairoAreNamed) {
       {settingsOf(200, 65501, 100, "jpeg"), "width=65501 is too large for JPEG"},
       {settingsOf(40000, 100, 100, "gif", true),
        "size=40000 is too large: with quazi=true"},
+      // BMP's 32-bit file size: rows of 37837 pixels take 113512 bytes,
+      // of 37838 113516, and of 65535 196608.
+      {settingsOf(37837, {}, {}, "bmp"), ""},
+      {settingsOf(37838, {}, {}, "bmp"),
+       "a 37838 x 37838 picture is too large for BMP (its file would pass "
+       "4 GiB); give a smaller size or another image type"},
+      {settingsOf(200, 65535, 21845, "bmp"), ""},
+      {settingsOf(200, 65535, 21846, "bmp"),
+       "a 65535 x 21846 picture is too large for BMP (its file would pass "
+       "4 GiB); give a smaller size, width or height, or another image type"},
   };
   for (const Case& c : cases) {
     const std::string why = pictureSideProblem(c.settings);
@@ -66,6 +76,19 @@ TEST(PictureLimitsTest, AFormatsOwnLimitIsNamed) {
             "16383 pixels a side; give size=16383 or less, or another image "
             "type");
   EXPECT_EQ(pictureSideProblem(settingsOf(20000, 16383, 300, "webp")), "");
+  // A file size limit holds for the tiling picture too.
+  ImageFormat sized = small;
+  sized.maxSide = 65535;
+  sized.fileBytes = [](uint64_t w, uint64_t h) { return 3 * w * h; };
+  sized.maxFileBytes = (uint64_t(2) << 30) - 1;
+  s = settingsOf(500, {}, {}, "jpeg", true);
+  s.format = &sized;
+  s.qsize = 26755;  // 3 x 26755^2 is just past 2 GiB
+  EXPECT_EQ(pictureSideProblem(s),
+            "a 26755 x 26755 picture is too large for Small (its file would "
+            "pass 2 GiB); give a smaller qsize or another image type");
+  s.qsize = 26754;
+  EXPECT_EQ(pictureSideProblem(s), "");
 }
 
 TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
@@ -84,6 +107,12 @@ TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
   EXPECT_GT(bytesNeeded(tiling), uint64_t(32000) * 32000 * 4);
   tiling.qsize = 40000;
   EXPECT_LT(bytesNeeded(tiling), uint64_t(1) << 30);
+  // BMP streams like TIFF; GIF may quantise whole: three colour planes and
+  // an index a pixel.
+  const uint64_t tiff = bytesNeeded(settingsOf(20000, {}, {}, "tiff"));
+  EXPECT_EQ(bytesNeeded(settingsOf(20000, {}, {}, "bmp")), tiff);
+  EXPECT_EQ(bytesNeeded(settingsOf(20000, {}, {}, "gif")),
+            tiff + uint64_t(20000) * 20000 * 4);
   const UsableMemory half{1ull << 30, "RLIMIT_AS"};
   EXPECT_EQ(memoryProblem(big, 1, half),
             "a picture of size=20000 needs about 1.6 GB of memory, but marl "

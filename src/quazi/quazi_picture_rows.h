@@ -22,7 +22,8 @@ namespace marl {
 // encoding take turns and with more they overlap.
 //
 // Rows are 8-bit RGB; a translucent pixel shows over black (for formats
-// without alpha). Rows are read once, top to bottom.
+// without alpha). They may be read in any order and again: rows asked for
+// below those finished wait for (and help) the painting to reach them.
 class QuaziPictureRows : public RowSource {
  public:
   // Places the tiling and starts painting; nullptr with the reason in
@@ -39,6 +40,7 @@ class QuaziPictureRows : public RowSource {
   QuaziPictureRows& operator=(const QuaziPictureRows&) = delete;
 
   const PictureShape& shape() const override { return shape_; }
+  bool rereadable() const override { return true; }
   void readRows(int first, int count, unsigned char* out) override;
 
  private:

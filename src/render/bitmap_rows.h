@@ -17,6 +17,7 @@ class BitmapRows : public RowSource {
 
   const PictureShape& shape() const override { return shape_; }
   void readRows(int first, int count, unsigned char* out) override;
+  bool rereadable() const override { return true; }
 
  private:
   const Bitmap& bitmap_;

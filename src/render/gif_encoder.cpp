@@ -1,6 +1,8 @@
 #include <gif_lib.h>
 
+#include <functional>
 #include <new>
+#include <vector>
 
 #include "render/gif_palette.h"
 #include "render/image_encoders.h"
@@ -26,9 +28,14 @@ int appendBytes(GifFileType* gif, const GifByteType* data, int length) {
   }
 }
 
-bool writeGif(const PictureShape& shape, const IndexedPicture& picture,
-              const std::string& text, ByteSink& out, std::string& error) {
-  const GifColourMap map = makeColourMap(picture);
+// Writes the file of a picture of `colours`, whose rows `putRows` puts
+// after the image descriptor.
+bool writeGif(const PictureShape& shape,
+              const std::vector<GifColorType>& colours,
+              const std::string& text,
+              const std::function<bool(GifFileType* gif)>& putRows,
+              ByteSink& out, std::string& error) {
+  const GifColourMap map = makeColourMap(colours);
   if (!map) {
     error = OutOfMemoryWhileEncoding;
     return false;
@@ -52,7 +59,7 @@ bool writeGif(const PictureShape& shape, const IndexedPicture& picture,
                         map.get()) == GIF_OK &&
       (text.empty() || putComment(gif, text)) &&
       EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
-  ok = ok && putIndexedRows(gif, picture, width, height);
+  ok = ok && putRows(gif);
   if (!ok) status = gif->Error;
   int closeStatus = E_GIF_SUCCEEDED;
   // Closing writes the trailer and frees the file whatever it returns.
@@ -77,12 +84,40 @@ bool encodeGif(RowSource& rows, const EncodeOptions& options, ByteSink& out,
     error = "picture too large for GIF (65535 pixels a side at most)";
     return false;
   }
-  IndexedPicture picture;
-  if (!indexExactly(rows, picture)) {
-    picture = IndexedPicture();
-    if (!quantize(rows, picture, error)) return false;
+  // Finding the colours, then writing them, reads the rows twice.
+  if (!rows.rereadable()) {
+    HeldRows held(rows);
+    return encodeGif(held, options, out, error);
   }
-  return writeGif(shape, picture, options.text, out, error);
+  ColourSlots slots;
+  if (findColours(rows, slots)) {
+    // Every colour has its slot: the second pass indexes a row at a time.
+    std::vector<GifPixelType> line(std::size_t(shape.width));
+    const auto putRows = [&](GifFileType* gif) {
+      return forEachBand(rows, [&](const unsigned char* band, int, int count) {
+        const unsigned char* p = band;
+        for (int y = 0; y < count; ++y) {
+          for (GifPixelType& index : line) {
+            index = GifPixelType(slots.slotOf(p));
+            p += 3;
+          }
+          if (EGifPutLine(gif, line.data(), shape.width) != GIF_OK)
+            return false;
+        }
+        return true;
+      });
+    };
+    return writeGif(shape, slots.colours(), options.text, putRows, out, error);
+  }
+  // giflib's median cut takes the picture whole.
+  IndexedPicture picture;
+  if (!quantize(rows, picture, error)) return false;
+  return writeGif(
+      shape, picture.colours, options.text,
+      [&](GifFileType* gif) {
+        return putIndexedRows(gif, picture, shape.width, shape.height);
+      },
+      out, error);
 }
 
 }  // namespace marl

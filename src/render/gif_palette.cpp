@@ -1,39 +1,37 @@
 #include "render/gif_palette.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace marl {
 
-bool indexExactly(RowSource& rows, IndexedPicture& picture) {
-  const PictureShape& shape = rows.shape();
-  std::unordered_map<uint32_t, GifByteType> slots;
-  picture.colours.clear();
-  picture.indices.resize(std::size_t(shape.width) * shape.height);
-  GifByteType* out = picture.indices.data();
-  // Pictures come in runs of one colour; the last one saves most look-ups.
-  uint32_t lastColour = 0;
-  GifByteType lastSlot = 0;
-  bool haveLast = false;
+bool findColours(RowSource& rows, ColourSlots& slots) {
+  const std::size_t width = std::size_t(rows.shape().width);
   return forEachBand(rows, [&](const unsigned char* band, int, int count) {
-    const unsigned char* p = band;
-    for (std::size_t i = 0; i < std::size_t(shape.width) * count; ++i, p += 3) {
-      const uint32_t colour = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-      if (!haveLast || colour != lastColour) {
-        auto found = slots.find(colour);
-        if (found == slots.end()) {
-          if (slots.size() == GifMaxColours) return false;
-          found = slots.emplace(colour, GifByteType(slots.size())).first;
-          picture.colours.push_back(GifColorType{p[0], p[1], p[2]});
-        }
-        lastColour = colour;
-        lastSlot = found->second;
-        haveLast = true;
-      }
-      *out++ = lastSlot;
-    }
+    const unsigned char* end = band + width * std::size_t(count) * 3;
+    for (const unsigned char* p = band; p != end; p += 3)
+      if (slots.slotOf(p) < 0) return false;
     return true;
   });
+}
+
+bool indexExactly(RowSource& rows, IndexedPicture& picture) {
+  const PictureShape& shape = rows.shape();
+  ColourSlots slots;
+  picture.indices.resize(std::size_t(shape.width) * shape.height);
+  GifByteType* out = picture.indices.data();
+  const bool exact =
+      forEachBand(rows, [&](const unsigned char* band, int, int count) {
+        const unsigned char* end =
+            band + std::size_t(shape.width) * std::size_t(count) * 3;
+        for (const unsigned char* p = band; p != end; p += 3) {
+          const int slot = slots.slotOf(p);
+          if (slot < 0) return false;
+          *out++ = GifByteType(slot);
+        }
+        return true;
+      });
+  picture.colours = slots.colours();
+  return exact;
 }
 
 bool quantize(RowSource& rows, IndexedPicture& picture, std::string& error) {
@@ -64,14 +62,13 @@ bool quantize(RowSource& rows, IndexedPicture& picture, std::string& error) {
 
 void abandonGif(GifFileType* gif) { EGifCloseFile(gif, nullptr); }
 
-GifColourMap makeColourMap(const IndexedPicture& picture) {
-  const int bits = GifBitSize(static_cast<int>(picture.colours.size()));
+GifColourMap makeColourMap(const std::vector<GifColorType>& colours) {
+  const int bits = GifBitSize(static_cast<int>(colours.size()));
   GifColourMap map(GifMakeMapObject(1 << bits, nullptr));
   if (!map) return nullptr;
   for (int i = 0; i < map->ColorCount; ++i)
     map->Colors[i] = GifColorType{0, 0, 0};
-  for (std::size_t i = 0; i < picture.colours.size(); ++i)
-    map->Colors[i] = picture.colours[i];
+  for (std::size_t i = 0; i < colours.size(); ++i) map->Colors[i] = colours[i];
   return map;
 }
 

@@ -3,7 +3,9 @@
 
 #include <gif_lib.h>
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/c_handle.h"
@@ -21,6 +23,41 @@ struct IndexedPicture {
   std::vector<GifColorType> colours;
 };
 
+// Up to 256 colours, each given the next slot when first seen.
+class ColourSlots {
+ public:
+  // The slot of the 8-bit RGB pixel at `rgb`; -1 when its colour is new and
+  // every slot is taken.
+  int slotOf(const unsigned char* rgb) {
+    const uint32_t colour =
+        uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2];
+    // Pictures come in runs of one colour; the last one saves most
+    // look-ups.
+    if (colour == last_ && lastSlot_ >= 0) return lastSlot_;
+    auto found = slots_.find(colour);
+    if (found == slots_.end()) {
+      if (colours_.size() == GifMaxColours) return -1;
+      found = slots_.emplace(colour, int(colours_.size())).first;
+      colours_.push_back(GifColorType{rgb[0], rgb[1], rgb[2]});
+    }
+    last_ = colour;
+    lastSlot_ = found->second;
+    return lastSlot_;
+  }
+  const std::vector<GifColorType>& colours() const { return colours_; }
+
+ private:
+  std::unordered_map<uint32_t, int> slots_;
+  std::vector<GifColorType> colours_;
+  uint32_t last_ = 0;
+  int lastSlot_ = -1;
+};
+
+// Gives every colour of the picture of `rows` (8-bit RGB) its slot, in one
+// pass over the bands that keeps no pixel; false, as soon as it is seen,
+// when there are more than 256.
+bool findColours(RowSource& rows, ColourSlots& slots);
+
 // Indexes the picture of `rows` (8-bit RGB) by its own colours, in order of
 // first appearance; false when it has more than 256.
 bool indexExactly(RowSource& rows, IndexedPicture& picture);
@@ -36,9 +73,9 @@ using GifColourMap = CHandle<ColorMapObject, GifFreeMapObject>;
 void abandonGif(GifFileType* gif);
 using GifWriter = CHandle<GifFileType, abandonGif>;
 
-// A colour map of the picture's colours, padded with black to the power of
-// two a GIF needs (at least 2 entries). Null when memory is short.
-GifColourMap makeColourMap(const IndexedPicture& picture);
+// A colour map of `colours`, padded with black to the power of two a GIF
+// needs (at least 2 entries). Null when memory is short.
+GifColourMap makeColourMap(const std::vector<GifColorType>& colours);
 
 // Writes the picture's rows as the image data after its descriptor.
 bool putIndexedRows(GifFileType* gif, const IndexedPicture& picture,

@@ -82,7 +82,7 @@ bool GifVideoEncoder::addFrame(const Bitmap& frame, std::string& error) {
     ++reducedFrames_;
     if (!quantize(rows, picture_, error)) return false;
   }
-  const GifColourMap map = makeColourMap(picture_);
+  const GifColourMap map = makeColourMap(picture_.colours);
   if (!map) return failed(E_GIF_ERR_NOT_ENOUGH_MEM, error);
   GraphicsControlBlock control{};
   control.DisposalMode = DISPOSE_DO_NOT;

@@ -35,6 +35,7 @@ class GridRows : public RowSource {
 
   const PictureShape& shape() const override { return shape_; }
   void readRows(int first, int count, unsigned char* out) override;
+  bool rereadable() const override { return true; }
 
  private:
   // Colours one row of cells, shape_.width of them, into `out`.

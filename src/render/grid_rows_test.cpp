@@ -58,7 +58,8 @@ std::vector<unsigned char> allRows(GridRows& rows) {
 
 // A cut of the plane the grid tiles: pixel (x, y) is the whole grid's pixel
 // ((x + 10) mod Side, (y + 5) mod Side) for shifts of 0.25 and 0.125 periods,
-// at 8 and 16 bits, across more than one period and in bands.
+// at 8 and 16 bits, across more than one period and in bands read bottom
+// band first, as a rereadable source may be.
 TEST(GridRowsTest, AViewShowsTheWrappedCellsOfTheWholeGrid) {
   Coloured coloured;
   for (int depth : {8, 16}) {
@@ -70,10 +71,11 @@ TEST(GridRowsTest, AViewShowsTheWrappedCellsOfTheWholeGrid) {
     ASSERT_EQ(cut.shape().width, int(width));
     ASSERT_EQ(cut.shape().height, int(height));
     const std::size_t pixel = std::size_t(3 * depth / 8);
+    ASSERT_TRUE(cut.rereadable());
     std::vector<unsigned char> rows(cut.shape().rowBytes() * height);
-    for (uint32_t y = 0; y < height; y += 16) {
-      const int count = int(std::min<uint32_t>(16, height - y));
-      cut.readRows(int(y), count, rows.data() + y * cut.shape().rowBytes());
+    for (int y = int(height - 1) / 16 * 16; y >= 0; y -= 16) {
+      const int count = std::min(16, int(height) - y);
+      cut.readRows(y, count, rows.data() + y * cut.shape().rowBytes());
     }
     for (uint32_t y = 0; y < height; ++y) {
       for (uint32_t x = 0; x < width; ++x) {

@@ -1,6 +1,7 @@
 #ifndef MARL_RENDER_IMAGE_ENCODERS_H_
 #define MARL_RENDER_IMAGE_ENCODERS_H_
 
+#include <cstdint>
 #include <string>
 
 #include "render/picture_rows.h"
@@ -52,12 +53,24 @@ bool encodeTiff(RowSource& rows, const EncodeOptions& options, ByteSink& out,
                 std::string& error);
 // The exact colours when there are 256 or fewer, else a quantised palette.
 // The text is a Comment Extension before the image (the file is then
-// GIF89a). 8-bit RGB only.
+// GIF89a). 8-bit RGB only. From a rereadable source the exact colours are
+// found in one pass over the bands and the picture written in a second,
+// holding no more than a band; a picture of more colours is held whole
+// (three colour planes and an index a pixel), as giflib's median cut takes
+// it. A one-pass source is gathered whole first.
 bool encodeGif(RowSource& rows, const EncodeOptions& options, ByteSink& out,
                std::string& error);
-// 24-bit RGB. BMP has no place for text: it is ignored.
+// 24-bit RGB, rows bottom up as BMP stores them: from a rereadable source
+// band by band from the bottom, a one-pass source gathered whole first. A
+// picture whose file would pass the 4 GiB its header can record is refused.
+// BMP has no place for text: it is ignored.
 bool encodeBmp(RowSource& rows, const EncodeOptions& options, ByteSink& out,
                std::string& error);
+
+// A BMP header records the file's size in 32 bits.
+constexpr uint64_t BmpMaxFileBytes = 0xFFFFFFFFu;
+// Bytes of the BMP file of a width x height picture.
+uint64_t bmpFileBytes(uint64_t width, uint64_t height);
 // Lossless, 8 or 16 bits a sample, RGB or RGBA, written row by row. The
 // text is an uncompressed iTXt chunk (keyword "Description") before the
 // image data.

@@ -10,7 +10,7 @@ const std::vector<ImageFormat>& imageFormats() {
       {"gif", {"gif", "Gif", "GIF"}, "gif", encodeGif, "GIF", 8, false, false,
        65535},
       {"bmp", {"bmp", "Bmp", "BMP"}, "bmp", encodeBmp, "BMP", 8, false, false,
-       65535},
+       65535, bmpFileBytes, BmpMaxFileBytes},
       {"png", {"png", "Png", "PNG"}, "png", encodePng, "PNG", 16, true, false,
        65535},
       {"webp", {"webp", "Webp", "WEBP"}, "webp", encodeWebp, "WebP", 8, true,

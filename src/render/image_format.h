@@ -1,6 +1,7 @@
 #ifndef MARL_RENDER_IMAGE_FORMAT_H_
 #define MARL_RENDER_IMAGE_FORMAT_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct ImageFormat {
   bool alpha;         // can hold transparency
   bool quality;       // lossy: quality= applies
   int maxSide;        // pixels a side at most
+  // For a format whose header records the file's size, the bytes of a
+  // width x height file, which may not pass `maxFileBytes`; null for others.
+  uint64_t (*fileBytes)(uint64_t width, uint64_t height) = nullptr;
+  uint64_t maxFileBytes = 0;
 };
 
 // Every format, in the order an image= value is searched: the last row with

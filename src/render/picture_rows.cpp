@@ -29,6 +29,13 @@ std::vector<unsigned char> readWholePicture(RowSource& source) {
   return pixels;
 }
 
+void HeldRows::readRows(int first, int count, unsigned char* out) {
+  const std::size_t row = shape_.rowBytes();
+  if (count > 0)
+    std::memcpy(out, pixels_.data() + row * std::size_t(first),
+                row * std::size_t(count));
+}
+
 bool MemorySink::writeAt(std::uint64_t offset, const unsigned char* data,
                          std::size_t size) {
   const std::size_t end = std::size_t(offset) + size;

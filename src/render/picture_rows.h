@@ -24,7 +24,8 @@ struct PictureShape {
 };
 
 // Hands out the rows of a picture, so that no encoder needs the whole
-// picture in memory at once. Rows are asked for top to bottom.
+// picture in memory at once. Rows are asked for top to bottom, each once,
+// unless the source says it is rereadable.
 class RowSource {
  public:
   virtual ~RowSource() = default;
@@ -33,6 +34,11 @@ class RowSource {
   // to back: samples in R, G, B[, A] order, 8-bit bytes or 16-bit words in
   // the machine's byte order.
   virtual void readRows(int first, int count, unsigned char* out) = 0;
+  // True when rows may be read again and in any order, each read giving the
+  // same pixels: an encoder may then go over the picture twice, or bottom
+  // up, instead of holding it whole. False (the safe answer, for a source
+  // made as it is read) binds readers to one pass, top to bottom.
+  virtual bool rereadable() const { return false; }
 };
 
 // Rows handed to an encoder at a time: enough to keep the calls cheap, few
@@ -50,6 +56,22 @@ bool forEachBand(
 // Every row of `source`, back to back, for libraries that take a whole
 // picture at once.
 std::vector<unsigned char> readWholePicture(RowSource& source);
+
+// A source's rows read once and held whole, so that they can be read again:
+// for an encoder that needs another look at a one-pass source.
+class HeldRows : public RowSource {
+ public:
+  explicit HeldRows(RowSource& source)
+      : shape_(source.shape()), pixels_(readWholePicture(source)) {}
+
+  const PictureShape& shape() const override { return shape_; }
+  void readRows(int first, int count, unsigned char* out) override;
+  bool rereadable() const override { return true; }
+
+ private:
+  PictureShape shape_;
+  std::vector<unsigned char> pixels_;
+};
 
 // Where an encoder's bytes go: a temporary file or memory. Formats that fix
 // up their header at the end (TIFF) write at an earlier offset again.
