@@ -32,8 +32,16 @@ TileOrder::TileOrder(const std::vector<PaintedTile>& tiles, int width,
       }
     }
   }
-  std::stable_sort(byTop_.begin(), byTop_.end(),
-                   [&](std::size_t a, std::size_t b) { return top_[a] < top_[b]; });
+  // Not stable_sort: its buffer, when memory is short, is quietly done
+  // without; the index breaks ties instead.
+  std::sort(byTop_.begin(), byTop_.end(), [&](std::size_t a, std::size_t b) {
+    return top_[a] < top_[b] || (top_[a] == top_[b] && a < b);
+  });
+  // Room for every tile at once, so that done(), on a painting thread,
+  // never allocates.
+  std::vector<Ready> room;
+  room.reserve(tiles.size());
+  ready_ = decltype(ready_)(std::greater<Ready>(), std::move(room));
   for (std::size_t t = 0; t < tiles.size(); ++t)
     if (waitsFor_[t] == 0) ready_.push({top_[t], t});
   advanceFinished();

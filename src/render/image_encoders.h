@@ -47,8 +47,9 @@ constexpr const char* OutOfMemoryWhileEncoding =
 bool encodeJpeg(RowSource& rows, const EncodeOptions& options, ByteSink& out,
                 std::string& error);
 // Deflate-compressed, lossless, 8 or 16 bits a sample, RGB or RGBA with
-// unassociated alpha. The text is the ImageDescription tag, a C string: a
-// text holding a NUL byte is refused.
+// unassociated alpha; a BigTIFF when the file could pass 4 GiB. The text is
+// the ImageDescription tag, a C string: a text holding a NUL byte is
+// refused.
 bool encodeTiff(RowSource& rows, const EncodeOptions& options, ByteSink& out,
                 std::string& error);
 // The exact colours when there are 256 or fewer, else a quantised palette.

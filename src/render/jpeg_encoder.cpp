@@ -14,6 +14,7 @@
 // clang-format on
 
 #include "render/image_encoders.h"
+#include "render/jpeg_errors.h"
 
 namespace marl {
 
@@ -27,24 +28,6 @@ constexpr int AccurateDctQuality = 96;
 // A COM segment's length field counts itself, and holds at most 65535.
 constexpr std::size_t MaxCommentSegment = 65533;
 constexpr std::size_t OutputChunk = 64 * 1024;
-
-// libjpeg reports errors by calling error_exit, which must not return: it
-// jumps back to compress(), keeping the message. Nothing between the jump
-// and its target has a destructor to run: only libjpeg's own frames and
-// the callbacks below.
-struct Errors {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void jumpBack(j_common_ptr cinfo) {
-  auto* errors = reinterpret_cast<Errors*>(cinfo->err);
-  errors->manager.format_message(cinfo, errors->message);
-  std::longjmp(errors->jump, 1);
-}
-
-void printNothing(j_common_ptr) {}
 
 // Hands libjpeg's output to the sink a chunk at a time.
 struct Destination {
@@ -95,7 +78,7 @@ void termDestination(j_compress_ptr cinfo) {
 // pointers into them.
 struct Compression {
   jpeg_compress_struct cinfo;
-  Errors errors;
+  JpegErrors errors;
   Destination destination;
   bool created = false;
 
@@ -121,8 +104,9 @@ void setUp(Compression& c, const PictureShape& shape, int quality) {
   }
 }
 
-// The compression proper. Every object with a destructor lives outside it
-// (in `c` and `band`), so the error jump skips none. False, with libjpeg's
+// The compression proper, the target of the error jump. Every object with
+// a destructor lives outside it (in `c` and `band`), so the jump skips
+// none; only libjpeg's frames and the callbacks above lie between. False, with libjpeg's
 // message in c.errors.message, on failure.
 bool compress(Compression& c, RowSource& rows, const EncodeOptions& options,
               std::vector<unsigned char>& band,
@@ -167,9 +151,7 @@ bool encodeJpeg(RowSource& rows, const EncodeOptions& options, ByteSink& out,
   // Heap-allocated: the output buffer is too big for the stack of a worker
   // thread.
   const auto c = std::make_unique<Compression>();
-  c->cinfo.err = jpeg_std_error(&c->errors.manager);
-  c->errors.manager.error_exit = jumpBack;
-  c->errors.manager.output_message = printNothing;
+  c->cinfo.err = JpegErrors::install(c->errors);
   c->destination.manager.init_destination = startDestination;
   c->destination.manager.empty_output_buffer = emptyOutput;
   c->destination.manager.term_destination = termDestination;

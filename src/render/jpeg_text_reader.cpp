@@ -12,30 +12,13 @@
 
 #include "base/c_handle.h"
 #include "render/embedded_text_readers.h"
+#include "render/jpeg_errors.h"
 
 namespace marl {
 
 namespace {
 
 constexpr std::size_t ChunkSize = 4096;
-
-// libjpeg reports errors by calling error_exit, which must not return: it
-// jumps back to the reading function, keeping the message.
-struct JumpingErrors {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void jumpBack(j_common_ptr cinfo) {
-  auto* errors = reinterpret_cast<JumpingErrors*>(cinfo->err);
-  errors->manager.format_message(cinfo, errors->message);
-  std::longjmp(errors->jump, 1);
-}
-
-// Warnings are not printed; a stream good enough to reach its picture data
-// has given all its comments.
-void printNothing(j_common_ptr) {}
 
 // Feeds libjpeg from the bounded file in chunks.
 struct BoundedSource {
@@ -84,7 +67,7 @@ void endSource(j_decompress_ptr) {}
 
 struct JpegReading {
   jpeg_decompress_struct cinfo;
-  JumpingErrors errors;
+  JpegErrors errors;
   BoundedSource source;
 };
 
@@ -103,9 +86,9 @@ bool readHeader(JpegReading& r) {
 void readJpegText(BoundedFile& file, EmbeddedTextResult& result) {
   JpegReading reading{};
   JpegReading* r = &reading;
-  r->cinfo.err = jpeg_std_error(&r->errors.manager);
-  r->errors.manager.error_exit = jumpBack;
-  r->errors.manager.output_message = printNothing;
+  // Warnings are not printed; a stream good enough to reach its picture
+  // data has given all its comments.
+  r->cinfo.err = JpegErrors::install(r->errors);
   r->source.file = &file;
   r->source.manager.init_source = startSource;
   r->source.manager.fill_input_buffer = fillBuffer;

@@ -89,6 +89,16 @@ bool setFields(TIFF* tif, const PictureShape& shape, const std::string& text) {
                             TIFFDefaultStripSize(tif, 0));
 }
 
+// Whether the file could pass the 4 GiB a classic TIFF's 32-bit offsets
+// reach: when the samples alone, plus the text and room for Deflate's worst
+// case and the strip tables, might. Such a picture is written as a BigTIFF,
+// which fewer programs read, so only then.
+bool needsBigTiff(const PictureShape& shape, std::size_t textBytes) {
+  const double samples = double(shape.rowBytes()) * double(shape.height);
+  return samples * 1.01 + double(textBytes) + double(1 << 24) >=
+         4294967296.0;
+}
+
 }  // namespace
 
 bool encodeTiff(RowSource& rows, const EncodeOptions& options, ByteSink& out,
@@ -102,7 +112,8 @@ bool encodeTiff(RowSource& rows, const EncodeOptions& options, ByteSink& out,
   }
   SinkFile file{&out, 0, 0, false};
   CHandle<TIFF, TIFFClose> tif(openTiffClient(
-      "w", &file, {noRead, sinkWrite, sinkSeek, noClose, sinkSize}, error));
+      needsBigTiff(shape, options.text.size()) ? "w8" : "w", &file,
+      {noRead, sinkWrite, sinkSeek, noClose, sinkSize}, error));
   if (!tif) {
     if (file.outOfMemory)
       error = OutOfMemoryWhileEncoding;
