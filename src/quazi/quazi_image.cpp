@@ -76,7 +76,16 @@ std::optional<QuaziTiling> placedTiling(const QuaziSettings& settings,
   }
   std::optional<QuaziTiling> tiling(
       std::in_place, BaseSpacing, spacingUnits, LinesPerFamily);
-  tiling->buildTiles(threads);
+  // Only the tiles that can show on the picture are worked out: at 42
+  // families and the smallest view scale, fewer than 1 in 400.
+  TileWindow window;
+  window.scale = settings.qscale * static_cast<double>(
+                                       2 * static_cast<int64_t>(attractorSide) - 2);
+  window.shiftX = static_cast<double>(settings.qx);
+  window.shiftY = static_cast<double>(settings.qy);
+  window.separation = settings.qsep;
+  window.width = window.height = static_cast<double>(settings.qsize);
+  tiling->buildTiles(threads, &window);
   placeTiles(&*tiling, settings, attractorSide, threads);
   return tiling;
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "base/worker_pool.h"
@@ -19,6 +20,9 @@ constexpr std::size_t TileChunk = 8192;
 bool truncationFitsInt32(double v) {
   return v > -2147483649.0 && v < 2147483648.0;
 }
+
+// The corners of a tile left unbuilt: it fits nowhere.
+constexpr double Unplaced[4] = {NAN, NAN, NAN, NAN};
 
 }  // namespace
 
@@ -53,7 +57,8 @@ void QuaziTiling::buildFamilies(double baseSpacing,
 }
 
 void QuaziTiling::buildPair(std::size_t r, std::size_t s, TileQuad* out,
-                            std::vector<double>& weight) const {
+                            std::vector<double>& weight,
+                            const TileReach* reach, bool keepFirst) const {
   const std::size_t n = familyCount_;
   const int32_t c = static_cast<int32_t>(linesPerFamily_);
   double sumX[4];
@@ -91,6 +96,12 @@ void QuaziTiling::buildPair(std::size_t r, std::size_t s, TileQuad* out,
       const GridLine& a = familyR.lines[l];
       const double x = (a.intercept - b.intercept) / (b.slope - a.slope);
       const double y = x * a.slope + a.intercept;
+      if (reach != nullptr && !(keepFirst && i == 0 && l == 0) &&
+          !reach->mayShow(r, s, x, y, static_cast<double>(l + 1),
+                          static_cast<double>(i + 1))) {
+        *out++ = TileQuad(Unplaced, Unplaced);
+        continue;
+      }
       for (std::size_t j = 0; j < n; ++j) {
         if (j != r && j != s) {
           weight[j] = families_[j].stripIndex(x, y) + 1.0;
@@ -112,7 +123,7 @@ void QuaziTiling::buildPair(std::size_t r, std::size_t s, TileQuad* out,
   }
 }
 
-void QuaziTiling::buildTiles(unsigned threads) {
+void QuaziTiling::buildTiles(unsigned threads, const TileWindow* window) {
   const std::size_t n = familyCount_;
   const std::size_t c = linesPerFamily_;
   if (n < 2 || c < 1) return;
@@ -123,6 +134,8 @@ void QuaziTiling::buildTiles(unsigned threads) {
   // pairs can be built on several threads and the list is the same.
   const std::size_t first = tiles_.size();
   tiles_.resize(first + pairs.size() * c * c);
+  std::optional<TileReach> reach;
+  if (window != nullptr) reach.emplace(families_, *window);
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     // Strip number + 1 of the crossing in every family, kept as a double:
@@ -132,7 +145,8 @@ void QuaziTiling::buildTiles(unsigned threads) {
     std::vector<double> weight(n);
     for (std::size_t p; (p = next.fetch_add(1)) < pairs.size();) {
       buildPair(pairs[p].first, pairs[p].second,
-                tiles_.data() + first + p * c * c, weight);
+                tiles_.data() + first + p * c * c, weight,
+                reach ? &*reach : nullptr, first == 0 && p == 0);
     }
   };
   runOnThreads(threads, work);

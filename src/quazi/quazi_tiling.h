@@ -9,6 +9,7 @@
 #include "base/uninitialized_allocator.h"
 #include "quazi/line_family.h"
 #include "quazi/tile_quad.h"
+#include "quazi/tile_reach.h"
 
 namespace marl {
 
@@ -37,7 +38,11 @@ class QuaziTiling {
   // Appends one tile per crossing, pairs of families (r, s) in order, then
   // line i of s, then line l of r (fastest). That order is the paint order.
   // Pairs are built on up to `threads` threads; the tiles are the same.
-  void buildTiles(unsigned threads = 1);
+  // Given the window the tiles will be placed in, a tile that surely lies
+  // outside it is not worked out: its corners are NaN, so that it does not
+  // fit (tileFits) and is never drawn, as it would not have been. The very
+  // first tile is always worked out.
+  void buildTiles(unsigned threads = 1, const TileWindow* window = nullptr);
 
   // Scales every tile by viewScale() * factor on both axes.
   void scaleTiles(double factor);
@@ -82,8 +87,11 @@ class QuaziTiling {
   void buildFamilies(double baseSpacing, const std::vector<double>& unitDraws);
   // The linesPerFamily^2 tiles of families r < s, in order, into `out`;
   // `weight` is scratch of familyCount entries.
+  // With `reach`, crossings whose tile cannot show are left NaN, but for
+  // the pair's first when `keepFirst`.
   void buildPair(std::size_t r, std::size_t s, TileQuad* out,
-                 std::vector<double>& weight) const;
+                 std::vector<double>& weight, const TileReach* reach,
+                 bool keepFirst) const;
   // The enlarged corner before truncation; false when out of range.
   bool enlargedCorner(std::size_t index, int corner, double* x,
                       double* y) const;
