@@ -21,9 +21,6 @@ bool truncationFitsInt32(double v) {
   return v > -2147483649.0 && v < 2147483648.0;
 }
 
-// The corners of a tile left unbuilt: it fits nowhere.
-constexpr double Unplaced[4] = {NAN, NAN, NAN, NAN};
-
 }  // namespace
 
 std::vector<double> drawSpacingUnits(RandomSource& random,
@@ -57,7 +54,7 @@ void QuaziTiling::buildFamilies(double baseSpacing,
 }
 
 void QuaziTiling::buildPair(std::size_t r, std::size_t s, TileQuad* out,
-                            std::vector<double>& weight,
+                            uint8_t* built, std::vector<double>& weight,
                             const TileReach* reach, bool keepFirst) const {
   const std::size_t n = familyCount_;
   const int32_t c = static_cast<int32_t>(linesPerFamily_);
@@ -99,7 +96,9 @@ void QuaziTiling::buildPair(std::size_t r, std::size_t s, TileQuad* out,
       if (reach != nullptr && !(keepFirst && i == 0 && l == 0) &&
           !reach->mayShow(r, s, x, y, static_cast<double>(l + 1),
                           static_cast<double>(i + 1))) {
-        *out++ = TileQuad(Unplaced, Unplaced);
+        // Its memory is left untouched, so never even mapped.
+        ++out;
+        *built++ = 0;
         continue;
       }
       for (std::size_t j = 0; j < n; ++j) {
@@ -119,6 +118,7 @@ void QuaziTiling::buildPair(std::size_t r, std::size_t s, TileQuad* out,
              2);
       addShared(s + 1, n);
       *out++ = TileQuad(sumX, sumY);
+      *built++ = 1;
     }
   }
 }
@@ -134,6 +134,7 @@ void QuaziTiling::buildTiles(unsigned threads, const TileWindow* window) {
   // pairs can be built on several threads and the list is the same.
   const std::size_t first = tiles_.size();
   tiles_.resize(first + pairs.size() * c * c);
+  built_.resize(tiles_.size());
   std::optional<TileReach> reach;
   if (window != nullptr) reach.emplace(families_, *window);
   std::atomic<std::size_t> next{0};
@@ -145,7 +146,8 @@ void QuaziTiling::buildTiles(unsigned threads, const TileWindow* window) {
     std::vector<double> weight(n);
     for (std::size_t p; (p = next.fetch_add(1)) < pairs.size();) {
       buildPair(pairs[p].first, pairs[p].second,
-                tiles_.data() + first + p * c * c, weight,
+                tiles_.data() + first + p * c * c,
+                built_.data() + first + p * c * c, weight,
                 reach ? &*reach : nullptr, first == 0 && p == 0);
     }
   };
@@ -154,11 +156,13 @@ void QuaziTiling::buildTiles(unsigned threads, const TileWindow* window) {
 
 void QuaziTiling::scaleTiles(double factor) {
   const double s = viewScale_ * factor;
-  for (TileQuad& tile : tiles_) tile.scale(s, s);
+  for (std::size_t t = 0; t < tiles_.size(); ++t)
+    if (built_[t]) tiles_[t].scale(s, s);
 }
 
 void QuaziTiling::translateTiles() {
-  for (TileQuad& tile : tiles_) tile.translate(shiftX_, shiftY_);
+  for (std::size_t t = 0; t < tiles_.size(); ++t)
+    if (built_[t]) tiles_[t].translate(shiftX_, shiftY_);
 }
 
 void QuaziTiling::scaleAndTranslateTiles(double factor, unsigned threads) {
@@ -166,6 +170,7 @@ void QuaziTiling::scaleAndTranslateTiles(double factor, unsigned threads) {
   forEachChunk(tiles_.size(), TileChunk, threads,
                [&](std::size_t begin, std::size_t end) {
                  for (std::size_t t = begin; t < end; ++t) {
+                   if (!built_[t]) continue;
                    tiles_[t].scale(s, s);
                    tiles_[t].translate(shiftX_, shiftY_);
                  }
@@ -174,7 +179,8 @@ void QuaziTiling::scaleAndTranslateTiles(double factor, unsigned threads) {
 
 bool QuaziTiling::enlargedCorner(std::size_t index, int corner, double* x,
                                  double* y) const {
-  if (index >= tiles_.size() || corner < 0 || corner > 3) return false;
+  if (index >= tiles_.size() || !built_[index] || corner < 0 || corner > 3)
+    return false;
   const TileQuad& tile = tiles_[index];
   const double grow = separation_ + 1.0;
   *x = tile.centreX + (tile.cornerX[corner] - tile.centreX) * grow;

@@ -39,9 +39,9 @@ class QuaziTiling {
   // line i of s, then line l of r (fastest). That order is the paint order.
   // Pairs are built on up to `threads` threads; the tiles are the same.
   // Given the window the tiles will be placed in, a tile that surely lies
-  // outside it is not worked out: its corners are NaN, so that it does not
-  // fit (tileFits) and is never drawn, as it would not have been. The very
-  // first tile is always worked out.
+  // outside it is not worked out (isBuilt is false): it holds no values,
+  // is neither scaled nor moved, does not fit (tileFits) and so is never
+  // drawn, as it would not have been. The very first tile is always built.
   void buildTiles(unsigned threads = 1, const TileWindow* window = nullptr);
 
   // Scales every tile by viewScale() * factor on both axes.
@@ -65,7 +65,9 @@ class QuaziTiling {
 
   const std::vector<LineFamily>& families() const { return families_; }
   using TileList = std::vector<TileQuad, UninitializedAllocator<TileQuad>>;
+  // Every tile, in order; one that is not built holds no values.
   const TileList& tiles() const { return tiles_; }
+  bool isBuilt(std::size_t index) const { return built_[index] != 0; }
   uint32_t familyCount() const { return familyCount_; }
   double angleStep() const { return angleStep_; }
   uint32_t linesPerFamily() const { return linesPerFamily_; }
@@ -89,7 +91,8 @@ class QuaziTiling {
   // `weight` is scratch of familyCount entries.
   // With `reach`, crossings whose tile cannot show are left NaN, but for
   // the pair's first when `keepFirst`.
-  void buildPair(std::size_t r, std::size_t s, TileQuad* out,
+  // `built` gets a flag a tile.
+  void buildPair(std::size_t r, std::size_t s, TileQuad* out, uint8_t* built,
                  std::vector<double>& weight, const TileReach* reach,
                  bool keepFirst) const;
   // The enlarged corner before truncation; false when out of range.
@@ -98,6 +101,7 @@ class QuaziTiling {
 
   std::vector<LineFamily> families_;
   TileList tiles_;
+  std::vector<uint8_t> built_;  // one a tile: whether it was worked out
   uint32_t familyCount_;
   double angleStep_;
   uint32_t linesPerFamily_;
