@@ -37,13 +37,20 @@ TileOrder::TileOrder(const std::vector<PaintedTile>& tiles, int width,
   std::sort(byTop_.begin(), byTop_.end(), [&](std::size_t a, std::size_t b) {
     return top_[a] < top_[b] || (top_[a] == top_[b] && a < b);
   });
+  // A tile is as urgent as the highest tile that waits for it, directly or
+  // not: a low tile that a high one waits for goes early, or the top rows
+  // would wait for it.
+  urgency_ = top_;
+  for (std::size_t t = tiles.size(); t-- > 0;)
+    for (std::size_t later : after_[t])
+      urgency_[t] = std::min(urgency_[t], urgency_[later]);
   // Room for every tile at once, so that done(), on a painting thread,
   // never allocates.
   std::vector<Ready> room;
   room.reserve(tiles.size());
   ready_ = decltype(ready_)(std::greater<Ready>(), std::move(room));
   for (std::size_t t = 0; t < tiles.size(); ++t)
-    if (waitsFor_[t] == 0) ready_.push({top_[t], t});
+    if (waitsFor_[t] == 0) ready_.push({urgency_[t], t});
   advanceFinished();
 }
 
@@ -67,7 +74,7 @@ std::size_t TileOrder::nextUntilRows(int rows) {
 void TileOrder::done(std::size_t t) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (std::size_t later : after_[t])
-    if (--waitsFor_[later] == 0) ready_.push({top_[later], later});
+    if (--waitsFor_[later] == 0) ready_.push({urgency_[later], later});
   drawn_[t] = true;
   advanceFinished();
   changed_.notify_all();

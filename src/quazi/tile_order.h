@@ -17,9 +17,10 @@ namespace marl {
 // Hands out tiles to threads so that two tiles that may touch the same
 // pixel are drawn in tile order, never at once: a tile waits for the last
 // earlier tile on each block of BlockSide x BlockSide pixels it touches.
-// Of the tiles ready, the highest on the canvas goes first (the earliest of
-// those on the same row), so that the picture is finished from the top
-// down and its top rows can be taken while the rest is drawn.
+// Of the tiles ready, the one that the highest rows of the canvas wait for
+// goes first (the earliest of those alike), so that the picture is
+// finished from the top down and its top rows can be taken while the rest
+// is drawn.
 class TileOrder {
  public:
   static constexpr std::size_t None = SIZE_MAX;
@@ -41,7 +42,7 @@ class TileOrder {
   void stop();
 
  private:
-  // A ready tile: its top row, then its place in tile order.
+  // A ready tile: its urgency, then its place in tile order.
   using Ready = std::pair<int, std::size_t>;
   // Moves finished_ down past the drawn tiles.
   void advanceFinished();
@@ -50,6 +51,8 @@ class TileOrder {
   std::vector<std::vector<std::size_t>> after_;  // tiles waiting for each
   std::vector<uint32_t> waitsFor_;
   std::vector<int> top_;                // each tile's top row
+  // The highest top row of the tile and those that wait for it.
+  std::vector<int> urgency_;
   std::vector<std::size_t> byTop_;      // tiles by top row
   std::vector<bool> drawn_;
   std::size_t firstUndrawn_ = 0;        // in byTop_
