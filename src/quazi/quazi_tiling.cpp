@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -143,7 +144,14 @@ void QuaziTiling::buildTiles(unsigned threads, const TileWindow* window) {
     // for crossings of antiparallel families it lies far beyond the int
     // range, and such tiles are left out when drawn rather than converted
     // here.
-    std::vector<double> weight(n);
+    std::vector<double> weight;
+    // Nothing may leave a thread: one without room for its scratch takes
+    // no pair, and the others build them all.
+    try {
+      weight.resize(n);
+    } catch (const std::bad_alloc&) {
+      return;
+    }
     for (std::size_t p; (p = next.fetch_add(1)) < pairs.size();) {
       buildPair(pairs[p].first, pairs[p].second,
                 tiles_.data() + first + p * c * c,
@@ -152,6 +160,7 @@ void QuaziTiling::buildTiles(unsigned threads, const TileWindow* window) {
     }
   };
   runOnThreads(threads, work);
+  if (next.load() < pairs.size()) throw std::bad_alloc();  // no thread could
 }
 
 void QuaziTiling::scaleTiles(double factor) {
