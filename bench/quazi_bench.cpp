@@ -99,7 +99,7 @@ void BM_QuaziStep(benchmark::State& state) {
     bool written = false;
     if (whilePainted) {
       const std::unique_ptr<QuaziPictureRows> rows = QuaziPictureRows::start(
-          attractor, settings, spacings, threads, error);
+          attractor, settings, spacings, threads, false, error);
       written = rows != nullptr &&
                 writeImageFile(*rows, jpeg, name, err, EncodeOptions());
     } else {

@@ -174,36 +174,22 @@ bool PictureJob::writeQuaziPicture(const CountColours& colours) {
   paintBitmap(rows, attractor);
   std::string error;
   const QuaziSettings& quazi = parameters_.quaziSettings;
+  const bool alpha = settings_.format->alpha;
+  // Within one surface it is painted as the encoder takes it; wider, band
+  // by band on surfaces of their own.
+  std::unique_ptr<RowSource> tiling;
   if (uint32_t(quazi.qsize) > MaxSurfaceSide) {
-    // Too wide for one surface: painted band by band while it is encoded.
-    const std::unique_ptr<QuaziBandRows> bands =
-        QuaziBandRows::start(attractor, quazi, spacingUnits_, settings_.threads,
-                             settings_.format->alpha, error);
-    if (bands == nullptr) {
-      err_ << "marl: error: " << error << "\n";
-      return false;
-    }
-    return writePicture(*bands, names_.quaziFileName);
+    tiling = QuaziBandRows::start(attractor, quazi, spacingUnits_,
+                                  settings_.threads, alpha, error);
+  } else {
+    tiling = QuaziPictureRows::start(attractor, quazi, spacingUnits_,
+                                     settings_.threads, alpha, error);
   }
-  if (!settings_.format->alpha) {
-    // Encoded while it is painted. A format with alpha waits for the
-    // whole picture, to know whether any pixel is translucent.
-    const std::unique_ptr<QuaziPictureRows> picture = QuaziPictureRows::start(
-        attractor, quazi, spacingUnits_, settings_.threads, error);
-    if (picture == nullptr) {
-      err_ << "marl: error: " << error << "\n";
-      return false;
-    }
-    return writePicture(*picture, names_.quaziFileName);
-  }
-  const std::unique_ptr<Bitmap> picture = paintQuaziImage(
-      attractor, quazi, spacingUnits_, error, settings_.threads);
-  if (picture == nullptr) {
+  if (tiling == nullptr) {
     err_ << "marl: error: " << error << "\n";
     return false;
   }
-  BitmapRows tiling(*picture, settings_.format->alpha);
-  return writePicture(tiling, names_.quaziFileName);
+  return writePicture(*tiling, names_.quaziFileName);
 }
 
 }  // namespace marl

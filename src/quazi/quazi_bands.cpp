@@ -14,18 +14,6 @@ namespace marl {
 
 namespace {
 
-// Hands the rows of a whole picture on in bands.
-void handOnWhole(const Bitmap& picture, int bandRows, const BandConsumer& take) {
-  const std::size_t stride =
-      std::size_t(cairo_image_surface_get_stride(picture.surface())) /
-      sizeof(uint32_t);
-  for (int top = 0; top < picture.height(); top += bandRows) {
-    const PixelBand band{top, std::min(bandRows, picture.height() - top),
-                         picture.width(), picture.row(top), stride};
-    if (!take(band)) return;
-  }
-}
-
 // The bands of a picture painted each on their own, on several threads, and
 // handed on in order.
 class BandPainter {
@@ -131,24 +119,6 @@ bool paintPlacedBands(const QuaziTiling& tiling, const Bitmap& attractor,
   error = "out of memory for a band of the tiling picture; give a smaller "
           "qsize";
   return false;
-}
-
-bool paintQuaziBands(const Bitmap& attractor, const QuaziSettings& settings,
-                     const std::vector<double>& spacingUnits, unsigned threads,
-                     const BandConsumer& take, std::string& error,
-                     const BandLayout& layout) {
-  if (settings.qsize <= layout.surfaceSide) {
-    const std::unique_ptr<Bitmap> picture =
-        paintQuaziImage(attractor, settings, spacingUnits, error, threads);
-    if (picture == nullptr) return false;
-    handOnWhole(*picture, std::max(layout.rows, 1), take);
-    return true;
-  }
-  std::optional<QuaziTiling> tiling = placedTiling(
-      settings, spacingUnits, attractor.width(), threads, error);
-  if (!tiling) return false;
-  return paintPlacedBands(*tiling, attractor, settings.qsize, threads, take,
-                          error, layout);
 }
 
 }  // namespace marl

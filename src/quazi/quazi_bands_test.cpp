@@ -56,28 +56,17 @@ bool collectInto(Collected& c, const PixelBand& band) {
   return true;
 }
 
-TEST(QuaziBandsTest, BandsOfAPictureWithinCairoAreThePictureItself) {
-  Bitmap attractor(241, 241);
-  fillNoise(&attractor);
-  const QuaziSettings settings{9, 500, 250, 200, 0.1, 0.05};
+// The placed tiling of `settings`, painted band by band.
+bool paintBands(const Bitmap& attractor, const QuaziSettings& settings,
+                unsigned threads, const BandConsumer& take,
+                const BandLayout& layout) {
   std::string error;
-  const std::unique_ptr<Bitmap> whole =
-      paintQuaziImage(attractor, settings, spacings(9), error);
-  ASSERT_NE(whole, nullptr);
-  for (unsigned threads : {1u, 2u}) {
-    Collected c;
-    ASSERT_TRUE(paintQuaziBands(
-        attractor, settings, spacings(9), threads,
-        [&](const PixelBand& band) { return collectInto(c, band); }, error));
-    EXPECT_EQ(c.bands, 4);  // 128-row bands
-    ASSERT_EQ(c.rows, 500);
-    for (int y = 0; y < 500; ++y) {
-      ASSERT_EQ(std::memcmp(&c.pixels[std::size_t(y) * 500], whole->row(y),
-                            500 * sizeof(uint32_t)),
-                0)
-          << "row " << y;
-    }
-  }
+  std::optional<QuaziTiling> tiling =
+      placedTiling(settings, spacings(settings.qline), attractor.width(),
+                   threads, error);
+  EXPECT_TRUE(tiling.has_value()) << error;
+  return tiling && paintPlacedBands(*tiling, attractor, settings.qsize,
+                                    threads, take, error, layout);
 }
 
 TEST(QuaziBandsTest, BandsOnSurfacesOfTheirOwnMatchTheWholePicture) {
@@ -95,9 +84,9 @@ TEST(QuaziBandsTest, BandsOnSurfacesOfTheirOwnMatchTheWholePicture) {
   Collected byThreads[2];
   for (unsigned threads : {1u, 2u}) {
     Collected& c = byThreads[threads - 1];
-    ASSERT_TRUE(paintQuaziBands(
-        attractor, settings, spacings(12), threads,
-        [&](const PixelBand& band) { return collectInto(c, band); }, error,
+    ASSERT_TRUE(paintBands(
+        attractor, settings, threads,
+        [&](const PixelBand& band) { return collectInto(c, band); },
         BandLayout{50, 180}));
     ASSERT_EQ(c.rows, 400);
     EXPECT_EQ(c.bands, 8);
@@ -129,14 +118,13 @@ TEST(QuaziBandsTest, APictureWiderThanCairoIsPaintedInPieces) {
   Collected byPieces[2];
   for (int piece : {0, 1}) {
     Collected& c = byPieces[piece];
-    std::string error;
-    ASSERT_TRUE(paintQuaziBands(
-        attractor, settings, spacings(7), 2,
+    ASSERT_TRUE(paintBands(
+        attractor, settings, 2,
         [&](const PixelBand& band) {
           collectInto(c, band);
           return c.bands < 2;
         },
-        error, BandLayout{128, piece == 0 ? 32767 : 16500}));
+        BandLayout{128, piece == 0 ? 32767 : 16500}));
     EXPECT_EQ(c.bands, 2);
     ASSERT_EQ(c.width, 33000);
     ASSERT_EQ(c.rows, 256);
@@ -171,11 +159,8 @@ TEST(QuaziBandRowsTest, RowsAreTheBandsInOrderHoweverTheEncoderCutsThem) {
   for (bool alpha : {false, true}) {
     std::vector<unsigned char> expected;
     const std::size_t rowBytes = 400 * (alpha ? 4 : 3);
-    std::optional<QuaziTiling> tiling =
-        placedTiling(settings, spacings(12), 301, 1, error);
-    ASSERT_TRUE(tiling.has_value()) << error;
-    ASSERT_TRUE(paintPlacedBands(
-        *tiling, attractor, 400, 1,
+    ASSERT_TRUE(paintBands(
+        attractor, settings, 1,
         [&](const PixelBand& band) {
           for (int r = 0; r < band.rows; ++r) {
             expected.resize(expected.size() + rowBytes);
@@ -185,7 +170,7 @@ TEST(QuaziBandRowsTest, RowsAreTheBandsInOrderHoweverTheEncoderCutsThem) {
           }
           return true;
         },
-        error, layout));
+        layout));
     for (unsigned threads : {1u, 2u}) {
       for (int step : {64, 7}) {
         SCOPED_TRACE(std::to_string(threads) + " threads, " +
@@ -251,21 +236,28 @@ TEST(QuaziPictureRowsTest, RowsTakenWhilePaintingAreTheWholePicturesPixels) {
         paintQuaziImage(attractor, c.settings, units, error);
     ASSERT_NE(whole, nullptr) << error;
     const int side = c.settings.qsize;
-    const std::size_t rowBytes = std::size_t(side) * 3;
-    std::vector<unsigned char> expected(rowBytes * std::size_t(side));
-    BitmapRows(*whole, false).readRows(0, side, expected.data());
-    for (unsigned threads : {1u, 2u, 3u}) {
-      SCOPED_TRACE("qsize " + std::to_string(side) + ", " +
-                   std::to_string(threads) + " threads");
-      const std::unique_ptr<QuaziPictureRows> rows =
-          QuaziPictureRows::start(attractor, c.settings, units, threads, error);
-      ASSERT_NE(rows, nullptr) << error;
-      std::vector<unsigned char> got(expected.size());
-      for (int first = 0; first < side; first += 64) {
-        rows->readRows(first, std::min(64, side - first),
-                       &got[rowBytes * std::size_t(first)]);
+    // With alpha the picture is whole before the first row, and carries
+    // alpha exactly when the whole bitmap's rows do.
+    for (bool alpha : {false, true}) {
+      BitmapRows wholeRows(*whole, alpha);
+      const std::size_t rowBytes = wholeRows.shape().rowBytes();
+      std::vector<unsigned char> expected(rowBytes * std::size_t(side));
+      wholeRows.readRows(0, side, expected.data());
+      for (unsigned threads : {1u, 2u, 3u}) {
+        SCOPED_TRACE("qsize " + std::to_string(side) + ", " +
+                     std::to_string(threads) + " threads, alpha " +
+                     std::to_string(alpha));
+        const std::unique_ptr<QuaziPictureRows> rows = QuaziPictureRows::start(
+            attractor, c.settings, units, threads, alpha, error);
+        ASSERT_NE(rows, nullptr) << error;
+        ASSERT_EQ(rows->shape().alpha, wholeRows.shape().alpha);
+        std::vector<unsigned char> got(expected.size());
+        for (int first = 0; first < side; first += 64) {
+          rows->readRows(first, std::min(64, side - first),
+                         &got[rowBytes * std::size_t(first)]);
+        }
+        EXPECT_TRUE(got == expected);
       }
-      EXPECT_TRUE(got == expected);
     }
   }
   // An encoder that gives up after one band leaves no thread painting.
@@ -274,7 +266,7 @@ TEST(QuaziPictureRowsTest, RowsTakenWhilePaintingAreTheWholePicturesPixels) {
   std::string error;
   auto rows = QuaziPictureRows::start(
       attractor, QuaziSettings{9, 500, 250, 200, 0.1, 0.05}, spacings(9), 3,
-      error);
+      false, error);
   ASSERT_NE(rows, nullptr) << error;
   std::vector<unsigned char> band(500 * 3 * 64);
   rows->readRows(0, 64, band.data());

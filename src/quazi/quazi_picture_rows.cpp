@@ -9,7 +9,7 @@ namespace marl {
 
 std::unique_ptr<QuaziPictureRows> QuaziPictureRows::start(
     const Bitmap& attractor, const QuaziSettings& settings,
-    const std::vector<double>& spacingUnits, unsigned threads,
+    const std::vector<double>& spacingUnits, unsigned threads, bool keepAlpha,
     std::string& error) {
   std::optional<QuaziTiling> tiling = placedTiling(
       settings, spacingUnits, attractor.width(), threads, error);
@@ -22,26 +22,32 @@ std::unique_ptr<QuaziPictureRows> QuaziPictureRows::start(
             std::to_string(settings.qsize) + " pixels; give a smaller qsize";
     return nullptr;
   }
-  if (rows->tiles_.empty()) return rows;
-  QuaziPictureRows* r = rows.get();
+  if (rows->order_) rows->startPainting(threads);
+  if (keepAlpha) {
+    if (rows->order_) rows->paint(*rows->brush_, rows->shape_.height);
+    rows->shape_.alpha = BitmapRows(rows->canvas_, true).shape().alpha;
+  }
+  return rows;
+}
+
+void QuaziPictureRows::startPainting(unsigned threads) {
   // Every thread draws through Cairo objects of its own, over the shared
   // pixels, made here on one thread.
   const unsigned painters = std::max(threads, 1u);
   for (unsigned i = 0; i < painters; ++i)
-    r->targets_.push_back(surfaceOverPixelsOf(r->canvas_.surface()));
-  r->brush_.emplace(r->targets_[0].get(), r->source_);
+    targets_.push_back(surfaceOverPixelsOf(canvas_.surface()));
+  brush_.emplace(targets_[0].get(), source_);
   for (unsigned i = 1; i < painters; ++i) {
     try {
-      r->helpers_.emplace_back([r, i] {
-        TileBrush brush(r->targets_[i].get(), r->source_);
-        r->paint(brush, r->shape_.height + 1);
-        cairo_surface_flush(r->targets_[i].get());
+      helpers_.emplace_back([this, i] {
+        TileBrush brush(targets_[i].get(), source_);
+        paint(brush, shape_.height + 1);
+        cairo_surface_flush(targets_[i].get());
       });
     } catch (const std::system_error&) {
       break;  // the reader's thread paints what the others do not
     }
   }
-  return rows;
 }
 
 QuaziPictureRows::QuaziPictureRows(const QuaziTiling& tiling,
@@ -73,7 +79,7 @@ void QuaziPictureRows::readRows(int first, int count, unsigned char* out) {
   if (order_) paint(*brush_, first + count);
   // No tile left touches these rows: nobody writes them any more.
   for (int y = first; y < first + count; ++y, out += shape_.rowBytes())
-    unpremultipliedRow(canvas_.row(y), shape_.width, false, out);
+    unpremultipliedRow(canvas_.row(y), shape_.width, shape_.alpha, out);
 }
 
 }  // namespace marl

@@ -21,9 +21,12 @@ namespace marl {
 // waits for rows, beside threads - 1 more, so with one thread painting and
 // encoding take turns and with more they overlap.
 //
-// Rows are 8-bit RGB; a translucent pixel shows over black (for formats
-// without alpha). They may be read in any order and again: rows asked for
-// below those finished wait for (and help) the painting to reach them.
+// Rows are 8-bit. With `keepAlpha` the picture is painted whole before the
+// first row is given, to know whether any pixel is translucent: then the
+// rows carry alpha, un-premultiplied (as BitmapRows's). Otherwise a
+// translucent pixel shows over black. Rows may be read in any order and
+// again: rows asked for below those finished wait for (and help) the
+// painting to reach them.
 class QuaziPictureRows : public RowSource {
  public:
   // Places the tiling and starts painting; nullptr with the reason in
@@ -32,7 +35,7 @@ class QuaziPictureRows : public RowSource {
   static std::unique_ptr<QuaziPictureRows> start(
       const Bitmap& attractor, const QuaziSettings& settings,
       const std::vector<double>& spacingUnits, unsigned threads,
-      std::string& error);
+      bool keepAlpha, std::string& error);
 
   // Stops the painting if the encoder gave up early, and waits for it.
   ~QuaziPictureRows() override;
@@ -46,6 +49,8 @@ class QuaziPictureRows : public RowSource {
  private:
   QuaziPictureRows(const QuaziTiling& tiling, const Bitmap& attractor,
                    int side, unsigned threads);
+  // Makes each painting thread's target and starts threads - 1 helpers.
+  void startPainting(unsigned threads);
   // Draws tiles as the order hands them out, until it hands out no more
   // for `rows`.
   void paint(TileBrush& brush, int rows);
