@@ -19,11 +19,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "render/bitmap.h"
-#include "render/bitmap_rows.h"
-#include "render/image_file.h"
-#include "render/image_format.h"
-#include "render/temporary_file.h"
+#include "image/bitmap.h"
+#include "image/bitmap_rows.h"
+#include "image/image_file.h"
+#include "image/image_format.h"
+#include "files/temporary_file.h"
 
 namespace marl {
 namespace {

@@ -28,9 +28,9 @@
 #include "quazi/quazi_image.h"
 #include "quazi/quazi_picture_rows.h"
 #include "quazi/quazi_tiling.h"
-#include "render/bitmap.h"
-#include "render/image_file.h"
-#include "render/image_format.h"
+#include "image/bitmap.h"
+#include "image/image_file.h"
+#include "image/image_format.h"
 
 namespace marl {
 namespace {

@@ -17,12 +17,12 @@
 #include <string>
 
 #include "attractor/hit_grid.h"
-#include "render/bitmap.h"
-#include "render/colour_renderer.h"
-#include "render/embedded_text.h"
-#include "render/gradient_renderer.h"
-#include "render/grid_rows.h"
-#include "render/image_file.h"
+#include "image/bitmap.h"
+#include "colour/colour_renderer.h"
+#include "readers/embedded_text.h"
+#include "colour/gradient_renderer.h"
+#include "colour/grid_rows.h"
+#include "image/image_file.h"
 
 namespace marl {
 namespace {

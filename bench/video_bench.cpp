@@ -39,9 +39,9 @@ extern "C" {
 #include "accepted_map.h"
 #include "attractor/fast_orbits.h"
 #include "attractor/hit_grid.h"
-#include "render/bitmap.h"
-#include "render/colour_renderer.h"
-#include "render/video_file.h"
+#include "image/bitmap.h"
+#include "colour/colour_renderer.h"
+#include "video/video_file.h"
 
 namespace marl {
 namespace {

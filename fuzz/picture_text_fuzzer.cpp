@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "render/bounded_file.h"
-#include "render/embedded_text.h"
-#include "render/embedded_text_readers.h"
+#include "files/bounded_file.h"
+#include "readers/embedded_text.h"
+#include "readers/embedded_text_readers.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #!/usr/bin/python3
-"""Writes src/render/palette_data.cpp: the scientific colour maps marl offers
+"""Writes src/colour/matplotlib_palettes.cpp: the scientific colour maps marl offers
 as palettes, copied from Debian's python3-matplotlib at development time, so
 that marl needs no Python when it runs.
 
 Run from the repository root with Debian's own interpreter (the one that
 sees python3-matplotlib; scripts/install-deps.sh --generate installs it):
 
-    /usr/bin/python3 scripts/extract-palettes.py src/render/palette_data.cpp
+    /usr/bin/python3 scripts/extract-palettes.py src/colour/matplotlib_palettes.cpp
 
 cividis and turbo are left out: their authors' own terms are not recorded in
 the package (/usr/share/doc/python3-matplotlib/copyright), so we cannot
@@ -47,7 +47,7 @@ def main(path):
     w("// (the listed colour maps: sRGB triples, reals 0..1), copied unchanged.")
     w("// Regenerate from the repository root with")
     w("//   /usr/bin/python3 scripts/extract-palettes.py "
-      "src/render/palette_data.cpp")
+      "src/colour/matplotlib_palettes.cpp")
     w("// Copyright (c) 2012- Matplotlib Development Team; All Rights Reserved.")
     w("// Changes made: the values are written as C++ arrays; cividis and turbo")
     w("// are left out: no licence of their own is recorded in")
@@ -56,7 +56,7 @@ def main(path):
     for name, _, licence in MAPS:
         w("//   %s: %s" % (name, licence))
     w("")
-    w('#include "render/palette_data.h"')
+    w('#include "colour/matplotlib_palettes.h"')
     w("")
     w("namespace marl {")
     w("")

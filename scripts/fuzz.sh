@@ -22,12 +22,12 @@ fi
 # The recipe check reaches job/ headers, which include Cairo's.
 flags=(-std=c++17 -O1 -g -ffp-contract=off -Isrc $(pkg-config --cflags cairo)
        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
-readers=(src/render/bounded_file.cpp src/render/embedded_text.cpp
-         src/render/jpeg_text_reader.cpp src/render/tiff_text_reader.cpp
-         src/render/tiff_client.cpp src/render/gif_text_reader.cpp
-         src/render/png_text_reader.cpp src/render/webp_text_reader.cpp
-         src/render/xmp_packet.cpp src/render/media_text_reader.cpp
-         src/render/ffmpeg_log.cpp)
+readers=(src/files/bounded_file.cpp src/readers/embedded_text.cpp
+         src/readers/jpeg_text_reader.cpp src/readers/tiff_text_reader.cpp
+         src/image/tiff_client.cpp src/readers/gif_text_reader.cpp
+         src/readers/png_text_reader.cpp src/readers/webp_text_reader.cpp
+         src/image/xmp_packet.cpp src/video/media_text_reader.cpp
+         src/video/ffmpeg_log.cpp)
 libraries=(-ljpeg -ltiff -lgif -lspng -lwebp -lavformat -lavcodec -lavutil)
 
 build() {

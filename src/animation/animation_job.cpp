@@ -14,10 +14,10 @@
 #include "job/picture_job.h"
 #include "job/recipe.h"
 #include "job/output_names.h"
-#include "render/bitmap.h"
-#include "render/embedded_text.h"
-#include "render/frame_reader.h"
-#include "render/video_file.h"
+#include "image/bitmap.h"
+#include "readers/embedded_text.h"
+#include "readers/frame_reader.h"
+#include "video/video_file.h"
 
 namespace marl {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "render/video_format.h"
+#include "video/video_format.h"
 
 namespace marl {
 

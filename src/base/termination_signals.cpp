@@ -5,7 +5,7 @@
 
 #include <initializer_list>
 
-#include "base/temporary_files.h"
+#include "base/files_to_remove.h"
 
 namespace marl {
 

@@ -4,7 +4,7 @@
 namespace marl {
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the listed temporary files (see
-// temporary_files.h) and end the process at once with status 128 + the
+// files_to_remove.h) and end the process at once with status 128 + the
 // signal's number; finished files stay. A signal the process was started
 // with ignored (as nohup does) stays ignored. SIGXFSZ and SIGPIPE are
 // ignored, so that a write beyond the file-size limit (EFBIG) or to a pipe

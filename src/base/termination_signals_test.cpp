@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "base/temporary_files.h"
+#include "base/files_to_remove.h"
 
 namespace marl {
 namespace {

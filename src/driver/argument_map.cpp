@@ -12,7 +12,7 @@
 #include "driver/number_text.h"
 #include "driver/parameter_lines.h"
 #include "job/recipe.h"
-#include "render/embedded_text.h"
+#include "readers/embedded_text.h"
 
 namespace marl {
 

@@ -5,7 +5,7 @@
 
 #include "base/choice_words.h"
 #include "base/escaped_text.h"
-#include "render/palettes.h"
+#include "colour/palettes.h"
 
 namespace marl {
 

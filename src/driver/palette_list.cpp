@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "render/palettes.h"
+#include "colour/palettes.h"
 
 namespace marl {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "driver/picture_batch.h"
-#include "render/image_format.h"
+#include "image/image_format.h"
 #include "support/failing_allocation.h"
 
 namespace marl {

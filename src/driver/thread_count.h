@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <ostream>
 
-#include "base/temporary_files.h"
+#include "base/files_to_remove.h"
 #include "driver/argument_map.h"
 
 namespace marl {

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "job/picture_job.h"
-#include "render/colour_renderer.h"
-#include "render/gradient_renderer.h"
+#include "colour/colour_renderer.h"
+#include "colour/gradient_renderer.h"
 
 namespace marl {
 

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "render/gradient.h"
-#include "render/grid_rows.h"
-#include "render/image_format.h"
-#include "render/tone_map.h"
+#include "colour/gradient.h"
+#include "colour/grid_rows.h"
+#include "image/image_format.h"
+#include "colour/tone_map.h"
 
 namespace marl {
 

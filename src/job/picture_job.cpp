@@ -10,9 +10,9 @@
 #include "job/recipe.h"
 #include "quazi/quazi_band_rows.h"
 #include "quazi/quazi_picture_rows.h"
-#include "render/bitmap_rows.h"
-#include "render/grid_rows.h"
-#include "render/image_file.h"
+#include "image/bitmap_rows.h"
+#include "colour/grid_rows.h"
+#include "image/image_file.h"
 
 namespace marl {
 

@@ -19,11 +19,11 @@
 #include "job/job_settings.h"
 #include "job/output_names.h"
 #include "quazi/quazi_image.h"
-#include "render/bitmap.h"
-#include "render/count_colours.h"
-#include "render/palettes.h"
-#include "render/picture_rows.h"
-#include "render/torus_view.h"
+#include "image/bitmap.h"
+#include "colour/count_colours.h"
+#include "colour/palettes.h"
+#include "base/picture_rows.h"
+#include "colour/torus_view.h"
 
 namespace marl {
 

@@ -4,7 +4,7 @@
 #include <new>
 #include <system_error>
 
-#include "render/bitmap_rows.h"
+#include "image/bitmap_rows.h"
 
 namespace marl {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "quazi/quazi_bands.h"
-#include "render/picture_rows.h"
+#include "base/picture_rows.h"
 
 namespace marl {
 

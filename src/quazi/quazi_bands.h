@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "quazi/quazi_image.h"
-#include "render/bitmap.h"
+#include "image/bitmap.h"
 
 namespace marl {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "quazi/quazi_tiling.h"
-#include "render/bitmap.h"
+#include "image/bitmap.h"
 
 namespace marl {
 

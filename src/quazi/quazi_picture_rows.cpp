@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "render/bitmap_rows.h"
+#include "image/bitmap_rows.h"
 
 namespace marl {
 

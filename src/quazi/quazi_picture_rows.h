@@ -10,7 +10,7 @@
 #include "quazi/quazi_image.h"
 #include "quazi/tile_brush.h"
 #include "quazi/tile_order.h"
-#include "render/picture_rows.h"
+#include "base/picture_rows.h"
 
 namespace marl {
 

@@ -7,8 +7,8 @@
 #include <cairo.h>
 
 #include "quazi/quazi_tiling.h"
-#include "render/bitmap.h"
-#include "render/cairo_handles.h"
+#include "image/bitmap.h"
+#include "image/cairo_handles.h"
 
 namespace marl {
 

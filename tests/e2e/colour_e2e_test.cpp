@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "e2e/marl_process.h"
-#include "render/embedded_text.h"
-#include "render/palettes.h"
+#include "readers/embedded_text.h"
+#include "colour/palettes.h"
 #include "support/colour_path.h"
 #include "support/decoded_image.h"
 

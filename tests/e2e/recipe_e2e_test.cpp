@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/marl_process.h"
-#include "render/embedded_text.h"
+#include "readers/embedded_text.h"
 #include "support/picture_texts.h"
 
 namespace marl_e2e {

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "render/picture_rows.h"
+#include "base/picture_rows.h"
 
 namespace marl_test {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "render/xmp_packet.h"
+#include "image/xmp_packet.h"
 
 namespace marl_test {
 
