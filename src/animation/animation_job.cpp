@@ -14,7 +14,6 @@
 #include "job/picture_job.h"
 #include "job/recipe.h"
 #include "job/output_names.h"
-#include "image/bitmap.h"
 #include "readers/embedded_text.h"
 #include "readers/frame_reader.h"
 #include "video/video_file.h"
@@ -226,8 +225,6 @@ struct AnimationJob::Frame {
   std::ostringstream err;
   PictureJob job;
   std::future<bool> written;
-  // The frame's picture for the videos, painted as it is written.
-  std::unique_ptr<Bitmap> picture;
   // Made again for the videos only: its files were there already.
   bool forVideosOnly = false;
 };
@@ -289,21 +286,13 @@ bool AnimationJob::makeFrames() {
                        [](PictureJob& job) { return job.writePictures(); });
       }
       // Frames reach the videos in order: the one before has been fed
-      // before this one's writing starts.
-      const int width = frameWidth(), height = frameHeight();
-      f->picture = std::make_unique<Bitmap>(width, height);
-      if (!f->picture->ok()) {
-        f->err << "marl: error: cannot write the videos: no memory for a "
-               << width << " x " << height << " frame; give a smaller size\n";
-        return false;
-      }
+      // before this one's writing starts. A video that fails says so and
+      // fails the run, not the frame.
       const bool keep = animation_.keepFrames && !f->forVideosOnly;
-      const bool written = guarded(*f, [&](PictureJob& job) {
-        return job.writePictures(*f->picture, keep);
+      return guarded(*f, [&](PictureJob& job) {
+        return job.writePictures(
+            keep, [this](RowSource& frame) { feedVideos(frame); });
       });
-      // A video that fails says so and fails the run, not the frame.
-      if (written) feedVideos(*f->picture);
-      return written;
     };
     try {
       frame->written = std::async(std::launch::async, write);
@@ -348,7 +337,7 @@ int AnimationJob::frameHeight() const {
   return int(frame_.height.value_or(frame_.side));
 }
 
-void AnimationJob::feedVideos(const Bitmap& frame) {
+void AnimationJob::feedVideos(RowSource& frame) {
   bool fed = true;
   for (const std::unique_ptr<VideoFile>& video : videos_)
     fed &= video->addFrame(frame);
@@ -356,10 +345,11 @@ void AnimationJob::feedVideos(const Bitmap& frame) {
 }
 
 bool AnimationJob::feedVideosFrom(const OutputNames& names) {
-  Bitmap frame(frameWidth(), frameHeight());
-  std::string error = "no memory for it";
-  if (frame.ok() && readPngFrame(names.fileName, frame, error)) {
-    feedVideos(frame);
+  std::string error;
+  const std::unique_ptr<RowSource> frame =
+      readPngFrame(names.fileName, frameWidth(), frameHeight(), error);
+  if (frame) {
+    feedVideos(*frame);
     showVideoErrors();
     return true;
   }

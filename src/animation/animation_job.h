@@ -22,7 +22,7 @@
 
 namespace marl {
 
-class Bitmap;
+class RowSource;
 class PictureJob;
 class VideoFile;
 
@@ -90,7 +90,7 @@ class AnimationJob {
   int frameHeight() const;
   // Adds the next frame to every video; a video that fails sets
   // videoFailed_ and has reported its error.
-  void feedVideos(const Bitmap& frame);
+  void feedVideos(RowSource& frame);
   // Reads a frame made already back for the videos; false (with a note)
   // when it cannot be, and the frame is to be made again for them.
   bool feedVideosFrom(const OutputNames& names);

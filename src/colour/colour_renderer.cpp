@@ -169,29 +169,4 @@ CountColours ColourRenderer::countColours(const HitGrid& grid,
   return colours;
 }
 
-void ColourRenderer::renderToBitmap(Bitmap& bitmap, HitGrid& grid,
-                                    uint32_t startColour,
-                                    uint32_t finishColour) {
-  buildPalette(grid, startColour, finishColour);
-  if (!bitmap.ok()) return;
-
-  const double scale = countScale(grid);
-  const int64_t side = grid.size();
-  const int height = static_cast<int>(std::min<int64_t>(bitmap.height(), side));
-  const int width = static_cast<int>(std::min<int64_t>(bitmap.width(), side));
-  const uint32_t* colours = palette.data();
-
-  // Cairo may hold drawing not yet in the buffer; settle it before the
-  // pixels are written directly, and tell it afterwards.
-  cairo_surface_flush(bitmap.surface());
-  for (int y = 0; y < height; ++y) {
-    const uint32_t* cells = grid.row(static_cast<uint32_t>(y));
-    uint32_t* pixels = bitmap.row(y);
-    for (int x = 0; x < width; ++x) {
-      pixels[x] = colours[entryFor(cells[x], scale)];
-    }
-  }
-  cairo_surface_mark_dirty(bitmap.surface());
-}
-
 }  // namespace marl

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "attractor/hit_grid.h"
-#include "image/bitmap.h"
 #include "colour/count_colours.h"
 
 namespace marl {
@@ -57,12 +56,6 @@ class ColourRenderer {
   // Rewrites palette entries 0 to 11998 for the grid and the two packed
   // 0xAARRGGBB colours.
   void buildPalette(HitGrid& grid, uint32_t startColour, uint32_t finishColour);
-
-  // Builds the palette and paints pixel (x, y) with the entry for
-  // grid[y][x]. Only the part of the bitmap that the counted square covers
-  // is painted; a bitmap that is not ok() gets nothing.
-  void renderToBitmap(Bitmap& bitmap, HitGrid& grid, uint32_t startColour,
-                      uint32_t finishColour);
 
   // What turns a cell's count into its palette entry: entryFor(count,
   // countScale(grid)) after the palette is built for `grid`.

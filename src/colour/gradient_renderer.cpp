@@ -32,23 +32,4 @@ CountColours gradientColours(const HitGrid& grid, const GradientScheme& scheme,
   return binColours(binHistogram(grid), scheme, depth);
 }
 
-void renderGradientToBitmap(Bitmap& bitmap, const HitGrid& grid,
-                            const GradientScheme& scheme) {
-  if (!bitmap.ok()) return;
-  const std::vector<uint32_t> colours =
-      gradientColours(grid, scheme, 8).colours8;
-  const int64_t side = grid.size();
-  const int height = int(std::min<int64_t>(bitmap.height(), side));
-  const int width = int(std::min<int64_t>(bitmap.width(), side));
-  // Cairo may hold drawing not yet in the buffer; settle it before the
-  // pixels are written directly, and tell it afterwards.
-  cairo_surface_flush(bitmap.surface());
-  for (int y = 0; y < height; ++y) {
-    const uint32_t* cells = grid.row(uint32_t(y));
-    uint32_t* pixels = bitmap.row(y);
-    for (int x = 0; x < width; ++x) pixels[x] = colours[countBin(cells[x])];
-  }
-  cairo_surface_mark_dirty(bitmap.surface());
-}
-
 }  // namespace marl

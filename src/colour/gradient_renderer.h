@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "attractor/hit_grid.h"
-#include "image/bitmap.h"
 #include "colour/count_colours.h"
 #include "colour/gradient.h"
 #include "colour/tone_map.h"
@@ -31,14 +30,6 @@ CountColours binColours(const std::vector<uint64_t>& histogram,
 // binColours of the counted square's own histogram.
 CountColours gradientColours(const HitGrid& grid, const GradientScheme& scheme,
                              int depth);
-
-// Colours the grid through two tables built once per picture, tone (count
-// bin to position) and gradient (position to colour), merged into one
-// table of bin colours, so each cell costs one look-up. Paints, like
-// ColourRenderer, only the part of the bitmap the counted square covers,
-// and nothing on a bitmap that is not ok().
-void renderGradientToBitmap(Bitmap& bitmap, const HitGrid& grid,
-                            const GradientScheme& scheme);
 
 }  // namespace marl
 

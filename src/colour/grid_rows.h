@@ -5,22 +5,12 @@
 #include <vector>
 
 #include "attractor/hit_grid.h"
+#include "colour/background.h"
 #include "colour/count_colours.h"
 #include "base/picture_rows.h"
 #include "colour/torus_view.h"
 
 namespace marl {
-
-// What becomes of the cells no orbit visited.
-struct Background {
-  enum Kind {
-    AsPainted,    // the gradient's colour for a count of 0, as always
-    Transparent,  // alpha 0 (only where the picture has alpha)
-    Colour,       // `colour`, opaque
-  };
-  Kind kind = AsPainted;
-  uint32_t colour = 0;  // 0xRRGGBB
-};
 
 // The hit grid's counted square, or the cut `view` from the plane it tiles,
 // coloured through `colours` (built for this grid, with the 16-bit table for

@@ -6,20 +6,9 @@
 #include <vector>
 
 #include "attractor/hit_grid.h"
+#include "colour/tone.h"
 
 namespace marl {
-
-// How a cell's count becomes a position on the gradient: by its rank among
-// the cells (histogram equalisation), by log(1 + count), or by the count.
-enum class Tone { Equalize, Log, Linear };
-
-// The words tone= takes.
-struct ToneWord {
-  Tone value;
-  const char* word;
-};
-inline constexpr ToneWord ToneWords[] = {
-    {Tone::Equalize, "equalize"}, {Tone::Log, "log"}, {Tone::Linear, "linear"}};
 
 // Counts are grouped into CountBins bins: every count below 2047 has a bin
 // of its own, and above that a bin spans 1/1024 of its counts. So a table

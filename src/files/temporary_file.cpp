@@ -98,19 +98,6 @@ bool TemporaryFile::create(const std::string& finalName) {
   return false;
 }
 
-bool TemporaryFile::write(const unsigned char* bytes, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd_, bytes, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 bool TemporaryFile::writeAt(std::uint64_t offset, const unsigned char* bytes,
                             std::size_t size) {
   while (size > 0) {

@@ -21,7 +21,6 @@ class TemporaryFile {
   // Creates the file in the folder of `finalName` (so that it can be renamed
   // there), with the mode a new file would get (0666 less the umask).
   bool create(const std::string& finalName);
-  bool write(const unsigned char* bytes, std::size_t size);
   // Writes at `offset`, past the end or over bytes written before.
   bool writeAt(std::uint64_t offset, const unsigned char* bytes,
                std::size_t size);

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "image/bitmap_rows.h"
+#include "quazi/bitmap_rows.h"
 #include "colour/colour_renderer.h"
 #include "readers/embedded_text.h"
 #include "colour/grid_rows.h"

@@ -5,18 +5,11 @@
 #include <cstring>
 #include <new>
 
-#include "base/escaped_text.h"
-#include "image/bitmap_rows.h"
-#include "files/temporary_file.h"
+#include "files/durable_file.h"
 
 namespace marl {
 
 namespace {
-
-bool fail(std::ostream& err, const std::string& fileName, const char* reason) {
-  reportWriteFailure(err, fileName, reason);
-  return false;
-}
 
 // The temporary file as an encoder's sink; keeps the errno of the first
 // failed write, which is then the reason reported.
@@ -60,82 +53,19 @@ bool encodeSafely(EncodeFunction encode, RowSource& rows,
   return false;
 }
 
-// Moves the finished temporary file to `fileName` or, when that is taken,
-// the first free numbered name. False with errno set when none could be
-// taken; `name` is the last one tried.
-bool moveToFreeName(TemporaryFile& file, const std::string& fileName,
-                    std::string& name) {
-  name = fileName;
-  for (int number = 2;; ++number) {
-    if (file.moveToNewName(name)) return true;
-    if (errno != EEXIST || number > LastNameNumber) return false;
-    name = numberedName(fileName, number);
-  }
-}
-
 bool writeEncoded(RowSource& rows, const ImageFormat& format,
                   const EncodeOptions& options, const std::string& fileName,
                   std::ostream& err, std::string* writtenName) {
-  TemporaryFile file;
-  if (!file.create(fileName)) return fail(err, fileName, std::strerror(errno));
-  FileSink sink(file);
+  DurableFile file(err);
+  if (!file.create(fileName)) return false;
+  FileSink sink(file.temporary());
   std::string reason;
   if (!encodeSafely(format.encode, rows, options, sink, reason))
-    return fail(err, fileName, reason.c_str());
-  // The data reaches the disk before the name does, and the name before
-  // the picture is reported written.
-  if (!file.sync() || !file.close())
-    return fail(err, fileName, std::strerror(errno));
-  return placeFinishedFile(file, fileName, err, writtenName);
+    return file.fail(reason);
+  return file.finish(writtenName);
 }
 
 }  // namespace
-
-void reportWriteFailure(std::ostream& err, const std::string& fileName,
-                        const std::string& reason) {
-  err << "marl: error: cannot write '" << Escaped{fileName} << "': " << reason
-      << std::endl;
-}
-
-bool placeFinishedFile(TemporaryFile& file, const std::string& fileName,
-                       std::ostream& err, std::string* writtenName) {
-  std::string name;
-  if (!moveToFreeName(file, fileName, name)) {
-    const int error = errno;
-    if (name == fileName) return fail(err, fileName, std::strerror(error));
-    err << "marl: error: cannot write '" << Escaped{fileName} << "': ";
-    if (error == EEXIST) {
-      err << "it and every numbered name up to '" << Escaped{name}
-          << "' exist; give another basename" << std::endl;
-    } else {
-      err << "it exists, and '" << Escaped{name}
-          << "' cannot be written: " << std::strerror(error) << std::endl;
-    }
-    return false;
-  }
-  if (name != fileName) {
-    err << "marl: warning: '" << Escaped{fileName} << "' exists; wrote '"
-        << Escaped{name} << "' instead" << std::endl;
-  }
-  const bool synced = file.syncFolder();
-  if (!synced) {
-    err << "marl: error: wrote '" << Escaped{name}
-        << "', but its folder cannot be synced, so a power cut may lose it: "
-        << std::strerror(errno) << std::endl;
-  }
-  // Without allocating: the file has its name, so nothing may throw now.
-  if (writtenName) writtenName->swap(name);
-  return synced;
-}
-
-std::string numberedName(const std::string& fileName, int number) {
-  const std::size_t slash = fileName.rfind('/');
-  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-  std::size_t dot = fileName.rfind('.');
-  if (dot == std::string::npos || dot <= start) dot = fileName.size();
-  return fileName.substr(0, dot) + "-" + std::to_string(number) +
-         fileName.substr(dot);
-}
 
 bool writeImageFile(RowSource& rows, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err,
@@ -144,19 +74,9 @@ bool writeImageFile(RowSource& rows, const ImageFormat& format,
     return writeEncoded(rows, format, options, fileName, err, writtenName);
   } catch (const std::bad_alloc&) {
     // The temporary file, if any, has been removed on the way out.
-    return fail(err, fileName, "out of memory");
+    reportWriteFailure(err, fileName, "out of memory");
+    return false;
   }
-}
-
-bool writeImageFile(const Bitmap& bitmap, const ImageFormat& format,
-                    const std::string& fileName, std::ostream& err,
-                    const std::string& embeddedText,
-                    std::string* writtenName) {
-  if (!bitmap.ok()) return fail(err, fileName, "the picture could not be made");
-  BitmapRows rows(bitmap, format.alpha);
-  EncodeOptions options;
-  options.text = embeddedText;
-  return writeImageFile(rows, format, fileName, err, options, writtenName);
 }
 
 }  // namespace marl

@@ -332,15 +332,6 @@ TEST(ImageFileTest, NeverReplacesAnExistingFile) {
   EXPECT_EQ(fs::file_size(dir.file("a-3.bmp")), 0u);
 }
 
-TEST(ImageFileTest, NumberGoesBeforeTheExtensionOfTheLastPart) {
-  EXPECT_EQ(numberedName("symmetric_square011920.jpg", 2),
-            "symmetric_square011920-2.jpg");
-  EXPECT_EQ(numberedName("out/b.c.gif", 12), "out/b.c-12.gif");
-  EXPECT_EQ(numberedName("a.d/name", 3), "a.d/name-3");
-  EXPECT_EQ(numberedName("dir/.hidden", 2), "dir/.hidden-2");
-  EXPECT_EQ(numberedName("plain", 2), "plain-2");
-}
-
 TEST(ImageFileTest, EveryNumberTakenIsAnErrorWithoutAFile) {
   TempDir dir;
   const std::string name = dir.file("t.gif");

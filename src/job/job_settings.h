@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "colour/gradient.h"
-#include "colour/grid_rows.h"
+#include "colour/background.h"
 #include "image/image_format.h"
-#include "colour/tone_map.h"
+#include "colour/tone.h"
 
 namespace marl {
 

@@ -10,7 +10,7 @@
 #include "job/recipe.h"
 #include "quazi/quazi_band_rows.h"
 #include "quazi/quazi_picture_rows.h"
-#include "image/bitmap_rows.h"
+#include "quazi/bitmap_rows.h"
 #include "colour/grid_rows.h"
 #include "image/image_file.h"
 
@@ -123,13 +123,13 @@ bool PictureJob::countHits() {
   return true;
 }
 
-bool PictureJob::writePictures(Bitmap& video, bool files) {
-  {
-    const CountColours colours = countColours(8);
-    GridRows rows(grid_, colours, 8, settings_.background, pictureView());
-    paintBitmap(rows, video);
-  }
-  return !files || writePictures();
+bool PictureJob::writePictures(bool files,
+                               const std::function<void(RowSource&)>& video) {
+  if (files && !writePictures()) return false;
+  const CountColours colours = countColours(8);
+  GridRows rows(grid_, colours, 8, settings_.background, pictureView());
+  video(rows);
+  return true;
 }
 
 bool PictureJob::writePictures() {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -19,7 +20,7 @@
 #include "job/job_settings.h"
 #include "job/output_names.h"
 #include "quazi/quazi_image.h"
-#include "image/bitmap.h"
+#include "quazi/bitmap.h"
 #include "colour/count_colours.h"
 #include "colour/palettes.h"
 #include "base/picture_rows.h"
@@ -72,10 +73,11 @@ class PictureJob {
   // writing. Each returns false when the picture cannot be made (reported).
   bool countHits();
   bool writePictures();
-  // writePictures for a frame of a video: also paints the attractor
-  // picture's 8-bit colours into `video` (of the grid's size), and writes
-  // no file unless `files`.
-  bool writePictures(Bitmap& video, bool files);
+  // writePictures for a frame of a video: writes no file unless `files`;
+  // then, unless a file failed, hands the attractor picture's 8-bit
+  // colours (the cut the settings ask for) to `video` as rows.
+  bool writePictures(bool files,
+                     const std::function<void(RowSource&)>& video);
 
   const JobSettings& settings() const { return settings_; }
   const PictureParameters& parameters() const { return parameters_; }

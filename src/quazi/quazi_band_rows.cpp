@@ -4,7 +4,7 @@
 #include <new>
 #include <system_error>
 
-#include "image/bitmap_rows.h"
+#include "quazi/bitmap_rows.h"
 
 namespace marl {
 

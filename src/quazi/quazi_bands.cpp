@@ -8,7 +8,7 @@
 
 #include "base/worker_pool.h"
 #include "quazi/tile_brush.h"
-#include "image/cairo_handles.h"
+#include "quazi/cairo_handles.h"
 
 namespace marl {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "quazi/quazi_image.h"
-#include "image/bitmap.h"
+#include "quazi/bitmap.h"
 
 namespace marl {
 

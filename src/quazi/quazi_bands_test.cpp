@@ -9,7 +9,7 @@
 
 #include "quazi/quazi_band_rows.h"
 #include "quazi/quazi_picture_rows.h"
-#include "image/bitmap_rows.h"
+#include "quazi/bitmap_rows.h"
 
 namespace marl {
 namespace {

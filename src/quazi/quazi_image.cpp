@@ -7,7 +7,7 @@
 #include "base/worker_pool.h"
 #include "quazi/tile_brush.h"
 #include "quazi/tile_order.h"
-#include "image/cairo_handles.h"
+#include "quazi/cairo_handles.h"
 
 namespace marl {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "quazi/quazi_tiling.h"
-#include "image/bitmap.h"
+#include "quazi/bitmap.h"
 
 namespace marl {
 

@@ -7,15 +7,16 @@
 #include <thread>
 #include <vector>
 
-#include "quazi/quazi_image.h"
-#include "quazi/tile_brush.h"
-#include "quazi/tile_order.h"
 #include "base/picture_rows.h"
+#include "quazi/bitmap.h"
+#include "quazi/quazi_image.h"
 
 namespace marl {
 
-// The tiling picture painted on one surface, as paintQuaziImage paints it,
-// pixel for pixel, but handed to an encoder while it is painted: tiles go
+class TileBrush;
+
+// The tiling picture painted on one surface, pixel for pixel as whatever
+// number of threads paints it, and handed to an encoder while it is painted: tiles go
 // from the top of the picture down, and rows are given out as soon as no
 // tile left touches them. The encoder's own thread paints too whenever it
 // waits for rows, beside threads - 1 more, so with one thread painting and
@@ -55,12 +56,12 @@ class QuaziPictureRows : public RowSource {
   // for `rows`.
   void paint(TileBrush& brush, int rows);
 
+  // The Cairo objects and the tiles' order, which only the tiling's own
+  // sources see.
+  struct Painting;
+
   Bitmap canvas_;
-  TileSource source_;
-  std::vector<PaintedTile> tiles_;
-  std::optional<TileOrder> order_;
-  std::vector<CairoSurface> targets_;  // one a painting thread
-  std::optional<TileBrush> brush_;     // the reader's
+  std::unique_ptr<Painting> painting_;
   std::vector<std::thread> helpers_;
   PictureShape shape_;
 };

@@ -7,8 +7,8 @@
 #include <cairo.h>
 
 #include "quazi/quazi_tiling.h"
-#include "image/bitmap.h"
-#include "image/cairo_handles.h"
+#include "quazi/bitmap.h"
+#include "quazi/cairo_handles.h"
 
 namespace marl {
 

@@ -28,6 +28,7 @@ struct EmbeddedTextResult {
     Damaged,      // a picture truncated or malformed before its text ends
     TooLong,      // the text does not end within MaxEmbeddedTextRead bytes
     Unreadable,   // the file cannot be opened or read
+    Unsupported,  // this installation cannot read it (no video module)
   };
   Status status = NotAPicture;
   // Each text as the format keeps it apart, in file order, empty ones left

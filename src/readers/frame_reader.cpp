@@ -3,11 +3,11 @@
 #include <spng.h>
 
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "base/c_handle.h"
-#include "image/bitmap_rows.h"
-#include "base/picture_rows.h"
 
 namespace marl {
 
@@ -15,7 +15,7 @@ namespace {
 
 int closeFile(std::FILE* file) { return std::fclose(file); }
 
-// Decoded RGBA rows, handed to paintBitmap.
+// Decoded RGBA rows.
 class DecodedRows : public RowSource {
  public:
   DecodedRows(int width, int height, std::vector<unsigned char> rgba)
@@ -25,6 +25,7 @@ class DecodedRows : public RowSource {
     shape_.alpha = true;
   }
   const PictureShape& shape() const override { return shape_; }
+  bool rereadable() const override { return true; }
   void readRows(int first, int count, unsigned char* out) override {
     const std::size_t row = shape_.rowBytes();
     std::copy(rgba_.begin() + std::ptrdiff_t(row * std::size_t(first)),
@@ -39,54 +40,63 @@ class DecodedRows : public RowSource {
 
 }  // namespace
 
-bool readPngFrame(const std::string& path, Bitmap& frame, std::string& error) {
+std::unique_ptr<RowSource> readPngFrame(const std::string& path, int width,
+                                        int height, std::string& error) {
   const CHandle<std::FILE, closeFile> file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     error = "cannot open it";
-    return false;
+    return nullptr;
   }
   const CHandle<spng_ctx, spng_ctx_free> ctx(spng_ctx_new(0));
   if (!ctx) {
     error = "out of memory";
-    return false;
+    return nullptr;
   }
   int status = spng_set_png_file(ctx.get(), file.get());
   if (!status)
-    status = spng_set_image_limits(ctx.get(), uint32_t(frame.width()),
-                                   uint32_t(frame.height()));
+    status = spng_set_image_limits(ctx.get(), uint32_t(width),
+                                   uint32_t(height));
   spng_ihdr ihdr{};
   if (!status) status = spng_get_ihdr(ctx.get(), &ihdr);
   if (status) {
     error = std::string("not a PNG frame of this animation: ") +
             spng_strerror(status) + "; only PNG frames are read back";
-    return false;
+    return nullptr;
   }
-  if (int(ihdr.width) != frame.width() || int(ihdr.height) != frame.height()) {
+  if (int(ihdr.width) != width || int(ihdr.height) != height) {
     error = "it is " + std::to_string(ihdr.width) + " x " +
             std::to_string(ihdr.height) + ", not the animation's " +
-            std::to_string(frame.width()) + " x " +
-            std::to_string(frame.height());
-    return false;
+            std::to_string(width) + " x " + std::to_string(height);
+    return nullptr;
   }
   if (ihdr.bit_depth != 8) {
     // Its high bytes need not be the 8-bit colouring a video is made of.
     error = "a " + std::to_string(ihdr.bit_depth) +
             "-bit frame is not what its video holds";
-    return false;
+    return nullptr;
   }
   std::size_t size = 0;
   status = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size);
-  std::vector<unsigned char> rgba(size);
+  std::vector<unsigned char> rgba;
+  try {
+    if (!status) rgba.resize(size);
+  } catch (const std::bad_alloc&) {
+    error = "no memory for it";
+    return nullptr;
+  }
   if (!status)
     status = spng_decode_image(ctx.get(), rgba.data(), size, SPNG_FMT_RGBA8,
                                SPNG_DECODE_TRNS);
   if (status) {
     error = std::string("cannot decode it: ") + spng_strerror(status);
-    return false;
+    return nullptr;
   }
-  DecodedRows rows(frame.width(), frame.height(), std::move(rgba));
-  paintBitmap(rows, frame);
-  return true;
+  try {
+    return std::make_unique<DecodedRows>(width, height, std::move(rgba));
+  } catch (const std::bad_alloc&) {
+    error = "no memory for it";
+    return nullptr;
+  }
 }
 
 }  // namespace marl

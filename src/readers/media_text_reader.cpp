@@ -1,83 +1,47 @@
-// The comment tag of an MP4 or WebM file, read with libavformat through a
-// BoundedFile: the demuxer seeks past the frames, so only the file's index
-// and tags are read.
-#include <cstring>
-
+// The comment tag of an MP4 or WebM file, read by the video module through
+// the BoundedFile, so that its budget holds for FFmpeg's reads too.
 #include "readers/embedded_text_readers.h"
-#include "video/ffmpeg_handles.h"
-#include "video/ffmpeg_log.h"
+#include "video/video_module.h"
 
 namespace marl {
 
 namespace {
 
-// Small, since every seek throws the buffer away and each refill counts.
-constexpr int BufferSize = 4096;
-
-// Called from FFmpeg's C code, so they must not throw; they cannot.
-int readPacket(void* opaque, uint8_t* buffer, int size) noexcept {
-  auto* file = static_cast<BoundedFile*>(opaque);
-  const std::size_t n = file->read(buffer, static_cast<std::size_t>(size));
-  if (n > 0) return static_cast<int>(n);
-  return file->readError() != 0 ? AVERROR(file->readError()) : AVERROR_EOF;
-}
-
-int64_t seekFile(void* opaque, int64_t offset, int whence) noexcept {
-  auto* file = static_cast<BoundedFile*>(opaque);
-  switch (whence & ~AVSEEK_FORCE) {
-    case AVSEEK_SIZE:
-      return static_cast<int64_t>(file->size());
-    case SEEK_SET:
-      break;
-    case SEEK_CUR:
-      offset += static_cast<int64_t>(file->position());
-      break;
-    case SEEK_END:
-      offset += static_cast<int64_t>(file->size());
-      break;
-    default:
-      return AVERROR(EINVAL);
+class BoundedInput : public MediaInput {
+ public:
+  explicit BoundedInput(BoundedFile& file) : file_(file) {}
+  std::size_t read(unsigned char* buffer, std::size_t size) override {
+    return file_.read(buffer, size);
   }
-  if (offset < 0) return AVERROR(EINVAL);
-  file->seek(static_cast<uint64_t>(offset));
-  return offset;
-}
+  int readError() const override { return file_.readError(); }
+  std::uint64_t size() const override { return file_.size(); }
+  std::uint64_t position() const override { return file_.position(); }
+  void seek(std::uint64_t offset) override { file_.seek(offset); }
+
+ private:
+  BoundedFile& file_;
+};
 
 }  // namespace
 
 void readMediaText(BoundedFile& file, const char* demuxer,
                    EmbeddedTextResult& result) {
-  silenceFfmpegLog();
-  IoBufferHandle buffer(static_cast<unsigned char*>(av_malloc(BufferSize)));
-  // Once made, the context owns the buffer.
-  const IoHandle io(buffer
-                        ? avio_alloc_context(buffer.get(), BufferSize, 0, &file,
-                                             readPacket, nullptr, seekFile)
-                        : nullptr);
-  if (io) buffer.release();
-  // Closed before the AVIOContext it reads through is freed.
-  DemuxerHandle format(io ? avformat_alloc_context() : nullptr);
-  if (!format) {
-    failReading(file, false, "out of memory", result);
+  std::string error;
+  const VideoModule* module = videoModule(error);
+  if (!module) {
+    result.status = EmbeddedTextResult::Unsupported;
+    result.reason = error + "; install marl again to read this " +
+                    result.format + " video's text";
     return;
   }
-  format->pb = io.get();
-  format->flags |= AVFMT_FLAG_CUSTOM_IO;
-  // On failure, avformat_open_input frees the context and nulls the pointer.
-  AVFormatContext* opening = format.release();
-  const int opened = avformat_open_input(
-      &opening, nullptr, av_find_input_format(demuxer), nullptr);
-  format.reset(opening);
-  if (opened < 0) {
-    failReading(file, file.reachedEnd(), ffmpegErrorText(opened), result);
-    return;
-  }
-  const AVDictionaryEntry* comment =
-      av_dict_get(format->metadata, "comment", nullptr, 0);
-  if (file.exhaustedBudget() || file.readError() != 0)
+  BoundedInput input(file);
+  const MediaComment comment = module->readComment(input, demuxer);
+  if (!comment.opened)
+    failReading(file, file.reachedEnd(), comment.error, result);
+  else if (file.exhaustedBudget() || file.readError() != 0)
     failReading(file, false, "", result);
   else
-    foundTexts({comment ? comment->value : ""}, result);
+    foundTexts({comment.text}, result);
 }
 
 }  // namespace marl

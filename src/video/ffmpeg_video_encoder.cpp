@@ -1,11 +1,13 @@
 // MP4 (H.264 by x264) and WebM (VP9 by libvpx) through FFmpeg's libraries,
 // in the order of calls of FFmpeg's own muxing example.
+#include <algorithm>
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "video/ffmpeg_handles.h"
 #include "video/ffmpeg_log.h"
-#include "video/video_encoder.h"
+#include "video/ffmpeg_module.h"
 
 namespace marl {
 
@@ -34,7 +36,7 @@ class FfmpegEncoder : public VideoEncoder {
 
   bool begin(const std::string& path, const VideoSettings& settings,
              std::string& error) override;
-  bool addFrame(const Bitmap& frame, std::string& error) override;
+  bool addFrame(RowSource& frame, std::string& error) override;
   bool finish(std::string& error) override;
   std::string warning() const override { return warning_; }
 
@@ -54,6 +56,12 @@ class FfmpegEncoder : public VideoEncoder {
   FrameHandle frame_;
   PacketHandle packet_;
   ScalerHandle converter_;
+  // The frame as native-endian 0x00RRGGBB words, settings' size, and one
+  // band of its rows as they come.
+  std::vector<uint32_t> pixels_;
+  std::vector<unsigned char> band_;
+  int width_ = 0;
+  int height_ = 0;
   int64_t nextPts_ = 0;
   std::string warning_;
 };
@@ -158,8 +166,8 @@ bool FfmpegEncoder::makeConverter(std::string& error) {
   frame_->height = height;
   const int made = av_frame_get_buffer(frame_.get(), 0);
   if (made < 0) return failed("cannot make a frame", made, error);
-  // Cairo's pixels are native-endian 0xAARRGGBB words; the alpha byte is
-  // ignored. Bit-exact and accurate rounding: the same on every machine.
+  // Native-endian 0x00RRGGBB words, the top byte ignored. Bit-exact and
+  // accurate rounding: the same on every machine.
   converter_.reset(sws_getContext(width, height, AV_PIX_FMT_0RGB32, width,
                                   height, codec_->pix_fmt,
                                   SWS_BICUBIC | SWS_ACCURATE_RND | SWS_BITEXACT,
@@ -186,6 +194,10 @@ bool FfmpegEncoder::begin(const std::string& path,
   if (made < 0) return failed("cannot start the file", made, error);
   // No version string or time stamp in the file.
   format_->flags |= AVFMT_FLAG_BITEXACT;
+  width_ = settings.width;
+  height_ = settings.height;
+  pixels_.resize(std::size_t(width_) * std::size_t(height_));
+  band_.resize(std::size_t(width_) * 3 * BandRows);
   return openCodec(settings, error) && openFile(settings, error) &&
          makeConverter(error);
 }
@@ -206,12 +218,20 @@ bool FfmpegEncoder::encode(AVFrame* frame, std::string& error) {
   }
 }
 
-bool FfmpegEncoder::addFrame(const Bitmap& frame, std::string& error) {
+bool FfmpegEncoder::addFrame(RowSource& frame, std::string& error) {
   const int made = av_frame_make_writable(frame_.get());
   if (made < 0) return failed("cannot make a frame", made, error);
-  cairo_surface_flush(frame.surface());
-  const uint8_t* rows[1] = {reinterpret_cast<const uint8_t*>(frame.row(0))};
-  const int strides[1] = {frame.stride()};
+  for (int first = 0; first < height_; first += BandRows) {
+    const int count = std::min(BandRows, height_ - first);
+    frame.readRows(first, count, band_.data());
+    const unsigned char* rgb = band_.data();
+    uint32_t* out = pixels_.data() + std::size_t(first) * std::size_t(width_);
+    for (std::size_t i = 0; i < std::size_t(count) * std::size_t(width_);
+         ++i, rgb += 3)
+      out[i] = uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2];
+  }
+  const uint8_t* rows[1] = {reinterpret_cast<const uint8_t*>(pixels_.data())};
+  const int strides[1] = {width_ * 4};
   sws_scale(converter_.get(), rows, strides, 0, codec_->height, frame_->data,
             frame_->linesize);
   frame_->pts = nextPts_++;

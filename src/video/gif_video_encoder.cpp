@@ -1,9 +1,9 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
-#include "image/bitmap_rows.h"
 #include "image/gif_palette.h"
 #include "video/video_encoder.h"
 
@@ -18,7 +18,7 @@ class GifVideoEncoder : public VideoEncoder {
  public:
   bool begin(const std::string& path, const VideoSettings& settings,
              std::string& error) override;
-  bool addFrame(const Bitmap& frame, std::string& error) override;
+  bool addFrame(RowSource& frame, std::string& error) override;
   bool finish(std::string& error) override;
   std::string warning() const override;
 
@@ -74,10 +74,12 @@ bool GifVideoEncoder::begin(const std::string& path,
   return ok || failed(gif_->Error, error);
 }
 
-bool GifVideoEncoder::addFrame(const Bitmap& frame, std::string& error) {
-  // Alpha is dropped: the colour bytes are premultiplied, so what is left is
-  // the pixel over black.
-  BitmapRows rows(frame, false);
+bool GifVideoEncoder::addFrame(RowSource& frame, std::string& error) {
+  // Indexing and quantising each read the frame.
+  std::optional<HeldRows> held;
+  if (!frame.rereadable()) held.emplace(frame);
+  RowSource& rows = held ? static_cast<RowSource&>(*held) : frame;
+  const int width = rows.shape().width, height = rows.shape().height;
   if (!indexExactly(rows, picture_)) {
     ++reducedFrames_;
     if (!quantize(rows, picture_, error)) return false;
@@ -95,9 +97,9 @@ bool GifVideoEncoder::addFrame(const Bitmap& frame, std::string& error) {
   const bool ok =
       EGifPutExtension(gif_.get(), GRAPHICS_EXT_FUNC_CODE,
                        static_cast<int>(length), extension) == GIF_OK &&
-      EGifPutImageDesc(gif_.get(), 0, 0, frame.width(), frame.height(), false,
+      EGifPutImageDesc(gif_.get(), 0, 0, width, height, false,
                        map.get()) == GIF_OK &&
-      putIndexedRows(gif_.get(), picture_, frame.width(), frame.height());
+      putIndexedRows(gif_.get(), picture_, width, height);
   ++frames_;
   return ok || failed(gif_->Error, error);
 }

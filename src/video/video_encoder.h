@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "image/bitmap.h"
+#include "base/picture_rows.h"
 #include "video/video_format.h"
 
 namespace marl {
@@ -46,9 +46,10 @@ class VideoEncoder {
   // of the caller's, that the caller renames when all went well).
   virtual bool begin(const std::string& path, const VideoSettings& settings,
                      std::string& error) = 0;
-  // `frame` is settings.width x settings.height; its alpha is ignored (its
-  // colours are premultiplied, so this shows it over black).
-  virtual bool addFrame(const Bitmap& frame, std::string& error) = 0;
+  // `frame` gives settings.width x settings.height rows of 8-bit RGB,
+  // without alpha (VideoFile has laid any over black), each row once, top
+  // to bottom, unless it says it is rereadable.
+  virtual bool addFrame(RowSource& frame, std::string& error) = 0;
   // Writes what the encoder holds back and the file's end.
   virtual bool finish(std::string& error) = 0;
   // Something the user should know about the finished file ("" if none),
@@ -56,10 +57,8 @@ class VideoEncoder {
   virtual std::string warning() const { return std::string(); }
 };
 
-std::unique_ptr<VideoEncoder> makeVideoEncoder(VideoFormat format);
-
-// One per format (makeVideoEncoder chooses).
-std::unique_ptr<VideoEncoder> makeFfmpegEncoder(VideoFormat format);
+// GIF and animated WebP, made in the program; MP4 and WebM come from the
+// video module (video/video_module.h).
 std::unique_ptr<VideoEncoder> makeGifVideoEncoder();
 std::unique_ptr<VideoEncoder> makeWebpVideoEncoder();
 

@@ -1,15 +1,54 @@
 #include "video/video_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <new>
+#include <vector>
 
 #include "base/escaped_text.h"
-#include "image/image_file.h"
+#include "video/video_module.h"
 
 namespace marl {
 
-std::unique_ptr<VideoEncoder> makeVideoEncoder(VideoFormat format) {
+namespace {
+
+// A frame's rows with any alpha laid over black, as the encoders take them.
+class OverBlack : public RowSource {
+ public:
+  explicit OverBlack(RowSource& frame) : frame_(frame) {
+    shape_.width = frame.shape().width;
+    shape_.height = frame.shape().height;
+  }
+  const PictureShape& shape() const override { return shape_; }
+  bool rereadable() const override { return frame_.rereadable(); }
+  void readRows(int first, int count, unsigned char* out) override {
+    if (!frame_.shape().alpha) {
+      frame_.readRows(first, count, out);
+      return;
+    }
+    const std::size_t samples = std::size_t(count) * std::size_t(shape_.width);
+    rgba_.resize(samples * 4);
+    frame_.readRows(first, count, rgba_.data());
+    const unsigned char* in = rgba_.data();
+    for (std::size_t i = 0; i < samples; ++i, in += 4) {
+      for (int c = 0; c < 3; ++c) *out++ = overBlack(in[c], in[3]);
+    }
+  }
+
+ private:
+  // c * a / 255 rounded to nearest, exactly.
+  static unsigned char overBlack(uint32_t channel, uint32_t alpha) {
+    const uint32_t t = channel * alpha + 128;
+    return static_cast<unsigned char>((t + (t >> 8)) >> 8);
+  }
+
+  RowSource& frame_;
+  PictureShape shape_;
+  std::vector<unsigned char> rgba_;
+};
+
+// GIF and WebP from the program's own libraries, MP4 and WebM from the
+// video module.
+std::unique_ptr<VideoEncoder> makeVideoEncoder(VideoFormat format,
+                                               std::string& error) {
   switch (format) {
     case VideoFormat::Gif:
       return makeGifVideoEncoder();
@@ -19,11 +58,18 @@ std::unique_ptr<VideoEncoder> makeVideoEncoder(VideoFormat format) {
     case VideoFormat::WebM:
       break;
   }
-  return makeFfmpegEncoder(format);
+  const VideoModule* module = videoModule(error);
+  if (!module) {
+    error += "; install marl again, or choose video=gif or video=webp";
+    return nullptr;
+  }
+  return module->makeEncoder(format);
 }
 
+}  // namespace
+
 VideoFile::VideoFile(VideoFormat format, std::ostream& err)
-    : format_(format), err_(err) {}
+    : format_(format), err_(err), file_(err) {}
 
 // The encoder closes its own handles on the temporary file before the
 // file itself is removed.
@@ -56,21 +102,33 @@ bool VideoFile::begin(const std::string& fileName,
       return fail("the frame rate must be 1 to 1000 frames a second");
     width_ = settings.width;
     height_ = settings.height;
-    if (!file_.create(fileName)) return fail(std::strerror(errno));
-    encoder_ = makeVideoEncoder(format_);
     std::string reason;
-    return encoder_->begin(file_.name(), settings, reason) || fail(reason);
+    // The module before the file: a run without it makes nothing.
+    encoder_ = makeVideoEncoder(format_, reason);
+    if (!encoder_) return fail(reason);
+    if (!file_.create(fileName)) {
+      failed_ = true;
+      encoder_.reset();
+      return false;
+    }
+    return encoder_->begin(file_.temporaryName(), settings, reason) ||
+           fail(reason);
   });
 }
 
-bool VideoFile::addFrame(const Bitmap& frame) {
+bool VideoFile::addFrame(RowSource& frame) {
   if (failed_ || !encoder_) return false;
   return guarded([&] {
-    if (!frame.ok() || frame.width() != width_ || frame.height() != height_)
+    const PictureShape& shape = frame.shape();
+    if (shape.width != width_ || shape.height != height_)
       return fail("frame " + std::to_string(frames_) + " is not " +
                   std::to_string(width_) + " x " + std::to_string(height_));
+    if (shape.depth != 8)
+      return fail("frame " + std::to_string(frames_) +
+                  " is not 8 bits a sample, as a video's frames are");
+    OverBlack rows(frame);
     std::string reason;
-    if (!encoder_->addFrame(frame, reason)) return fail(reason);
+    if (!encoder_->addFrame(rows, reason)) return fail(reason);
     ++frames_;
     return true;
   });
@@ -84,9 +142,8 @@ bool VideoFile::finish(std::string* writtenName) {
     if (!encoder_->finish(reason)) return fail(reason);
     const std::string warning = encoder_->warning();
     encoder_.reset();
-    if (!file_.close()) return fail(std::strerror(errno));
     std::string name;
-    if (!placeFinishedFile(file_, fileName_, err_, &name)) {
+    if (!file_.finish(&name)) {
       failed_ = true;
       return false;
     }

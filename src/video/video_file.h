@@ -6,8 +6,8 @@
 #include <ostream>
 #include <string>
 
-#include "image/bitmap.h"
-#include "files/temporary_file.h"
+#include "base/picture_rows.h"
+#include "files/durable_file.h"
 #include "video/video_encoder.h"
 
 namespace marl {
@@ -16,18 +16,19 @@ namespace marl {
 //
 //   VideoFile video(VideoFormat::Mp4, std::cerr);
 //   if (!video.begin("loop000001.mp4", settings)) ...;
-//   for (each frame) if (!video.addFrame(bitmap)) ...;
+//   for (each frame) if (!video.addFrame(rows)) ...;
 //   if (!video.finish(&written)) ...;
 //
-// The file grows in a temporary file beside its name and is renamed into
-// place by finish, never replacing anything: when the name is taken, the
-// first free NAME-2.EXT, NAME-3.EXT, ... is used with a warning, as for
-// pictures. Until then, and whatever fails, no file exists under the name;
-// the temporary file goes when the object goes, or with a termination
-// signal. Each failure prints "marl: error: cannot write 'NAME': REASON" on
-// `err` and returns false, and every later call then returns false
-// silently. What the user should know about a finished file (an odd side
-// left out, colours reduced) is a warning on `err`.
+// The file grows in a DurableFile (files/durable_file.h) and gets its name
+// in finish, as a picture does: synced before the rename, never replacing
+// anything (the first free NAME-2.EXT, ... with a warning), the folder
+// synced after. Until then, and whatever fails, no file exists under the
+// name. MP4 and WebM load the video module (video/video_module.h) in
+// begin; one that cannot be loaded fails begin. Each failure prints
+// "marl: error: cannot write 'NAME': REASON" on `err` and returns false,
+// and every later call then returns false silently. What the user should
+// know about a finished file (an odd side left out, colours reduced) is a
+// warning on `err`.
 class VideoFile {
  public:
   VideoFile(VideoFormat format, std::ostream& err);
@@ -36,8 +37,12 @@ class VideoFile {
   VideoFile& operator=(const VideoFile&) = delete;
 
   bool begin(const std::string& fileName, const VideoSettings& settings);
-  // `frame` must have the size given to begin.
-  bool addFrame(const Bitmap& frame);
+  // `frame` gives the rows of one frame: the size given to begin, 8 bits a
+  // sample, RGB or RGBA with unassociated alpha, read once top to bottom
+  // (twice, for GIF, when it is rereadable). No video holds alpha: an RGBA
+  // pixel shows over black, each channel c * a / 255 rounded to nearest,
+  // so a transparent one is black.
+  bool addFrame(RowSource& frame);
   // The name written goes to `*writtenName` when given.
   bool finish(std::string* writtenName = nullptr);
 
@@ -52,7 +57,7 @@ class VideoFile {
   VideoFormat format_;
   std::ostream& err_;
   std::unique_ptr<VideoEncoder> encoder_;
-  TemporaryFile file_;
+  DurableFile file_;
   std::string fileName_;
   int width_ = 0;
   int height_ = 0;

@@ -57,7 +57,7 @@ class WebpVideoEncoder : public VideoEncoder {
  public:
   bool begin(const std::string& path, const VideoSettings& settings,
              std::string& error) override;
-  bool addFrame(const Bitmap& frame, std::string& error) override;
+  bool addFrame(RowSource& frame, std::string& error) override;
   bool finish(std::string& error) override;
 
  private:
@@ -109,25 +109,27 @@ bool WebpVideoEncoder::begin(const std::string& path,
   return true;
 }
 
-bool WebpVideoEncoder::addFrame(const Bitmap& frame, std::string& error) {
-  cairo_surface_flush(frame.surface());
+bool WebpVideoEncoder::addFrame(RowSource& frame, std::string& error) {
   OwnedPicture owned;
   WebPPicture& picture = owned.picture;
   if (!WebPPictureInit(&picture)) return failed(error);
   picture.use_argb = 1;
-  picture.width = frame.width();
-  picture.height = frame.height();
+  picture.width = frame.shape().width;
+  picture.height = frame.shape().height;
   if (!WebPPictureAlloc(&picture)) {
     error = "out of memory for a WebP frame";
     return false;
   }
-  // Both are 0xAARRGGBB words; made opaque, which shows the premultiplied
-  // colour over black.
-  for (int y = 0; y < frame.height(); ++y) {
-    const uint32_t* in = frame.row(y);
-    uint32_t* out = picture.argb + std::size_t(y) * picture.argb_stride;
-    for (int x = 0; x < frame.width(); ++x) out[x] = in[x] | 0xFF000000u;
-  }
+  // Opaque 0xAARRGGBB words.
+  forEachBand(frame, [&](const unsigned char* rgb, int first, int count) {
+    for (int y = first; y < first + count; ++y) {
+      uint32_t* out = picture.argb + std::size_t(y) * picture.argb_stride;
+      for (int x = 0; x < picture.width; ++x, rgb += 3)
+        out[x] = 0xFF000000u | uint32_t(rgb[0]) << 16 |
+                 uint32_t(rgb[1]) << 8 | rgb[2];
+    }
+    return true;
+  });
   const bool ok =
       WebPAnimEncoderAdd(encoder_.get(), &picture, startOf(frames_), &config_);
   ++frames_;

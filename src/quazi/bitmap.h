@@ -1,9 +1,11 @@
-#ifndef MARL_IMAGE_BITMAP_H_
-#define MARL_IMAGE_BITMAP_H_
+#ifndef MARL_QUAZI_BITMAP_H_
+#define MARL_QUAZI_BITMAP_H_
 
 #include <cstdint>
 
-#include <cairo.h>
+// Cairo's own declaration, so that this header does not bring in Cairo's:
+// only the tiling's sources draw on the surface.
+typedef struct _cairo_surface cairo_surface_t;
 
 namespace marl {
 
@@ -38,4 +40,4 @@ class Bitmap {
 
 }  // namespace marl
 
-#endif  // MARL_IMAGE_BITMAP_H_
+#endif  // MARL_QUAZI_BITMAP_H_

@@ -1,4 +1,6 @@
-#include "image/bitmap.h"
+#include "quazi/bitmap.h"
+
+#include <cairo.h>
 
 namespace marl {
 

@@ -1,5 +1,5 @@
-#ifndef MARL_IMAGE_CAIRO_HANDLES_H_
-#define MARL_IMAGE_CAIRO_HANDLES_H_
+#ifndef MARL_QUAZI_CAIRO_HANDLES_H_
+#define MARL_QUAZI_CAIRO_HANDLES_H_
 
 #include <cairo.h>
 
@@ -27,4 +27,4 @@ inline CairoSurface surfaceOverPixelsOf(cairo_surface_t* image) {
 
 }  // namespace marl
 
-#endif  // MARL_IMAGE_CAIRO_HANDLES_H_
+#endif  // MARL_QUAZI_CAIRO_HANDLES_H_

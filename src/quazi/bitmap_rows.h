@@ -1,9 +1,9 @@
-#ifndef MARL_IMAGE_BITMAP_ROWS_H_
-#define MARL_IMAGE_BITMAP_ROWS_H_
+#ifndef MARL_QUAZI_BITMAP_ROWS_H_
+#define MARL_QUAZI_BITMAP_ROWS_H_
 
 #include <cstdint>
 
-#include "image/bitmap.h"
+#include "quazi/bitmap.h"
 #include "base/picture_rows.h"
 
 namespace marl {
@@ -35,4 +35,4 @@ void paintBitmap(RowSource& source, Bitmap& bitmap);
 
 }  // namespace marl
 
-#endif  // MARL_IMAGE_BITMAP_ROWS_H_
+#endif  // MARL_QUAZI_BITMAP_ROWS_H_

@@ -1,4 +1,6 @@
-#include "image/bitmap_rows.h"
+#include "quazi/bitmap_rows.h"
+
+#include <cairo.h>
 
 #include <algorithm>
 #include <cstdint>
