@@ -21,6 +21,7 @@
 #include <string>
 
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 
 #include "attractor/map_parameters.h"
 #include "base/random_source.h"
@@ -28,7 +29,7 @@
 #include "quazi/quazi_image.h"
 #include "quazi/quazi_picture_rows.h"
 #include "quazi/quazi_tiling.h"
-#include "image/bitmap.h"
+#include "quazi/bitmap.h"
 #include "image/image_file.h"
 #include "image/image_format.h"
 
@@ -97,16 +98,11 @@ void BM_QuaziStep(benchmark::State& state) {
     std::string error;
     const double t0 = seconds();
     bool written = false;
-    if (whilePainted) {
-      const std::unique_ptr<QuaziPictureRows> rows = QuaziPictureRows::start(
-          attractor, settings, spacings, threads, false, error);
-      written = rows != nullptr &&
-                writeImageFile(*rows, jpeg, name, err, EncodeOptions());
-    } else {
-      const std::unique_ptr<Bitmap> picture =
-          paintQuaziImage(attractor, settings, spacings, error, threads);
-      written = picture != nullptr && writeImageFile(*picture, jpeg, name, err);
-    }
+    // Kept alpha paints the whole picture before its first row.
+    const std::unique_ptr<QuaziPictureRows> rows = QuaziPictureRows::start(
+        attractor, settings, spacings, threads, !whilePainted, error);
+    written = rows != nullptr &&
+              writeImageFile(*rows, jpeg, name, err, EncodeOptions());
     if (!written) err << error;
     const double t1 = seconds();
     if (!written) {

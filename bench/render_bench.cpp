@@ -1,5 +1,6 @@
-// Costs of turning a finished grid into a picture: the colour render
-// (histogram, palette, paint) at the default and a large side, saving the
+// Costs of turning a finished grid into a picture: the colouring
+// (histogram, palette, the rows an encoder reads) at the default and a
+// large side, saving the
 // default side in each format and depth, and what an embedded text adds to
 // a JPEG.
 
@@ -7,6 +8,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,9 +17,9 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "attractor/hit_grid.h"
-#include "image/bitmap.h"
 #include "colour/colour_renderer.h"
 #include "readers/embedded_text.h"
 #include "colour/gradient_renderer.h"
@@ -49,49 +51,67 @@ void fillPlausibly(HitGrid& grid, uint32_t side) {
   }
 }
 
-// Colours a plausible grid of the side state.range(0) with `paint`, again
-// and again.
-template <typename Paint>
-void paintRepeatedly(benchmark::State& state, Paint paint) {
+// Colours a plausible grid of the side state.range(0) through the colours
+// `colour` builds for it, again and again, reading every row as an encoder
+// does.
+template <typename Colour>
+void colourRepeatedly(benchmark::State& state, Colour colour) {
   const uint32_t side = static_cast<uint32_t>(state.range(0));
   HitGrid grid;
   fillPlausibly(grid, side);
-  const int pixels = static_cast<int>(side);
-  Bitmap bitmap(pixels, pixels);
+  std::vector<unsigned char> band;
   for (auto _ : state) {
-    paint(bitmap, grid);
-    benchmark::DoNotOptimize(bitmap.row(pixels - 1)[pixels - 1]);
+    const CountColours colours = colour(grid);
+    GridRows rows(grid, colours, 8, Background());
+    band.resize(rows.shape().rowBytes() * BandRows);
+    for (int first = 0; first < int(side); first += BandRows) {
+      rows.readRows(first, std::min(BandRows, int(side) - first), band.data());
+      benchmark::DoNotOptimize(band.data());
+    }
   }
 }
 
-void BM_RenderToBitmap(benchmark::State& state) {
-  ColourRenderer renderer;
-  paintRepeatedly(state, [&renderer](Bitmap& bitmap, HitGrid& grid) {
-    renderer.renderToBitmap(bitmap, grid, StartColour, FinishColour);
+void BM_ColourRows(benchmark::State& state) {
+  colourRepeatedly(state, [](HitGrid& grid) {
+    ColourRenderer renderer;
+    renderer.buildPalette(grid, StartColour, FinishColour);
+    return renderer.countColours(grid, 8);
   });
 }
-BENCHMARK(BM_RenderToBitmap)
+BENCHMARK(BM_ColourRows)
     ->Arg(1201)
     ->Arg(4096)
     ->Unit(benchmark::kMillisecond);
 
 // The costliest of the gradient colourings (16 stops mixed in OKLab, the
-// log tone curve) on the same grids: against BM_RenderToBitmap, what a
-// palette costs over the two-colour equalisation.
-void BM_GradientRender(benchmark::State& state) {
+// log tone curve) on the same grids: against BM_ColourRows, what a palette
+// costs over the two-colour equalisation.
+void BM_GradientRows(benchmark::State& state) {
   GradientScheme scheme;
   for (uint32_t i = 0; i < 16; ++i)
     scheme.stops.push_back(rgbFromHex(i * 0x0F0B07u ^ 0x3060C0u));
   scheme.blend = Blend::Oklab;
   scheme.tone = Tone::Log;
-  paintRepeatedly(state, [&scheme](Bitmap& bitmap, HitGrid& grid) {
-    renderGradientToBitmap(bitmap, grid, scheme);
+  colourRepeatedly(state, [&scheme](HitGrid& grid) {
+    return gradientColours(grid, scheme, 8);
   });
 }
-BENCHMARK(BM_GradientRender)
+BENCHMARK(BM_GradientRows)
     ->Arg(1201)
     ->Arg(4096)
     ->Unit(benchmark::kMillisecond);
+
+// A plausible grid of `side` coloured with the two colours, as rows.
+struct ColouredGrid {
+  explicit ColouredGrid(uint32_t side) {
+    fillPlausibly(grid, side);
+    ColourRenderer renderer;
+    renderer.buildPalette(grid, StartColour, FinishColour);
+    colours = renderer.countColours(grid, 8);
+  }
+  HitGrid grid;
+  CountColours colours;
+};
 
 // Calls `write` on one file name again and again, in a folder of its own,
 // and reports the file's size.
@@ -124,14 +144,13 @@ void timeWriting(
 void writeRepeatedly(benchmark::State& state, const ImageFormat& format,
                      const std::string& text) {
   constexpr uint32_t Side = 1201;
-  HitGrid grid;
-  fillPlausibly(grid, Side);
-  Bitmap bitmap(static_cast<int>(Side), static_cast<int>(Side));
-  ColourRenderer renderer;
-  renderer.renderToBitmap(bitmap, grid, StartColour, FinishColour);
+  const ColouredGrid coloured(Side);
+  GridRows rows(coloured.grid, coloured.colours, 8, Background());
+  EncodeOptions options;
+  options.text = text;
   timeWriting(state, format.name,
               [&](const std::string& name, std::ostream& err) {
-                return writeImageFile(bitmap, format, name, err, text);
+                return writeImageFile(rows, format, name, err, options);
               });
 }
 
@@ -191,16 +210,16 @@ BENCHMARK(BM_WriteJpegWithText)
 // text.
 void BM_ReadEmbeddedText(benchmark::State& state) {
   const ImageFormat& format = imageFormats()[std::size_t(state.range(0))];
-  HitGrid grid;
-  fillPlausibly(grid, 1201);
-  Bitmap bitmap(1201, 1201);
-  ColourRenderer().renderToBitmap(bitmap, grid, StartColour, FinishColour);
-  const std::string text(5000, 'k');
+  const ColouredGrid coloured(1201);
+  GridRows rows(coloured.grid, coloured.colours, 8, Background());
+  EncodeOptions options;
+  options.text = std::string(5000, 'k');
+  const std::string& text = options.text;
   const std::string name =
       (std::filesystem::temp_directory_path() / "marl-bench-read").string() +
       std::to_string(getpid());
   std::ostringstream err;
-  if (!writeImageFile(bitmap, format, name, err, text)) {
+  if (!writeImageFile(rows, format, name, err, options)) {
     state.SkipWithError(err.str().c_str());
     return;
   }

@@ -20,6 +20,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -39,8 +40,9 @@ extern "C" {
 #include "accepted_map.h"
 #include "attractor/fast_orbits.h"
 #include "attractor/hit_grid.h"
-#include "image/bitmap.h"
+#include "base/picture_rows.h"
 #include "colour/colour_renderer.h"
+#include "colour/grid_rows.h"
 #include "video/video_file.h"
 
 namespace marl {
@@ -58,8 +60,27 @@ double cpuSeconds() {
   return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
 }
 
+// One rendered frame's 8-bit RGB rows, as the job hands them to a video.
+class FrameRows : public RowSource {
+ public:
+  explicit FrameRows(std::vector<unsigned char> rgb) : rgb_(std::move(rgb)) {
+    shape_.width = shape_.height = Side;
+  }
+  const PictureShape& shape() const override { return shape_; }
+  bool rereadable() const override { return true; }
+  void readRows(int first, int count, unsigned char* out) override {
+    std::copy_n(rgb_.data() + shape_.rowBytes() * std::size_t(first),
+                shape_.rowBytes() * std::size_t(count), out);
+  }
+  const std::vector<unsigned char>& rgb() const { return rgb_; }
+
+ private:
+  PictureShape shape_;
+  std::vector<unsigned char> rgb_;
+};
+
 struct Loop {
-  std::vector<std::unique_ptr<Bitmap>> frames;
+  std::vector<std::unique_ptr<FrameRows>> frames;
   double renderSeconds = 0;
 };
 
@@ -110,9 +131,11 @@ const Loop& renderedLoop() {
         }
       grid.clearHits();
       runFastOrbits(map, starts, HitsPerPixel * Side * Side, grid, 2);
-      auto frame = std::make_unique<Bitmap>(Side, Side);
-      renderer.renderToBitmap(*frame, grid, 0xFF102040u, 0xFFF0C020u);
-      made.frames.push_back(std::move(frame));
+      renderer.buildPalette(grid, 0xFF102040u, 0xFFF0C020u);
+      const CountColours colours = renderer.countColours(grid, 8);
+      GridRows rows(grid, colours, 8, Background());
+      made.frames.push_back(
+          std::make_unique<FrameRows>(readWholePicture(rows)));
     }
     made.renderSeconds = cpuSeconds() - start;
     return made;
@@ -137,11 +160,17 @@ void resetPeakMemory() {
 }
 
 // The Y plane of a frame converted as the encoder converts it.
-std::vector<uint8_t> referenceLuma(const Bitmap& frame, SwsContext* sws) {
+std::vector<uint8_t> referenceLuma(const FrameRows& frame, SwsContext* sws) {
   std::vector<uint8_t> y(std::size_t(Side) * Side), u(y.size() / 4),
       v(y.size() / 4);
-  const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(frame.row(0))};
-  const int inStride[1] = {frame.stride()};
+  std::vector<uint32_t> words(y.size());
+  const unsigned char* rgb = frame.rgb().data();
+  for (uint32_t& word : words) {
+    word = uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2];
+    rgb += 3;
+  }
+  const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(words.data())};
+  const int inStride[1] = {Side * 4};
   uint8_t* out[3] = {y.data(), u.data(), v.data()};
   const int outStride[3] = {Side, Side / 2, Side / 2};
   sws_scale(sws, in, inStride, 0, Side, out, outStride);

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "colour/grid_rows.h"
+#include "support/memory_rows.h"
+
 namespace marl {
 namespace {
+
+using marl_test::Pixels;
 
 constexpr uint32_t Black = 0xFF000000u;
 constexpr uint32_t White = 0xFFFFFFFFu;
@@ -14,18 +19,27 @@ uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
 
 uint32_t grey(uint32_t v) { return rgb(v, v, v); }
 
-// Paints `grid` into a bitmap of its side and returns the renderer used.
-ColourRenderer render(Bitmap& bitmap, HitGrid& grid, uint32_t start,
+// The picture of `grid` as the job colours it with `renderer`'s palette.
+Pixels pictureOf(const ColourRenderer& renderer, const HitGrid& grid) {
+  const CountColours colours = renderer.countColours(grid, 8);
+  GridRows rows(grid, colours, 8, Background{});
+  return marl_test::readPixels(rows);
+}
+
+// Builds the palette for `grid`, colours the grid into `picture` and
+// returns the renderer used.
+ColourRenderer render(Pixels& picture, HitGrid& grid, uint32_t start,
                       uint32_t finish) {
   ColourRenderer renderer;
-  renderer.renderToBitmap(bitmap, grid, start, finish);
+  renderer.buildPalette(grid, start, finish);
+  picture = pictureOf(renderer, grid);
   return renderer;
 }
 
 TEST(ColourRendererTest, EmptyGridPaintsCurveAtZero) {
   HitGrid grid;
   grid.setSize(8);
-  Bitmap bitmap(8, 8);
+  Pixels bitmap;
   // A channel that rises shows one less than its start, but never below 0;
   // a falling or flat one shows its start.
   ColourRenderer renderer =
@@ -33,11 +47,11 @@ TEST(ColourRendererTest, EmptyGridPaintsCurveAtZero) {
   for (double share : renderer.countHistogram) ASSERT_EQ(share, 0.0);
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x)
-      ASSERT_EQ(bitmap.row(y)[x], rgb(99, 0, 200)) << x << "," << y;
+      ASSERT_EQ(bitmap.at(x, y), rgb(99, 0, 200)) << x << "," << y;
 
-  Bitmap flat(8, 8);
+  Pixels flat;
   render(flat, grid, rgb(40, 40, 40), rgb(40, 41, 39));
-  EXPECT_EQ(flat.row(3)[5], rgb(40, 39, 40));
+  EXPECT_EQ(flat.at(5, 3), rgb(40, 39, 40));
 }
 
 TEST(ColourRendererTest, EqualColoursPaintThatColourEverywhere) {
@@ -45,11 +59,11 @@ TEST(ColourRendererTest, EqualColoursPaintThatColourEverywhere) {
   grid.setSize(16);
   for (uint32_t y = 0; y < 16; ++y)
     for (uint32_t x = 0; x < 16; ++x) grid.at(y, x) = (x * 7 + y * 3) % 11;
-  Bitmap bitmap(16, 16);
+  Pixels bitmap;
   const uint32_t colour = rgb(12, 34, 56);
   render(bitmap, grid, colour, colour);
   for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) ASSERT_EQ(bitmap.row(y)[x], colour);
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(bitmap.at(x, y), colour);
 }
 
 TEST(ColourRendererTest, QuarterAtMaximumBlackToWhite) {
@@ -58,12 +72,12 @@ TEST(ColourRendererTest, QuarterAtMaximumBlackToWhite) {
   for (uint32_t y = 15; y < 20; ++y)
     for (uint32_t x = 0; x < 20; ++x) grid.at(y, x) = 7;
   grid.maxCount = 7;
-  Bitmap bitmap(20, 20);
+  Pixels bitmap;
   render(bitmap, grid, Black, White);
-  EXPECT_EQ(bitmap.row(0)[0], grey(191));
-  EXPECT_EQ(bitmap.row(14)[19], grey(191));
-  EXPECT_EQ(bitmap.row(15)[0], grey(254));
-  EXPECT_EQ(bitmap.row(19)[19], grey(254));
+  EXPECT_EQ(bitmap.at(0, 0), grey(191));
+  EXPECT_EQ(bitmap.at(19, 14), grey(191));
+  EXPECT_EQ(bitmap.at(0, 15), grey(254));
+  EXPECT_EQ(bitmap.at(19, 19), grey(254));
 }
 
 TEST(ColourRendererTest, FourCellsBinsAndPixels) {
@@ -85,12 +99,12 @@ TEST(ColourRendererTest, FourCellsBinsAndPixels) {
   for (double share : renderer.countHistogram) sum += share;
   EXPECT_EQ(sum, 1.0);
 
-  Bitmap bitmap(2, 2);
-  renderer.renderToBitmap(bitmap, grid, Black, White);
-  EXPECT_EQ(bitmap.row(0)[0], grey(63));
-  EXPECT_EQ(bitmap.row(0)[1], grey(127));
-  EXPECT_EQ(bitmap.row(1)[0], grey(254));
-  EXPECT_EQ(bitmap.row(1)[1], grey(254));
+  renderer.buildPalette(grid, Black, White);
+  const Pixels bitmap = pictureOf(renderer, grid);
+  EXPECT_EQ(bitmap.at(0, 0), grey(63));
+  EXPECT_EQ(bitmap.at(1, 0), grey(127));
+  EXPECT_EQ(bitmap.at(0, 1), grey(254));
+  EXPECT_EQ(bitmap.at(1, 1), grey(254));
 }
 
 TEST(ColourRendererTest, NearMaximumSharesTopBin) {
@@ -113,14 +127,14 @@ TEST(ColourRendererTest, PixelShowsGridRowYColumnX) {
   for (uint32_t y = 900; y < 1000; ++y)
     for (uint32_t x = 0; x < 1000; ++x) grid.at(y, x) = 1;
   grid.at(750, 250) = 10;  // map point (0.25, 0.75)
-  Bitmap bitmap(1000, 1000);
+  Pixels bitmap;
   render(bitmap, grid, Black, White);
-  const uint32_t empty = bitmap.row(0)[0];
+  const uint32_t empty = bitmap.at(0, 0);
   EXPECT_EQ(empty, grey(229));
-  EXPECT_EQ(bitmap.row(750)[250], grey(254));
-  EXPECT_EQ(bitmap.row(250)[750], empty);
-  EXPECT_EQ(bitmap.row(750)[251], empty);
-  EXPECT_EQ(bitmap.row(749)[250], empty);
+  EXPECT_EQ(bitmap.at(250, 750), grey(254));
+  EXPECT_EQ(bitmap.at(750, 250), empty);
+  EXPECT_EQ(bitmap.at(251, 750), empty);
+  EXPECT_EQ(bitmap.at(250, 749), empty);
 }
 
 TEST(ColourRendererTest, MarginHitRaisesMaxCountButIsNotPainted) {
@@ -132,17 +146,17 @@ TEST(ColourRendererTest, MarginHitRaisesMaxCountButIsNotPainted) {
   }
   grid.at(4, 2) = 20;   // row `size`: a second coordinate of exactly 1.0
   grid.maxCount = 20;   // as the run loop leaves it
-  Bitmap bitmap(5, 5);  // one pixel wider and taller than the counted square
+  Pixels bitmap;
   ColourRenderer renderer = render(bitmap, grid, Black, White);
   EXPECT_EQ(grid.maxCount, 20u);
   // Counts of 10 are half of the maximum, not the maximum.
   EXPECT_EQ(renderer.countHistogram[5999], 0.5);
   EXPECT_EQ(renderer.countHistogram[11998], 0.0);
-  EXPECT_EQ(bitmap.row(0)[0], grey(254));
-  EXPECT_EQ(bitmap.row(3)[3], grey(127));
+  EXPECT_EQ(bitmap.at(0, 0), grey(254));
+  EXPECT_EQ(bitmap.at(3, 3), grey(127));
   // Nothing beyond the counted square is read or painted.
-  EXPECT_EQ(bitmap.row(4)[2], 0u);
-  EXPECT_EQ(bitmap.row(2)[4], 0u);
+  EXPECT_EQ(bitmap.width, 4);
+  EXPECT_EQ(bitmap.height, 4);
 }
 
 TEST(ColourRendererTest, PaletteEntryElevenNineNineNineIsNeverWritten) {

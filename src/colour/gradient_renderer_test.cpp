@@ -5,11 +5,23 @@
 
 #include <gtest/gtest.h>
 
+#include "colour/grid_rows.h"
 #include "colour/palettes.h"
 #include "support/colour_path.h"
+#include "support/memory_rows.h"
 
 namespace marl {
 namespace {
+
+using marl_test::Pixels;
+
+// The 8-bit picture of `grid` coloured through `scheme`, as the job makes
+// it.
+Pixels pictureOf(const HitGrid& grid, const GradientScheme& scheme) {
+  const CountColours colours = gradientColours(grid, scheme, 8);
+  GridRows rows(grid, colours, 8, Background{});
+  return marl_test::readPixels(rows);
+}
 
 // A 60 x 60 grid: a quarter of it empty, the rest counts from 1 to about
 // 200000, a few cells at the top.
@@ -35,15 +47,14 @@ TEST(GradientRendererTest, PalettePixelsLieOnItsGradientFromFirstToLastStop) {
       for (bool reverse : {false, true}) {
         SCOPED_TRACE(std::string(name) + " tone " + std::to_string(int(tone)) +
                      (reverse ? " reversed" : ""));
-        Bitmap bitmap(60, 60);
         GradientScheme scheme;
         scheme.stops = palette.stops;
         scheme.tone = tone;
         scheme.reverse = reverse;
-        renderGradientToBitmap(bitmap, grid, scheme);
+        const Pixels bitmap = pictureOf(grid, scheme);
         std::set<uint32_t> colours;
         for (int y = 0; y < 60; ++y)
-          for (int x = 0; x < 60; ++x) colours.insert(bitmap.row(y)[x]);
+          for (int x = 0; x < 60; ++x) colours.insert(bitmap.at(x, y));
         EXPECT_GT(colours.size(), 50u);
         for (uint32_t colour : colours) {
           EXPECT_EQ(colour >> 24, 0xFFu);
@@ -53,9 +64,9 @@ TEST(GradientRendererTest, PalettePixelsLieOnItsGradientFromFirstToLastStop) {
         }
         const uint32_t first = 0xFF000000u | (reverse ? stops.back() : stops.front());
         const uint32_t last = 0xFF000000u | (reverse ? stops.front() : stops.back());
-        EXPECT_EQ(bitmap.row(0)[0], first);   // empty
-        EXPECT_EQ(bitmap.row(59)[14], first);
-        EXPECT_EQ(bitmap.row(7)[40], last);   // the fullest
+        EXPECT_EQ(bitmap.at(0, 0), first);   // empty
+        EXPECT_EQ(bitmap.at(14, 59), first);
+        EXPECT_EQ(bitmap.at(40, 7), last);   // the fullest
       }
     }
   }
@@ -72,17 +83,16 @@ TEST(GradientRendererTest, LogToneAlongTwoStops) {
   grid.at(0, 1) = 10;
   grid.at(0, 2) = 100;
   grid.at(0, 3) = 0;
-  Bitmap bitmap(100, 100);
   GradientScheme scheme;
   scheme.stops = {rgbFromHex(0x000000), rgbFromHex(0xffffff)};
   scheme.tone = Tone::Log;
-  renderGradientToBitmap(bitmap, grid, scheme);
+  const Pixels bitmap = pictureOf(grid, scheme);
   const double top = std::log(1001.0);
   for (auto [x, count] : {std::pair<int, double>{0, 1}, {1, 10}, {2, 100}, {3, 0}}) {
     const uint32_t grey = uint32_t(std::lround(255.0 * std::log1p(count) / top));
-    EXPECT_EQ(bitmap.row(0)[x], 0xFF000000u | grey * 0x010101u) << count;
+    EXPECT_EQ(bitmap.at(x, 0), 0xFF000000u | grey * 0x010101u) << count;
   }
-  EXPECT_EQ(bitmap.row(50)[50], 0xFFFFFFFFu);
+  EXPECT_EQ(bitmap.at(50, 50), 0xFFFFFFFFu);
 }
 
 }  // namespace

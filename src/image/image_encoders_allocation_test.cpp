@@ -1,7 +1,7 @@
 // Memory running out at every allocation an encoder or a text reader makes,
 // one after another: each fails cleanly and frees every library handle it
 // holds, which the sanitizer build's leak checker confirms. The encoders
-// take their rows band by band, from a bitmap or the coloured grid, and
+// take their rows band by band, from memory or the coloured grid, and
 // write into a sink that itself allocates as it grows.
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "quazi/bitmap_rows.h"
 #include "colour/colour_renderer.h"
 #include "readers/embedded_text.h"
 #include "colour/grid_rows.h"
 #include "image/image_file.h"
 #include "image/image_format.h"
 #include "support/failing_allocation.h"
+#include "support/memory_rows.h"
 
 namespace marl {
 namespace {
@@ -29,15 +29,15 @@ using marl_test::noLeaks;
 
 // With few colours GIF indexes them exactly, with many it quantises; with
 // `alpha` some pixels are translucent.
-void paint(Bitmap& bitmap, int colourSteps, bool alpha) {
-  for (int y = 0; y < bitmap.height(); ++y)
-    for (int x = 0; x < bitmap.width(); ++x) {
+marl_test::MemoryRows painted(int colourSteps, bool alpha) {
+  marl_test::Pixels pixels = marl_test::blankPixels(41, 29);
+  for (int y = 0; y < pixels.height; ++y)
+    for (int x = 0; x < pixels.width; ++x) {
       const uint32_t a = alpha && x % 3 == 0 ? 0x80u : 0xFFu;
-      const uint32_t r = uint32_t(x % colourSteps * 9) * a / 255;
-      const uint32_t g = uint32_t(y % colourSteps * 7) * a / 255;
-      bitmap.row(y)[x] = a << 24 | r << 16 | g << 8 | 0x40u * a / 255;
+      pixels.at(x, y) = a << 24 | uint32_t(x % colourSteps * 9) << 16 |
+                        uint32_t(y % colourSteps * 7) << 8 | 0x40u;
     }
-  cairo_surface_mark_dirty(bitmap.surface());
+  return marl_test::rowsOf(pixels);
 }
 
 TEST(ImageEncodersAllocationTest, EveryFailedAllocationFreesTheHandles) {
@@ -45,12 +45,9 @@ TEST(ImageEncodersAllocationTest, EveryFailedAllocationFreesTheHandles) {
   ASSERT_NE(mkdtemp(folder), nullptr);
   EncodeOptions options;
   options.text = "recipe\nline\n";
-  Bitmap few(41, 29), many(41, 29), translucent(41, 29);
-  paint(few, 4, false);
-  paint(many, 40, false);
-  paint(translucent, 40, true);
-  BitmapRows fewRows(few, false), manyRows(many, false);
-  BitmapRows translucentRows(translucent, true);
+  marl_test::MemoryRows fewRows = painted(4, false);
+  marl_test::MemoryRows manyRows = painted(40, false);
+  marl_test::MemoryRows translucentRows = painted(40, true);
   // The attractor picture as a job writes it: 16 bits, unvisited cells
   // transparent.
   HitGrid grid;

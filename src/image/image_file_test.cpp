@@ -1,6 +1,5 @@
 #include "image/image_file.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -20,54 +19,10 @@
 #include <stdexcept>
 
 #include "base/files_to_remove.h"
+#include "files/durable_file.h"
 #include "support/decoded_image.h"
-
-// The durability calls the writing makes, seen through wrappers of the C
-// library's: while `recording`, each is noted with the path it acts on, and
-// the one named by `failing` fails with EIO instead.
-namespace sync_calls {
-std::atomic<bool> recording{false};
-std::mutex mutex;
-std::vector<std::string> calls;
-std::string failing;
-
-std::string pathOf(int fd) {
-  char link[4096];
-  const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(),
-                             link, sizeof link);
-  return n > 0 ? std::string(link, std::size_t(n)) : "?";
-}
-
-// Notes `call`; true when it is to fail.
-bool note(const std::string& call) {
-  if (!recording) return false;
-  std::lock_guard<std::mutex> lock(mutex);
-  calls.push_back(call);
-  return !failing.empty() && call.rfind(failing, 0) == 0;
-}
-}  // namespace sync_calls
-
-extern "C" int fsync(int fd) {
-  static const auto real =
-      reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
-  struct stat st {};
-  fstat(fd, &st);
-  if (sync_calls::note((S_ISDIR(st.st_mode) ? "fsync folder " : "fsync file ") +
-                       sync_calls::pathOf(fd))) {
-    errno = EIO;
-    return -1;
-  }
-  return real(fd);
-}
-
-extern "C" int renameat2(int fromFolder, const char* from, int toFolder,
-                         const char* to, unsigned flags) {
-  static const auto real =
-      reinterpret_cast<int (*)(int, const char*, int, const char*, unsigned)>(
-          dlsym(RTLD_NEXT, "renameat2"));
-  sync_calls::note(std::string("rename ") + from + " " + to);
-  return real(fromFolder, from, toFolder, to, flags);
-}
+#include "support/memory_rows.h"
+#include "support/sync_calls.h"
 
 namespace marl {
 namespace {
@@ -75,6 +30,7 @@ namespace {
 namespace fs = std::filesystem;
 using marl_test::DecodedImage;
 using marl_test::decodeImageFile;
+using marl_test::Pixels;
 
 // A fresh folder, removed with its contents at the end of the test.
 class TempDir {
@@ -118,48 +74,49 @@ constexpr int Width = 37;
 constexpr int Height = 23;
 
 // Every channel varies independently, so swapped channels or rows show.
-void paintNoise(Bitmap& bitmap) {
-  for (int y = 0; y < bitmap.height(); ++y)
-    for (int x = 0; x < bitmap.width(); ++x)
-      bitmap.row(y)[x] = argb(255, (x * 37 + y * 11) & 255,
+void paintNoise(Pixels& bitmap) {
+  for (int y = 0; y < bitmap.height; ++y)
+    for (int x = 0; x < bitmap.width; ++x)
+      bitmap.at(x, y) = argb(255, (x * 37 + y * 11) & 255,
                               ((x * 13) ^ (y * 29)) & 255, (x * y + 5) & 255);
 }
 
 // Smooth, with 851 colours: JPEG stays close and GIF has to quantise.
-void paintGradient(Bitmap& bitmap) {
-  for (int y = 0; y < bitmap.height(); ++y)
-    for (int x = 0; x < bitmap.width(); ++x)
-      bitmap.row(y)[x] = argb(255, x * 7, y * 11, (x * 3 + y * 5));
+void paintGradient(Pixels& bitmap) {
+  for (int y = 0; y < bitmap.height; ++y)
+    for (int x = 0; x < bitmap.width; ++x)
+      bitmap.at(x, y) = argb(255, x * 7, y * 11, (x * 3 + y * 5));
 }
 
 // Sixteen colours in 3 x 3 blocks.
-void paintFewColours(Bitmap& bitmap) {
-  for (int y = 0; y < bitmap.height(); ++y)
-    for (int x = 0; x < bitmap.width(); ++x)
-      bitmap.row(y)[x] = argb(255, (x / 3 % 4) * 80, (y / 3 % 4) * 60, 200);
+void paintFewColours(Pixels& bitmap) {
+  for (int y = 0; y < bitmap.height; ++y)
+    for (int x = 0; x < bitmap.width; ++x)
+      bitmap.at(x, y) = argb(255, (x / 3 % 4) * 80, (y / 3 % 4) * 60, 200);
 }
 
-// Premultiplied pixels: clear, half, a fifth and fully opaque.
-void paintTranslucent(Bitmap& bitmap) {
-  const uint32_t pixels[2][3] = {
-      {argb(0, 0, 0, 0), argb(128, 64, 32, 0), argb(51, 51, 0, 51)},
-      {argb(255, 16, 32, 48), argb(255, 255, 255, 255), argb(0, 0, 0, 0)}};
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 3; ++x) bitmap.row(y)[x] = pixels[y][x];
+// Writes `pixels` as the job writes rows.
+bool writePicture(const Pixels& pixels, const ImageFormat& format,
+                  const std::string& fileName, std::ostream& err,
+                  std::string* writtenName = nullptr) {
+  marl_test::MemoryRows rows = marl_test::rowsOf(pixels);
+  return writeImageFile(rows, format, fileName, err, {}, writtenName);
 }
 
-// The colour each opaque-only format must show: the premultiplied colour,
-// i.e. the pixel over black.
-uint32_t overBlack(uint32_t pixel) { return pixel | 0xFF000000u; }
+// An opaque black picture.
+Pixels picture(int width, int height) {
+  Pixels pixels = marl_test::blankPixels(width, height);
+  for (uint32_t& p : pixels.argb) p = 0xFF000000u;
+  return pixels;
+}
 
-void expectSamePixels(const Bitmap& bitmap, const DecodedImage& picture) {
-  ASSERT_EQ(picture.width, bitmap.width());
-  ASSERT_EQ(picture.height, bitmap.height());
-  ASSERT_EQ(picture.pixels.size(),
-            std::size_t(bitmap.width()) * bitmap.height());
-  for (int y = 0; y < bitmap.height(); ++y)
-    for (int x = 0; x < bitmap.width(); ++x)
-      ASSERT_EQ(picture.at(x, y), overBlack(bitmap.row(y)[x])) << x << "," << y;
+void expectSamePixels(const Pixels& bitmap, const DecodedImage& picture) {
+  ASSERT_EQ(picture.width, bitmap.width);
+  ASSERT_EQ(picture.height, bitmap.height);
+  ASSERT_EQ(picture.pixels.size(), std::size_t(bitmap.width) * bitmap.height);
+  for (int y = 0; y < bitmap.height; ++y)
+    for (int x = 0; x < bitmap.width; ++x)
+      ASSERT_EQ(picture.at(x, y), bitmap.at(x, y)) << x << "," << y;
 }
 
 // Per pixel, the largest difference of any channel between the bitmap and
@@ -169,27 +126,27 @@ struct Error {
   double mean = 0.0;
 };
 
-Error errorOf(const Bitmap& bitmap, const DecodedImage& picture) {
+Error errorOf(const Pixels& bitmap, const DecodedImage& picture) {
   Error e;
-  for (int y = 0; y < bitmap.height(); ++y)
-    for (int x = 0; x < bitmap.width(); ++x) {
-      const uint32_t a = bitmap.row(y)[x], b = picture.at(x, y);
+  for (int y = 0; y < bitmap.height; ++y)
+    for (int x = 0; x < bitmap.width; ++x) {
+      const uint32_t a = bitmap.at(x, y), b = picture.at(x, y);
       const int d = std::max({std::abs(int(red(a)) - int(red(b))),
                               std::abs(int(green(a)) - int(green(b))),
                               std::abs(int(blue(a)) - int(blue(b)))});
       e.worst = std::max(e.worst, d);
       e.mean += d;
     }
-  e.mean /= double(bitmap.width()) * bitmap.height();
+  e.mean /= double(bitmap.width) * bitmap.height;
   return e;
 }
 
 TEST(ImageFileTest, BmpRoundTripIsExact) {
   TempDir dir;
-  Bitmap bitmap(Width, Height);
+  Pixels bitmap = picture(Width, Height);
   paintNoise(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, dir.file("a.bmp"), err))
+  ASSERT_TRUE(writePicture(bitmap, ImageBmp, dir.file("a.bmp"), err))
       << err.str();
   EXPECT_EQ(err.str(), "");
   expectSamePixels(bitmap, decodeImageFile(dir.file("a.bmp")));
@@ -197,60 +154,22 @@ TEST(ImageFileTest, BmpRoundTripIsExact) {
 
 TEST(ImageFileTest, OpaqueTiffIsRgbAndExact) {
   TempDir dir;
-  Bitmap bitmap(Width, Height);
+  Pixels bitmap = picture(Width, Height);
   paintNoise(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageTiff, dir.file("a.tif"), err))
+  ASSERT_TRUE(writePicture(bitmap, ImageTiff, dir.file("a.tif"), err))
       << err.str();
   const DecodedImage picture = decodeImageFile(dir.file("a.tif"));
   EXPECT_EQ(picture.samples, 3);
   expectSamePixels(bitmap, picture);
 }
 
-TEST(ImageFileTest, TranslucentTiffKeepsUnpremultipliedAlpha) {
-  TempDir dir;
-  Bitmap bitmap(3, 2);
-  paintTranslucent(bitmap);
-  std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageTiff, dir.file("t.tif"), err))
-      << err.str();
-  const DecodedImage picture = decodeImageFile(dir.file("t.tif"));
-  ASSERT_EQ(picture.samples, 4);
-  ASSERT_EQ(picture.pixels.size(), 6u);
-  EXPECT_EQ(picture.at(0, 0), argb(0, 0, 0, 0));
-  EXPECT_EQ(picture.at(1, 0), argb(128, 128, 64, 0));
-  EXPECT_EQ(picture.at(2, 0), argb(51, 255, 0, 255));
-  EXPECT_EQ(picture.at(0, 1), argb(255, 16, 32, 48));
-  EXPECT_EQ(picture.at(1, 1), argb(255, 255, 255, 255));
-  EXPECT_EQ(picture.at(2, 1), argb(0, 0, 0, 0));
-}
-
-TEST(ImageFileTest, FormatsWithoutAlphaShowTranslucencyOverBlack) {
-  TempDir dir;
-  Bitmap bitmap(3, 2);
-  paintTranslucent(bitmap);
-  std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, dir.file("t.bmp"), err));
-  ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file("t.gif"), err));
-  ASSERT_TRUE(writeImageFile(bitmap, ImageJpeg, dir.file("t.jpg"), err));
-  const DecodedImage bmp = decodeImageFile(dir.file("t.bmp"));
-  EXPECT_EQ(bmp.at(0, 0), argb(255, 0, 0, 0));
-  EXPECT_EQ(bmp.at(1, 0), argb(255, 64, 32, 0));
-  expectSamePixels(bitmap, bmp);
-  expectSamePixels(bitmap, decodeImageFile(dir.file("t.gif")));
-  const DecodedImage jpeg = decodeImageFile(dir.file("t.jpg"));
-  ASSERT_EQ(jpeg.pixels.size(), 6u);
-  // The clear pixel beside the white one must stay dark, not white.
-  EXPECT_LT(red(jpeg.at(2, 1)) + green(jpeg.at(2, 1)) + blue(jpeg.at(2, 1)),
-            3u * 40);
-}
-
 TEST(ImageFileTest, JpegIsFullChromaAndClose) {
   TempDir dir;
-  Bitmap bitmap(Width, Height);
+  Pixels bitmap = picture(Width, Height);
   paintGradient(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageJpeg, dir.file("a.jpg"), err))
+  ASSERT_TRUE(writePicture(bitmap, ImageJpeg, dir.file("a.jpg"), err))
       << err.str();
   const DecodedImage picture = decodeImageFile(dir.file("a.jpg"));
   EXPECT_EQ(picture.subsampling, TJSAMP_444);
@@ -262,10 +181,10 @@ TEST(ImageFileTest, JpegIsFullChromaAndClose) {
 
 TEST(ImageFileTest, GifWithFewColoursIsExact) {
   TempDir dir;
-  Bitmap bitmap(Width, Height);
+  Pixels bitmap = picture(Width, Height);
   paintFewColours(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file("a.gif"), err))
+  ASSERT_TRUE(writePicture(bitmap, ImageGif, dir.file("a.gif"), err))
       << err.str();
   const DecodedImage picture = decodeImageFile(dir.file("a.gif"));
   EXPECT_EQ(picture.colours, 16);
@@ -274,10 +193,10 @@ TEST(ImageFileTest, GifWithFewColoursIsExact) {
 
 TEST(ImageFileTest, GifWithManyColoursIsQuantised) {
   TempDir dir;
-  Bitmap bitmap(Width, Height);
+  Pixels bitmap = picture(Width, Height);
   paintGradient(bitmap);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file("a.gif"), err))
+  ASSERT_TRUE(writePicture(bitmap, ImageGif, dir.file("a.gif"), err))
       << err.str();
   const DecodedImage picture = decodeImageFile(dir.file("a.gif"));
   EXPECT_EQ(picture.colours, 256);
@@ -293,11 +212,11 @@ TEST(ImageFileTest, GifWithManyColoursIsQuantised) {
 
 TEST(ImageFileTest, MissingFolderLeavesNothingAndSaysWhy) {
   TempDir dir;
-  Bitmap bitmap(4, 4);
+  Pixels bitmap = picture(4, 4);
   paintNoise(bitmap);
   const std::string name = dir.file("absent/a.bmp");
   std::ostringstream err;
-  EXPECT_FALSE(writeImageFile(bitmap, ImageBmp, name, err));
+  EXPECT_FALSE(writePicture(bitmap, ImageBmp, name, err));
   EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
                            "': No such file or directory\n");
   EXPECT_TRUE(dir.entries().empty());
@@ -310,11 +229,11 @@ TEST(ImageFileTest, NeverReplacesAnExistingFile) {
     std::ofstream old(name, std::ios::binary);
     old << std::string(100000, 'x');
   }
-  Bitmap bitmap(Width, Height);
+  Pixels bitmap = picture(Width, Height);
   paintNoise(bitmap);
   std::ostringstream err;
   std::string written;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, name, err, "", &written))
+  ASSERT_TRUE(writePicture(bitmap, ImageBmp, name, err, &written))
       << err.str();
   EXPECT_EQ(written, dir.file("a-2.bmp"));
   EXPECT_EQ(err.str(), "marl: warning: '" + name + "' exists; wrote '" +
@@ -326,7 +245,7 @@ TEST(ImageFileTest, NeverReplacesAnExistingFile) {
 
   // The next free number is taken, past a gap-free run of taken ones.
   std::ofstream(dir.file("a-3.bmp")) << "";
-  ASSERT_TRUE(writeImageFile(bitmap, ImageBmp, name, err, "", &written));
+  ASSERT_TRUE(writePicture(bitmap, ImageBmp, name, err, &written));
   EXPECT_EQ(written, dir.file("a-4.bmp"));
   EXPECT_EQ(dir.entries().size(), 4u);
   EXPECT_EQ(fs::file_size(dir.file("a-3.bmp")), 0u);
@@ -338,10 +257,10 @@ TEST(ImageFileTest, EveryNumberTakenIsAnErrorWithoutAFile) {
   std::ofstream(name) << "";
   for (int n = 2; n <= LastNameNumber; ++n)
     std::ofstream(numberedName(name, n)) << "";
-  Bitmap bitmap(4, 4);
+  Pixels bitmap = picture(4, 4);
   std::ostringstream err;
   std::string written = "untouched";
-  EXPECT_FALSE(writeImageFile(bitmap, ImageGif, name, err, "", &written));
+  EXPECT_FALSE(writePicture(bitmap, ImageGif, name, err, &written));
   EXPECT_EQ(written, "untouched");
   EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
                            "': it and every numbered name up to '" +
@@ -352,10 +271,10 @@ TEST(ImageFileTest, EveryNumberTakenIsAnErrorWithoutAFile) {
 
 TEST(ImageFileTest, FileTakesUsualModeNotPrivateOne) {
   TempDir dir;
-  Bitmap bitmap(2, 2);
+  Pixels bitmap = picture(2, 2);
   const mode_t previous = umask(022);
   std::ostringstream err;
-  const bool written = writeImageFile(bitmap, ImageBmp, dir.file("m.bmp"), err);
+  const bool written = writePicture(bitmap, ImageBmp, dir.file("m.bmp"), err);
   umask(previous);
   ASSERT_TRUE(written) << err.str();
   struct stat st {};
@@ -367,16 +286,16 @@ TEST(ImageFileTest, NameNearTheLengthLimitStillWrites) {
   TempDir dir;
   // Within the 255-byte limit, but not with a temporary suffix added.
   const std::string base(250, 'n');
-  Bitmap bitmap(2, 2);
+  Pixels bitmap = picture(2, 2);
   std::ostringstream err;
-  ASSERT_TRUE(writeImageFile(bitmap, ImageGif, dir.file(base), err))
+  ASSERT_TRUE(writePicture(bitmap, ImageGif, dir.file(base), err))
       << err.str();
   EXPECT_EQ(dir.entries(), std::vector<std::string>{base});
 }
 
 TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
   TempDir dir;
-  Bitmap bitmap(4, 4);
+  Pixels bitmap = picture(4, 4);
   const std::string name = dir.file("a.png");
   std::ostringstream err;
 
@@ -390,16 +309,9 @@ TEST(ImageFileTest, FailuresBeforeAndAfterEncodingLeaveNoFile) {
         return false;
       },
       "PNG", 8, false, false, 65535};
-  EXPECT_FALSE(writeImageFile(bitmap, failing, name, err));
+  EXPECT_FALSE(writePicture(bitmap, failing, name, err));
   EXPECT_EQ(err.str(), "marl: error: cannot write '" + name +
                            "': disk of the encoder on fire\n");
-
-  Bitmap broken(0, 0);
-  err.str("");
-  EXPECT_FALSE(writeImageFile(broken, ImageBmp, dir.file("b.bmp"), err));
-  EXPECT_NE(
-      err.str().find("marl: error: cannot write '" + dir.file("b.bmp") + "': "),
-      std::string::npos);
   EXPECT_TRUE(dir.entries().empty());
 }
 
@@ -407,9 +319,9 @@ TEST(ImageFileTest, AFolderOfTheNameIsSteppedAround) {
   TempDir dir;
   const std::string name = dir.file("taken");
   ASSERT_TRUE(fs::create_directory(name));
-  Bitmap bitmap(4, 4);
+  Pixels bitmap = picture(4, 4);
   std::ostringstream err;
-  EXPECT_TRUE(writeImageFile(bitmap, ImageTiff, name, err));
+  EXPECT_TRUE(writePicture(bitmap, ImageTiff, name, err));
   EXPECT_EQ(err.str(), "marl: warning: '" + name + "' exists; wrote '" +
                            name + "-2' instead\n");
   std::vector<std::string> entries = dir.entries();
@@ -420,7 +332,7 @@ TEST(ImageFileTest, AFolderOfTheNameIsSteppedAround) {
 
 TEST(ImageFileTest, EncoderExceptionsAreFailuresOfThePicture) {
   TempDir dir;
-  Bitmap bitmap(4, 4);
+  Pixels bitmap = picture(4, 4);
   using Options = const EncodeOptions&;
   const ImageFormat throwing[] = {
       {"a", {}, "a",
@@ -443,7 +355,7 @@ TEST(ImageFileTest, EncoderExceptionsAreFailuresOfThePicture) {
     const ImageFormat& type = throwing[k];
     const std::string& reason = reasons[k];
     std::ostringstream err;
-    EXPECT_FALSE(writeImageFile(bitmap, type, dir.file("e"), err));
+    EXPECT_FALSE(writePicture(bitmap, type, dir.file("e"), err));
     EXPECT_EQ(err.str(), "marl: error: cannot write '" + dir.file("e") +
                              "': " + reason + "\n");
   }
@@ -470,12 +382,12 @@ TEST(ImageFileTest, DataIsSyncedBeforeTheRenameAndTheFolderAfter) {
     TempDir dir;
     const std::string folder = fs::canonical(dir.path()).string();
     const std::string name = folder + "/a.bmp";
-    Bitmap bitmap(4, 4);
+    Pixels bitmap = picture(4, 4);
     std::ostringstream err;
     sync_calls::calls.clear();
     sync_calls::failing = c.failing;
     sync_calls::recording = true;
-    const bool written = writeImageFile(bitmap, ImageBmp, name, err);
+    const bool written = writePicture(bitmap, ImageBmp, name, err);
     sync_calls::recording = false;
     EXPECT_EQ(written, c.written) << c.failing;
     std::string expectedErr = c.err;
@@ -507,12 +419,12 @@ TEST(ImageFileTest, FullRegistryOfTemporaryFilesFailsThePictureWithoutAFile) {
   EXPECT_EQ(entries.size(), std::size_t(MaxTemporaryFiles));
   const std::string name = dir.file("a.gif");
   std::ostringstream err;
-  EXPECT_FALSE(writeImageFile(Bitmap(2, 2), ImageGif, name, err));
+  EXPECT_FALSE(writePicture(picture(2, 2), ImageGif, name, err));
   EXPECT_EQ(err.str(),
             "marl: error: cannot write '" + name + "': Too many open files\n");
   EXPECT_TRUE(dir.entries().empty());
   forgetTemporaryFile(entries.back());
-  EXPECT_TRUE(writeImageFile(Bitmap(2, 2), ImageGif, name, err));
+  EXPECT_TRUE(writePicture(picture(2, 2), ImageGif, name, err));
   for (int entry : entries) forgetTemporaryFile(entry);
 }
 
@@ -520,7 +432,7 @@ TEST(ImageFileTest, ControlBytesInNamesAreShownEscaped) {
   TempDir dir;
   const std::string name = dir.file("absent/\x1b[31m.bmp");
   std::ostringstream err;
-  EXPECT_FALSE(writeImageFile(Bitmap(2, 2), ImageBmp, name, err));
+  EXPECT_FALSE(writePicture(picture(2, 2), ImageBmp, name, err));
   EXPECT_EQ(err.str(), "marl: error: cannot write '" + dir.path() +
                            "/absent/\\x1b[31m.bmp': No such file or "
                            "directory\n");

@@ -35,7 +35,7 @@ struct BandLayout {
   int surfaceSide = 32767;
 };
 
-// Paints the side x side picture of a placed tiling (as paintQuaziImage
+// Paints the side x side picture of a placed tiling (as QuaziPictureRows
 // would, were it within one surface) and hands it to `take` band by band,
 // in order: each band on Cairo surfaces of its own (pieces at most
 // layout.surfaceSide wide), translated by whole pixels, `threads` bands at

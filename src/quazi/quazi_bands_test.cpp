@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cairo.h>
+
 #include "quazi/quazi_band_rows.h"
 #include "quazi/quazi_picture_rows.h"
 #include "quazi/bitmap_rows.h"
+#include "support/painted_tiling.h"
 
 namespace marl {
 namespace {
@@ -79,7 +82,7 @@ TEST(QuaziBandsTest, BandsOnSurfacesOfTheirOwnMatchTheWholePicture) {
   const QuaziSettings settings{12, 400, 200, 180, 0.15, 0.05};
   std::string error;
   const std::unique_ptr<Bitmap> whole =
-      paintQuaziImage(attractor, settings, spacings(12), error);
+      marl_test::paintedTiling(attractor, settings, spacings(12), error);
   ASSERT_NE(whole, nullptr);
   Collected byThreads[2];
   for (unsigned threads : {1u, 2u}) {
@@ -233,7 +236,7 @@ TEST(QuaziPictureRowsTest, RowsTakenWhilePaintingAreTheWholePicturesPixels) {
     const std::vector<double> units = spacings(c.settings.qline);
     std::string error;
     const std::unique_ptr<Bitmap> whole =
-        paintQuaziImage(attractor, c.settings, units, error);
+        marl_test::paintedTiling(attractor, c.settings, units, error);
     ASSERT_NE(whole, nullptr) << error;
     const int side = c.settings.qsize;
     // With alpha the picture is whole before the first row, and carries

@@ -1,14 +1,5 @@
 #include "quazi/quazi_image.h"
 
-#include <algorithm>
-
-#include <cairo.h>
-
-#include "base/worker_pool.h"
-#include "quazi/tile_brush.h"
-#include "quazi/tile_order.h"
-#include "quazi/cairo_handles.h"
-
 namespace marl {
 
 namespace {
@@ -17,13 +8,6 @@ constexpr double BaseSpacing = 50.0;
 constexpr uint32_t LinesPerFamily = 21;
 
 }  // namespace
-
-bool tileIsPainted(const QuaziTiling& tiling, std::size_t t, int width,
-                   int height) {
-  double xs[4];
-  double ys[4];
-  return drawnOutline(tiling, t, width, height, xs, ys);
-}
 
 void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
                 int attractorSide, unsigned threads) {
@@ -34,29 +18,6 @@ void placeTiles(QuaziTiling* tiling, const QuaziSettings& settings,
   // 2 * side - 2 in integer arithmetic; 64 bits so no side can overflow it.
   const int64_t factor = 2 * static_cast<int64_t>(attractorSide) - 2;
   tiling->scaleAndTranslateTiles(static_cast<double>(factor), threads);
-}
-
-void paintTiles(const QuaziTiling& tiling, const Bitmap& attractor,
-                Bitmap* canvas, unsigned threads) {
-  if (!attractor.ok() || !canvas->ok() || tiling.tileCount() == 0) return;
-  const TileSource source = tileSourceFor(tiling, attractor);
-  const std::vector<PaintedTile> tiles =
-      tilesToPaint(tiling, canvas->width(), canvas->height(), threads);
-  TileOrder order(tiles, canvas->width(), canvas->height());
-  cairo_surface_flush(canvas->surface());
-  runOnThreads(std::max(threads, 1u), [&] {
-    // Each thread draws through Cairo objects of its own, over the shared
-    // pixels; tiles that touch the same pixels are drawn one after another
-    // in tile order, so every pixel is computed as with one thread.
-    const CairoSurface target = surfaceOverPixelsOf(canvas->surface());
-    TileBrush brush(target.get(), source);
-    for (std::size_t t; (t = order.next()) != TileOrder::None;) {
-      brush.paint(tiles[t]);
-      order.done(t);
-    }
-    cairo_surface_flush(target.get());
-  });
-  cairo_surface_mark_dirty(canvas->surface());
 }
 
 std::optional<QuaziTiling> placedTiling(const QuaziSettings& settings,
@@ -88,24 +49,6 @@ std::optional<QuaziTiling> placedTiling(const QuaziSettings& settings,
   tiling->buildTiles(threads, &window);
   placeTiles(&*tiling, settings, attractorSide, threads);
   return tiling;
-}
-
-std::unique_ptr<Bitmap> paintQuaziImage(const Bitmap& attractor,
-                                        const QuaziSettings& settings,
-                                        const std::vector<double>& spacingUnits,
-                                        std::string& error, unsigned threads) {
-  std::optional<QuaziTiling> tiling = placedTiling(
-      settings, spacingUnits, attractor.width(), threads, error);
-  if (!tiling) return nullptr;
-  auto canvas = std::make_unique<Bitmap>(settings.qsize, settings.qsize);
-  if (!canvas->ok()) {
-    error = "cannot make a quazi picture of qsize " +
-            std::to_string(settings.qsize) + " x " +
-            std::to_string(settings.qsize) + " pixels; give a smaller qsize";
-    return nullptr;
-  }
-  paintTiles(*tiling, attractor, canvas.get(), threads);
-  return canvas;
 }
 
 }  // namespace marl

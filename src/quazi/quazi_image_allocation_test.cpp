@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "quazi/quazi_image.h"
+#include <cairo.h>
+
 #include "support/failing_allocation.h"
+#include "support/painted_tiling.h"
 
 namespace marl {
 namespace {
@@ -22,8 +24,8 @@ TEST(QuaziImageAllocationTest, EveryFailedAllocationFreesTheCairoObjects) {
   const std::vector<double> spacings = {0.1, 0.3, 0.5, 0.7, 0.9};
   EXPECT_GT(marl_test::failEachAllocation("tiling", true, [&] {
               std::string error;
-              return paintQuaziImage(attractor, settings, spacings, error) !=
-                     nullptr;
+              return marl_test::paintedTiling(attractor, settings, spacings,
+                                             error) != nullptr;
             }),
             0);
   EXPECT_TRUE(marl_test::noLeaks());

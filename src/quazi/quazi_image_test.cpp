@@ -15,6 +15,11 @@
 #include <boost/random/mersenne_twister.hpp>
 #include <boost/random/uniform_01.hpp>
 
+#include <cairo.h>
+
+#include "quazi/tile_brush.h"
+#include "support/painted_tiling.h"
+
 namespace marl {
 namespace {
 
@@ -51,13 +56,22 @@ std::vector<double> unitsFromSeed(uint32_t seed, int count) {
   return units;
 }
 
-// Tiles from fixed spacings, placed and painted onto `canvas`.
-void paintFromSeed(const Bitmap& attractor, const QuaziSettings& settings,
-                   Bitmap* canvas) {
-  QuaziTiling tiling(50.0, unitsFromSeed(20240607u, settings.qline), 21u);
-  tiling.buildTiles();
-  placeTiles(&tiling, settings, attractor.width());
-  paintTiles(tiling, attractor, canvas);
+// The picture of the tiling from fixed spacings.
+std::unique_ptr<Bitmap> paintFromSeed(const Bitmap& attractor,
+                                      const QuaziSettings& settings) {
+  std::string error;
+  std::unique_ptr<Bitmap> canvas = marl_test::paintedTiling(
+      attractor, settings, unitsFromSeed(20240607u, settings.qline), error);
+  EXPECT_NE(canvas, nullptr) << error;
+  return canvas;
+}
+
+// Whether tile t leaves a mark on a width x height canvas.
+bool tileIsPainted(const QuaziTiling& tiling, std::size_t t, int width,
+                   int height) {
+  double xs[4];
+  double ys[4];
+  return drawnOutline(tiling, t, width, height, xs, ys);
 }
 
 TEST(QuaziImageTest, WorkedExampleViewAndPictureOrientation) {
@@ -88,8 +102,12 @@ TEST(QuaziImageTest, WorkedExampleViewAndPictureOrientation) {
 
   // Inside tile 220 near each corner, the matching corner of the picture:
   // upper-left at corner 0, upper-right at 1, lower-left at 2.
-  Bitmap canvas(800, 800);
-  paintTiles(tiling, attractor, &canvas);
+  std::string error;
+  const std::unique_ptr<Bitmap> painted = marl_test::paintedTiling(
+      attractor, QuaziSettings{5, 800, 600, 600, 0.05, 0.02},
+      std::vector<double>(5, 0.0), error);
+  ASSERT_NE(painted, nullptr) << error;
+  const Bitmap& canvas = *painted;
   const PixelPoint p[3] = {tiling.tileCorner(220, 0), tiling.tileCorner(220, 1),
                            tiling.tileCorner(220, 2)};
   auto at = [&](double u, double v) {
@@ -109,9 +127,10 @@ TEST(QuaziImageTest, DenseTilingLeavesNoSeam) {
   Bitmap attractor(301, 301);
   fill(&attractor, [](int, int, int) { return Solid; });
   for (int families : {5, 42}) {
-    Bitmap canvas(600, 600);
-    paintFromSeed(attractor, QuaziSettings{families, 600, 300, 300, 0.2, 0.01},
-                  &canvas);
+    const std::unique_ptr<Bitmap> painted =
+        paintFromSeed(attractor, QuaziSettings{families, 600, 300, 300, 0.2, 0.01});
+    ASSERT_NE(painted, nullptr);
+    const Bitmap& canvas = *painted;
     int worst = 0;
     for (int y = 0; y < 600; ++y) {
       for (int x = 0; x < 600; ++x) {
@@ -128,9 +147,10 @@ TEST(QuaziImageTest, UncoveredPixelsStayTransparent) {
   // sides from its centre, lies inside the canvas.
   Bitmap attractor(40, 40);
   fill(&attractor, [](int, int, int) { return Solid; });
-  Bitmap canvas(1000, 1000);
-  paintFromSeed(attractor, QuaziSettings{5, 1000, 500, 500, 0.05, 0.02},
-                &canvas);
+  const std::unique_ptr<Bitmap> painted =
+      paintFromSeed(attractor, QuaziSettings{5, 1000, 500, 500, 0.05, 0.02});
+  ASSERT_NE(painted, nullptr);
+  const Bitmap& canvas = *painted;
   int covered = 0;
   for (int y = 0; y < 1000; ++y) {
     for (int x = 0; x < 1000; ++x) {
@@ -159,9 +179,10 @@ TEST(QuaziImageTest, SmallTilesShowTheAverageOfFineDetail) {
   fill(&attractor, [](int x, int y, int) {
     return (x + y) % 2 == 0 ? 0xFF000000u : 0xFFFFFFFFu;
   });
-  Bitmap canvas(200, 200);
-  paintFromSeed(attractor, QuaziSettings{5, 200, 100, 100, 0.05, 0.02},
-                &canvas);
+  const std::unique_ptr<Bitmap> painted =
+      paintFromSeed(attractor, QuaziSettings{5, 200, 100, 100, 0.05, 0.02});
+  ASSERT_NE(painted, nullptr);
+  const Bitmap& canvas = *painted;
   for (int y = 0; y < 200; ++y) {
     for (int x = 0; x < 200; ++x) {
       ASSERT_EQ(canvas.row(y)[x] >> 24, 0xFFu);
@@ -174,7 +195,7 @@ TEST(QuaziImageTest, PaintMakesThePictureOrSaysWhyNot) {
   Bitmap attractor(60, 60);
   fill(&attractor, [](int, int, int) { return Solid; });
   std::string error;
-  const std::unique_ptr<Bitmap> picture = paintQuaziImage(
+  const std::unique_ptr<Bitmap> picture = marl_test::paintedTiling(
       attractor, QuaziSettings{7, 90, 45, 45, 0.5, 0.05},
       unitsFromSeed(1u, 7), error);
   ASSERT_NE(picture, nullptr) << error;
@@ -183,7 +204,7 @@ TEST(QuaziImageTest, PaintMakesThePictureOrSaysWhyNot) {
   EXPECT_EQ(offSolid(picture->row(45)[45]), 0);
 
   for (int qsize : {0, -5}) {
-    EXPECT_EQ(paintQuaziImage(attractor,
+    EXPECT_EQ(marl_test::paintedTiling(attractor,
                               QuaziSettings{9, qsize, 20, 20, 0.5, 0.05},
                               unitsFromSeed(1u, 9), error),
               nullptr);
@@ -193,7 +214,7 @@ TEST(QuaziImageTest, PaintMakesThePictureOrSaysWhyNot) {
   }
   // Spacings that do not match the family count are refused, not read past.
   for (int qline : {0, 8}) {
-    EXPECT_EQ(paintQuaziImage(attractor,
+    EXPECT_EQ(marl_test::paintedTiling(attractor,
                               QuaziSettings{qline, 90, 45, 45, 0.5, 0.05},
                               unitsFromSeed(1u, 7), error),
               nullptr);
@@ -247,7 +268,7 @@ TEST(QuaziImageTest, AnyThreadCountPaintsTheSamePicture) {
     }
     for (unsigned threads : {1u, 2u, 3u}) {
       std::string error;
-      const std::unique_ptr<Bitmap> picture = paintQuaziImage(
+      const std::unique_ptr<Bitmap> picture = marl_test::paintedTiling(
           attractor,
           QuaziSettings{c.qline, c.qsize, c.qx, c.qy, c.qscale, c.qsep}, units,
           error, threads);

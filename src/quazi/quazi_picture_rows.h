@@ -15,9 +15,12 @@ namespace marl {
 
 class TileBrush;
 
-// The tiling picture painted on one surface, pixel for pixel as whatever
-// number of threads paints it, and handed to an encoder while it is painted: tiles go
-// from the top of the picture down, and rows are given out as soon as no
+// The tiling picture painted on one surface: the whole attractor picture
+// warped onto each tile, its upper-left, upper-right and lower-left
+// corners on tile corners 0, 1 and 2, later tiles over earlier ones, every
+// pixel as one thread drawing every tile in order paints it. It is handed
+// to an encoder while it is painted: tiles go from the top of the picture
+// down, and rows are given out as soon as no
 // tile left touches them. The encoder's own thread paints too whenever it
 // waits for rows, beside threads - 1 more, so with one thread painting and
 // encoding take turns and with more they overlap.

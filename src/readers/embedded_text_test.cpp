@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "image/image_file.h"
+#include "support/memory_rows.h"
 #include "support/decoded_image.h"
 
 namespace marl {
@@ -63,13 +64,15 @@ const Kind TextFormats[] = {{ImageJpeg, "JPEG"},
 std::string write(const TempDir& dir, const std::string& name,
                   const ImageFormat& type,
                   const std::string& text, int side = 37) {
-  Bitmap bitmap(side, side);
+  marl_test::Pixels pixels = marl_test::blankPixels(side, side);
   std::mt19937 gen(side);
-  for (int y = 0; y < side; ++y)
-    for (int x = 0; x < side; ++x) bitmap.row(y)[x] = gen() | 0xFF000000u;
+  for (uint32_t& p : pixels.argb) p = gen() | 0xFF000000u;
+  marl_test::MemoryRows rows = marl_test::rowsOf(pixels);
+  EncodeOptions options;
+  options.text = text;
   std::ostringstream err;
   std::string written;
-  EXPECT_TRUE(writeImageFile(bitmap, type, dir.file(name), err, text,
+  EXPECT_TRUE(writeImageFile(rows, type, dir.file(name), err, options,
                              &written))
       << err.str();
   return written;
@@ -134,10 +137,12 @@ TEST(EmbeddedTextTest, PicturesWithoutTextSaySoAndBmpHasNone) {
   EXPECT_EQ(contents(write(dir, "p", ImageGif, "")).substr(0, 6), "GIF87a");
   EXPECT_EQ(contents(write(dir, "p", ImageGif, "x")).substr(0, 6), "GIF89a");
   // The description is a C string.
-  Bitmap bitmap(2, 2);
+  marl_test::MemoryRows rows =
+      marl_test::rowsOf(marl_test::blankPixels(2, 2), true);
+  EncodeOptions nul;
+  nul.text = std::string("a\0b", 3);
   std::ostringstream err;
-  EXPECT_FALSE(writeImageFile(bitmap, ImageTiff, dir.file("nul.tif"), err,
-                              std::string("a\0b", 3)));
+  EXPECT_FALSE(writeImageFile(rows, ImageTiff, dir.file("nul.tif"), err, nul));
   EXPECT_FALSE(fs::exists(dir.file("nul.tif")));
   // A BMP is recognised as a picture, so it is not mistaken for a text file.
   const Result bmp = readEmbeddedText(write(dir, "p.bmp", ImageBmp, Recipe));

@@ -20,6 +20,7 @@ extern "C" {
 #include "readers/embedded_text.h"
 #include "video/video_file.h"
 #include "support/failing_allocation.h"
+#include "support/memory_rows.h"
 #include "support/temp_dir.h"
 
 namespace marl {
@@ -33,11 +34,13 @@ const std::string Recipe = "recipe\nline\n";
 
 // With few colour steps GIF indexes the frame exactly, with many it
 // quantises.
-void paint(Bitmap& bitmap, int colourSteps) {
-  for (int y = 0; y < bitmap.height(); ++y)
-    for (int x = 0; x < bitmap.width(); ++x)
-      bitmap.row(y)[x] = 0xFF000000u | uint32_t(x % colourSteps * 9) << 16 |
-                         uint32_t(y * 7 % colourSteps * 5) << 8 | 0x40u;
+marl_test::MemoryRows painted(int width, int height, int colourSteps) {
+  marl_test::Pixels bitmap = marl_test::blankPixels(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      bitmap.at(x, y) = 0xFF000000u | uint32_t(x % colourSteps * 9) << 16 |
+                        uint32_t(y * 7 % colourSteps * 5) << 8 | 0x40u;
+  return marl_test::rowsOf(bitmap);
 }
 
 // Keeps what is written to it in a fixed buffer: a string stream would need
@@ -59,20 +62,21 @@ class FixedStream : public std::ostream {
 // Whether the video was written to `name`; when not, that nothing is left
 // in `dir`, its folder.
 bool writeVideo(VideoFormat format, const std::string& name, const TempDir& dir,
-                const std::vector<const Bitmap*>& frames,
+                const std::vector<marl_test::MemoryRows*>& frames,
                 const std::string& what) {
   FixedStream err;
   bool ok = false;
   {
     VideoFile video(format, err);
     VideoSettings settings;
-    settings.width = frames[0]->width();
-    settings.height = frames[0]->height();
+    settings.width = frames[0]->shape().width;
+    settings.height = frames[0]->shape().height;
     settings.embeddedText = Recipe;
     settings.h264Preset = "ultrafast";
     EXPECT_NO_THROW({
       ok = video.begin(name, settings);
-      for (const Bitmap* frame : frames) ok = ok && video.addFrame(*frame);
+      for (marl_test::MemoryRows* frame : frames)
+        ok = ok && video.addFrame(*frame);
       ok = ok && video.finish();
     }) << what;
   }
@@ -88,10 +92,9 @@ bool writeVideo(VideoFormat format, const std::string& name, const TempDir& dir,
 
 TEST(VideoAllocationTest, EveryFailedAllocationFreesTheHandlesAndTheFile) {
   // Odd sides, so that H.264 leaves a column and a row out with a warning.
-  Bitmap first(17, 11), second(17, 11);
-  paint(first, 3);
-  paint(second, 40);
-  const std::vector<const Bitmap*> frames = {&first, &second};
+  marl_test::MemoryRows first = painted(17, 11, 3);
+  marl_test::MemoryRows second = painted(17, 11, 40);
+  const std::vector<marl_test::MemoryRows*> frames = {&first, &second};
   for (const VideoFormatInfo& info : videoFormats()) {
     const std::string what = info.word;
     TempDir dir;

@@ -10,11 +10,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <random>
 #include <sstream>
 
 #include "readers/embedded_text.h"
 #include "support/decoded_video.h"
+#include "support/memory_rows.h"
+#include "support/sync_calls.h"
 #include "support/temp_dir.h"
 
 extern "C" {
@@ -29,6 +32,8 @@ using marl_test::DecodedVideo;
 using marl_test::decodeVideoFile;
 using marl_test::TempDir;
 using marl_test::channelMean;
+using marl_test::MemoryRows;
+using marl_test::Pixels;
 
 // Markup, a carriage return, UTF-8 and a line without an end: all must
 // come back byte for byte.
@@ -49,18 +54,28 @@ uint32_t gradientColour(int k) {
          channel(2.0 * t - 0.5);
 }
 
-void paintFrame(Bitmap& bitmap, int index, int colours = GradientColours) {
+Pixels paintFrame(int width, int height, int index,
+                  int colours = GradientColours) {
+  Pixels bitmap = marl_test::blankPixels(width, height);
   std::mt19937 grain(index + 1);
-  const double cx = bitmap.width() * (0.3 + 0.1 * index);
-  for (int y = 0; y < bitmap.height(); ++y)
-    for (int x = 0; x < bitmap.width(); ++x) {
-      const double d = std::hypot(x - cx, y - bitmap.height() / 2.0);
+  const double cx = width * (0.3 + 0.1 * index);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const double d = std::hypot(x - cx, y - height / 2.0);
       int k = int(d * 6) % colours;
       if (grain() % 4 == 0) k = int(grain() % colours);
-      bitmap.row(y)[x] = colours <= GradientColours
-                             ? gradientColour(k)
-                             : 0xFF000000u | uint32_t(k * 2654435761u) >> 8;
+      bitmap.at(x, y) = colours <= GradientColours
+                            ? gradientColour(k)
+                            : 0xFF000000u | uint32_t(k * 2654435761u) >> 8;
     }
+  return bitmap;
+}
+
+// A frame's rows as the job hands them: RGB, read once top to bottom.
+MemoryRows onePass(const Pixels& pixels) {
+  MemoryRows rows = marl_test::rowsOf(pixels);
+  return MemoryRows(pixels.width, pixels.height,
+                    marl::readWholePicture(rows), false, rows.shape().alpha);
 }
 
 std::string contents(const std::string& path) {
@@ -86,8 +101,8 @@ Written writeVideo(VideoFormat format, const std::string& fileName,
   Written w;
   w.ok = video.begin(fileName, settings);
   for (int i = 0; w.ok && i < frames; ++i) {
-    Bitmap frame(settings.width, settings.height);
-    paintFrame(frame, i, colours);
+    MemoryRows frame =
+        onePass(paintFrame(settings.width, settings.height, i, colours));
     w.ok = video.addFrame(frame);
   }
   w.ok = w.ok && video.finish(&w.name);
@@ -163,10 +178,8 @@ TEST(VideoFileTest, GifFramesAreExactWhenTheColoursFit) {
   const DecodedVideo video = decodeVideoFile(w.name);
   ASSERT_EQ(video.frames.size(), 3u);
   for (int i = 0; i < 3; ++i) {
-    Bitmap frame(64, 48);
-    paintFrame(frame, i);
-    const std::vector<uint32_t> source(frame.row(0), frame.row(0) + 64 * 48);
-    EXPECT_TRUE(video.frames[i] == source) << "frame " << i;
+    EXPECT_TRUE(video.frames[i] == paintFrame(64, 48, i).argb)
+        << "frame " << i;
   }
 }
 
@@ -188,9 +201,7 @@ TEST(VideoFileTest, DecodedFrameKeepsTheMeanColour) {
   VideoSettings settings;
   settings.width = 96;
   settings.height = 96;
-  Bitmap source(96, 96);
-  paintFrame(source, 0);
-  const std::vector<uint32_t> pixels(source.row(0), source.row(0) + 96 * 96);
+  const std::vector<uint32_t> pixels = paintFrame(96, 96, 0).argb;
   for (VideoFormat format : {VideoFormat::Mp4, VideoFormat::WebM}) {
     const FormatCase& f = Formats[format == VideoFormat::Mp4 ? 0 : 1];
     SCOPED_TRACE(f.extension);
@@ -264,11 +275,13 @@ TEST(VideoFileTest, NeverReplacesAFileAndLeavesNothingOnFailure) {
     settings.width = 16;
     settings.height = 16;
     ASSERT_TRUE(video.begin(dir.file("w.webm"), settings));
-    EXPECT_FALSE(video.addFrame(Bitmap(8, 16)));
+    MemoryRows narrow = marl_test::rowsOf(paintFrame(8, 16, 0));
+    EXPECT_FALSE(video.addFrame(narrow));
     EXPECT_FALSE(video.finish());
     VideoFile abandoned(VideoFormat::Gif, err);
     ASSERT_TRUE(abandoned.begin(dir.file("h.gif"), settings));
-    EXPECT_TRUE(abandoned.addFrame(Bitmap(16, 16)));
+    MemoryRows frame = marl_test::rowsOf(paintFrame(16, 16, 0));
+    EXPECT_TRUE(abandoned.addFrame(frame));
     VideoFile empty(VideoFormat::WebP, err);
     ASSERT_TRUE(empty.begin(dir.file("e.webp"), settings));
     EXPECT_FALSE(empty.finish());
@@ -337,6 +350,128 @@ TEST(VideoFileTest, CutVideosGiveTheWholeRecipeOrNone) {
       }
     }
   }
+}
+
+// Translucent rows show over black, each channel c * a / 255 rounded to
+// nearest, in every format: the same bytes as the flattened frame's. GIF
+// keeps the exact colours, so they are checked pixel by pixel too.
+TEST(VideoFileTest, AlphaInTheRowsShowsOverBlack) {
+  TempDir dir;
+  VideoSettings settings;
+  settings.width = 6;
+  settings.height = 4;
+  // Alpha across the range, so the rounding shows: c * a / 255 is 100.39
+  // for (200, 128), 0.78 for (200, 1), and never a half.
+  const uint32_t alphas[] = {0, 1, 127, 128, 254, 255};
+  Pixels translucent = marl_test::blankPixels(6, 4);
+  Pixels flattened = marl_test::blankPixels(6, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) {
+      const uint32_t a = alphas[x], r = 200, g = 255, b = uint32_t(y * 60);
+      translucent.at(x, y) = a << 24 | r << 16 | g << 8 | b;
+      const auto over = [a](uint32_t c) {
+        return uint32_t(std::lround(double(c) * a / 255.0));
+      };
+      flattened.at(x, y) =
+          0xFF000000u | over(r) << 16 | over(g) << 8 | over(b);
+    }
+  EXPECT_EQ(flattened.at(3, 0), 0xFF648000u);  // 200 * 128 / 255 = 100.39
+  for (const FormatCase& f : Formats) {
+    SCOPED_TRACE(f.extension);
+    std::string names[2];
+    const Pixels* frames[2] = {&translucent, &flattened};
+    for (int k = 0; k < 2; ++k) {
+      std::ostringstream err;
+      VideoFile video(f.format, err);
+      ASSERT_TRUE(video.begin(nameFor(dir, f, k ? "flat" : "alpha"), settings));
+      for (int i = 0; i < 2; ++i) {
+        MemoryRows rows = onePass(*frames[k]);
+        ASSERT_EQ(rows.shape().alpha, k == 0);
+        ASSERT_TRUE(video.addFrame(rows)) << err.str();
+      }
+      ASSERT_TRUE(video.finish(&names[k])) << err.str();
+    }
+    EXPECT_TRUE(contents(names[0]) == contents(names[1]));
+    if (f.format == VideoFormat::Gif)
+      EXPECT_TRUE(decodeVideoFile(names[0]).frames[0] == flattened.argb);
+  }
+}
+
+// A video takes 8-bit rows only; a 16-bit frame fails the video.
+TEST(VideoFileTest, DeepFramesAreRefused) {
+  TempDir dir;
+  VideoSettings settings;
+  settings.width = 2;
+  settings.height = 2;
+  std::ostringstream err;
+  {
+    VideoFile video(VideoFormat::Gif, err);
+    ASSERT_TRUE(video.begin(dir.file("d.gif"), settings));
+    struct DeepRows : RowSource {
+      PictureShape deep{2, 2, 16, false};
+      const PictureShape& shape() const override { return deep; }
+      void readRows(int, int count, unsigned char* out) override {
+        std::fill_n(out, deep.rowBytes() * std::size_t(count), 0);
+      }
+    } deep;
+    EXPECT_FALSE(video.addFrame(deep));
+    EXPECT_FALSE(video.finish());
+  }
+  EXPECT_EQ(err.str(), "marl: error: cannot write '" + dir.file("d.gif") +
+                           "': frame 0 is not 8 bits a sample, as a video's "
+                           "frames are\n");
+  EXPECT_TRUE(dir.entries().empty());
+}
+
+// A video is on the disk before its name is, and its name before it counts
+// as written, whichever library wrote it; a failed sync fails the video.
+TEST(VideoFileTest, DataIsSyncedBeforeTheRenameAndTheFolderAfter) {
+  for (const FormatCase& f : Formats) {
+    for (const char* failing : {"", "fsync file", "fsync folder"}) {
+      SCOPED_TRACE(std::string(f.extension) + " failing: " + failing);
+      TempDir dir;
+      const std::string folder = fs::canonical(dir.path()).string();
+      const std::string name = folder + "/v." + f.extension;
+      {
+        std::lock_guard<std::mutex> lock(sync_calls::mutex);
+        sync_calls::calls.clear();
+        sync_calls::failing = failing;
+      }
+      sync_calls::recording = true;
+      const Written w = writeVideo(f.format, name, 2);
+      sync_calls::recording = false;
+      std::vector<std::string> calls;
+      {
+        std::lock_guard<std::mutex> lock(sync_calls::mutex);
+        // Only the calls on this video's files: an encoder's threads sync
+        // nothing else.
+        for (const std::string& call : sync_calls::calls)
+          if (call.find(folder) != std::string::npos) calls.push_back(call);
+      }
+      EXPECT_EQ(w.ok, *failing == '\0') << w.err;
+      ASSERT_GE(calls.size(), 1u);
+      const std::string prefix = "fsync file " + name + ".tmp-";
+      ASSERT_EQ(calls[0].rfind(prefix, 0), 0u) << calls[0];
+      const std::string temporary = calls[0].substr(11);
+      if (std::string(failing) == "fsync file") {
+        EXPECT_EQ(calls.size(), 1u);
+        EXPECT_EQ(w.err, "marl: error: cannot write '" + name +
+                             "': Input/output error\n");
+        EXPECT_TRUE(dir.entries().empty());
+        continue;
+      }
+      EXPECT_EQ(calls, (std::vector<std::string>{
+                           calls[0], "rename " + temporary + " " + name,
+                           "fsync folder " + folder}));
+      EXPECT_EQ(dir.entries(),
+                std::vector<std::string>{std::string("v.") + f.extension});
+      if (*failing != '\0')
+        EXPECT_EQ(w.err, "marl: error: wrote '" + name +
+                             "', but its folder cannot be synced, so a power "
+                             "cut may lose it: Input/output error\n");
+    }
+  }
+  sync_calls::failing.clear();
 }
 
 }  // namespace

@@ -20,7 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/marl_process.h"
-#include "image/image_file.h"
+#include "files/durable_file.h"
 
 namespace marl_e2e {
 namespace {

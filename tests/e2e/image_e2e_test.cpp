@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/marl_process.h"
-#include "image/image_file.h"
+#include "files/durable_file.h"
 #include "support/decoded_image.h"
 
 namespace marl_e2e {

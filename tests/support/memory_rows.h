@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -11,16 +12,17 @@
 
 namespace marl_test {
 
-// 8-bit RGB pixels held in memory, given out as a rereadable source or as a
-// one-pass one, which fails the test when a row is asked for twice or out
-// of order.
+// 8-bit RGB pixels (RGBA, unassociated, with `alpha`) held in memory,
+// given out as a rereadable source or as a one-pass one, which fails the
+// test when a row is asked for twice or out of order.
 class MemoryRows : public marl::RowSource {
  public:
   MemoryRows(int width, int height, std::vector<unsigned char> rgb,
-             bool rereadable)
+             bool rereadable, bool alpha = false)
       : rgb_(std::move(rgb)), rereadable_(rereadable) {
     shape_.width = width;
     shape_.height = height;
+    shape_.alpha = alpha;
   }
 
   const marl::PictureShape& shape() const override { return shape_; }
@@ -48,6 +50,55 @@ class MemoryRows : public marl::RowSource {
   int next_ = 0;
   int reads_ = 0;
 };
+
+// A picture's pixels as 0xAARRGGBB words, unassociated alpha, opaque where
+// the rows have none: what a test compares.
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> argb;
+  uint32_t at(int x, int y) const {
+    return argb[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+  }
+  uint32_t& at(int x, int y) {
+    return argb[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+  }
+};
+
+inline Pixels blankPixels(int width, int height) {
+  return Pixels{width, height,
+                std::vector<uint32_t>(std::size_t(width) * height, 0)};
+}
+
+// Every row of an 8-bit source.
+inline Pixels readPixels(marl::RowSource& source) {
+  const marl::PictureShape& shape = source.shape();
+  EXPECT_EQ(shape.depth, 8);
+  Pixels pixels = blankPixels(shape.width, shape.height);
+  const std::vector<unsigned char> rows = marl::readWholePicture(source);
+  const unsigned char* s = rows.data();
+  for (uint32_t& p : pixels.argb) {
+    const uint32_t a = shape.alpha ? s[3] : 0xFFu;
+    p = a << 24 | uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2];
+    s += shape.samples();
+  }
+  return pixels;
+}
+
+// `pixels` as a rereadable source: RGBA when some pixel is not opaque (or
+// with `alpha`), RGB otherwise.
+inline MemoryRows rowsOf(const Pixels& pixels, bool alpha = false) {
+  for (uint32_t p : pixels.argb) alpha |= (p >> 24) != 0xFFu;
+  std::vector<unsigned char> bytes;
+  for (uint32_t p : pixels.argb) {
+    bytes.push_back((unsigned char)(p >> 16));
+    bytes.push_back((unsigned char)(p >> 8));
+    bytes.push_back((unsigned char)p);
+    if (alpha) bytes.push_back((unsigned char)(p >> 24));
+  }
+  return MemoryRows(pixels.width, pixels.height, std::move(bytes), true,
+                    alpha);
+}
 
 // width x height pseudo-random pixels, each one of the first `colours`
 // colours of a fixed random sequence (colours of 0 leave every pixel free).
