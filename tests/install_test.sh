@@ -8,6 +8,7 @@ trap 'rm -rf "$root"' EXIT
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 
 expected="usr/bin/marl
+usr/lib/marl/marl-video.so
 usr/share/bash-completion/completions/marl
 usr/share/doc/marl/README.md
 usr/share/doc/marl/example-attractor.jpg
@@ -34,6 +35,19 @@ for picture in example-attractor.jpg example-enlarged.jpg example-tiled.jpg \
     example-tiling.jpg palettes.jpg; do
   check cmp -s "$source/docs/$picture" "$root/usr/share/doc/marl/$picture"
 done
+check cmp -s "$build/marl-video.so" "$root/usr/lib/marl/marl-video.so"
 version=$("$root/usr/bin/marl" --version)
 [[ $version =~ ^marl\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "installed marl --version printed '$version'"; status=1; }
+# The installed program finds its video module: an MP4 is made and its
+# recipe read back.
+work=$(mktemp -d)
+trap 'rm -rf "$root" "$work"' EXIT
+if (cd "$work" && "$root/usr/bin/marl" frames=2 size=40 video=mp4 keepframes=false >out 2>err); then
+  video=$(ls "$work"/*.mp4)
+  (cd "$work" && "$root/usr/bin/marl" file="$video" frames=2 size=40 \
+     keepframes=false video=gif >/dev/null 2>>err) ||
+    { echo "installed marl cannot read its MP4's recipe:"; cat "$work/err"; status=1; }
+else
+  echo "installed marl cannot make an MP4:"; cat "$work/err"; status=1
+fi
 exit $status

@@ -108,7 +108,7 @@ MarlProcess::MarlProcess(const TempFolder& folder,
                                   ? folder.path() + "/" + outName_
                                   : launch.standardOutput;
   const std::string errPath = folder.path() + "/" + errName_;
-  std::string binary = MARL_BINARY;
+  std::string binary = launch.binary.empty() ? MARL_BINARY : launch.binary;
   // Everything exec needs is built before the fork.
   std::vector<char*> argv = {binary.data()};
   std::vector<std::string> words = args;

@@ -53,6 +53,8 @@ struct Launch {
   // Standard output a pipe whose reading end is closed before marl starts,
   // as after `| head -c1` has read its byte.
   bool closedPipe = false;
+  // Another copy of the program to run; empty for the one built.
+  std::string binary;
 };
 
 // The built marl started in `folder` while the test goes on, with standard
@@ -73,6 +75,7 @@ class MarlProcess {
   void resume();
   // Whether the process has ended; never waits.
   bool ended();
+  int pid() const { return pid_; }
   // Waits, without halting the process, until `holds` is true of the names
   // in the folder (as TempFolder::files gives them), looking again at each
   // change there. False when the process ends first or `limit` passes.
