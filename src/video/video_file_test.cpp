@@ -392,8 +392,9 @@ TEST(VideoFileTest, AlphaInTheRowsShowsOverBlack) {
       ASSERT_TRUE(video.finish(&names[k])) << err.str();
     }
     EXPECT_TRUE(contents(names[0]) == contents(names[1]));
-    if (f.format == VideoFormat::Gif)
+    if (f.format == VideoFormat::Gif) {
       EXPECT_TRUE(decodeVideoFile(names[0]).frames[0] == flattened.argb);
+    }
   }
 }
 
@@ -465,10 +466,11 @@ TEST(VideoFileTest, DataIsSyncedBeforeTheRenameAndTheFolderAfter) {
                            "fsync folder " + folder}));
       EXPECT_EQ(dir.entries(),
                 std::vector<std::string>{std::string("v.") + f.extension});
-      if (*failing != '\0')
+      if (*failing != '\0') {
         EXPECT_EQ(w.err, "marl: error: wrote '" + name +
                              "', but its folder cannot be synced, so a power "
                              "cut may lose it: Input/output error\n");
+      }
     }
   }
   sync_calls::failing.clear();
