@@ -10,15 +10,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <random>
 #include <sstream>
 
 #include "readers/embedded_text.h"
 #include "support/decoded_video.h"
 #include "support/memory_rows.h"
-#include "support/sync_calls.h"
 #include "support/temp_dir.h"
+#include "support/video_writing.h"
 
 extern "C" {
 #include <libavutil/pixfmt.h>
@@ -28,105 +27,19 @@ namespace marl {
 namespace {
 
 namespace fs = std::filesystem;
+using marl_test::channelMean;
+using marl_test::contents;
 using marl_test::DecodedVideo;
 using marl_test::decodeVideoFile;
-using marl_test::TempDir;
-using marl_test::channelMean;
+using marl_test::FormatCase;
+using marl_test::Formats;
 using marl_test::MemoryRows;
-using marl_test::Pixels;
-
-// Markup, a carriage return, UTF-8 and a line without an end: all must
-// come back byte for byte.
-const std::string Recipe =
-    "\\ made by marl\ndetail=6\r\nname=a&b<c>\xC3\xA9t\xC3\xA9\nframes=5";
-
-// A gradient of 200 saturated colours, since a wrong matrix shows most on
-// those, over which a blob moves and grain sparkles independently in
-// each frame, as in a rendered loop.
-constexpr int GradientColours = 200;
-uint32_t gradientColour(int k) {
-  const double t = double(k) / (GradientColours - 1);
-  const auto channel = [](double v) {
-    return uint32_t(std::lround(255.0 * std::clamp(v, 0.0, 1.0)));
-  };
-  return 0xFF000000u | channel(1.5 - 2.0 * t) << 16 |
-         channel(1.0 - std::fabs(2.0 * t - 1.0) * 1.2) << 8 |
-         channel(2.0 * t - 0.5);
-}
-
-Pixels paintFrame(int width, int height, int index,
-                  int colours = GradientColours) {
-  Pixels bitmap = marl_test::blankPixels(width, height);
-  std::mt19937 grain(index + 1);
-  const double cx = width * (0.3 + 0.1 * index);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const double d = std::hypot(x - cx, y - height / 2.0);
-      int k = int(d * 6) % colours;
-      if (grain() % 4 == 0) k = int(grain() % colours);
-      bitmap.at(x, y) = colours <= GradientColours
-                            ? gradientColour(k)
-                            : 0xFF000000u | uint32_t(k * 2654435761u) >> 8;
-    }
-  return bitmap;
-}
-
-// A frame's rows as the job hands them: RGB, read once top to bottom.
-MemoryRows onePass(const Pixels& pixels) {
-  MemoryRows rows = marl_test::rowsOf(pixels);
-  return MemoryRows(pixels.width, pixels.height,
-                    marl::readWholePicture(rows), false, rows.shape().alpha);
-}
-
-std::string contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-struct Written {
-  bool ok = false;
-  std::string name;
-  std::string err;
-};
-
-Written writeVideo(VideoFormat format, const std::string& fileName,
-                   int frames, VideoSettings settings = {},
-                   int colours = GradientColours) {
-  if (settings.width == 0) {
-    settings.width = 64;
-    settings.height = 48;
-  }
-  std::ostringstream err;
-  VideoFile video(format, err);
-  Written w;
-  w.ok = video.begin(fileName, settings);
-  for (int i = 0; w.ok && i < frames; ++i) {
-    MemoryRows frame =
-        onePass(paintFrame(settings.width, settings.height, i, colours));
-    w.ok = video.addFrame(frame);
-  }
-  w.ok = w.ok && video.finish(&w.name);
-  w.err = err.str();
-  return w;
-}
-
-struct FormatCase {
-  VideoFormat format;
-  const char* extension;
-  const char* codec;
-  const char* textFormat;
-};
-const FormatCase Formats[] = {
-    {VideoFormat::Mp4, "mp4", "h264", "MP4"},
-    {VideoFormat::WebM, "webm", "vp9", "WebM"},
-    {VideoFormat::Gif, "gif", "gif", "GIF"},
-    {VideoFormat::WebP, "webp", "webp", "WebP"},
-};
-
-std::string nameFor(const TempDir& dir, const FormatCase& f,
-                    const char* base = "loop") {
-  return dir.file(std::string(base) + "." + f.extension);
-}
+using marl_test::nameFor;
+using marl_test::paintFrame;
+using marl_test::Recipe;
+using marl_test::TempDir;
+using marl_test::writeVideo;
+using marl_test::Written;
 
 // N frames in, N out, in a file that loops, tells its size and rate, and
 // keeps the recipe; each format its own way.
@@ -350,130 +263,6 @@ TEST(VideoFileTest, CutVideosGiveTheWholeRecipeOrNone) {
       }
     }
   }
-}
-
-// Translucent rows show over black, each channel c * a / 255 rounded to
-// nearest, in every format: the same bytes as the flattened frame's. GIF
-// keeps the exact colours, so they are checked pixel by pixel too.
-TEST(VideoFileTest, AlphaInTheRowsShowsOverBlack) {
-  TempDir dir;
-  VideoSettings settings;
-  settings.width = 6;
-  settings.height = 4;
-  // Alpha across the range, so the rounding shows: c * a / 255 is 100.39
-  // for (200, 128), 0.78 for (200, 1), and never a half.
-  const uint32_t alphas[] = {0, 1, 127, 128, 254, 255};
-  Pixels translucent = marl_test::blankPixels(6, 4);
-  Pixels flattened = marl_test::blankPixels(6, 4);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 6; ++x) {
-      const uint32_t a = alphas[x], r = 200, g = 255, b = uint32_t(y * 60);
-      translucent.at(x, y) = a << 24 | r << 16 | g << 8 | b;
-      const auto over = [a](uint32_t c) {
-        return uint32_t(std::lround(double(c) * a / 255.0));
-      };
-      flattened.at(x, y) =
-          0xFF000000u | over(r) << 16 | over(g) << 8 | over(b);
-    }
-  EXPECT_EQ(flattened.at(3, 0), 0xFF648000u);  // 200 * 128 / 255 = 100.39
-  for (const FormatCase& f : Formats) {
-    SCOPED_TRACE(f.extension);
-    std::string names[2];
-    const Pixels* frames[2] = {&translucent, &flattened};
-    for (int k = 0; k < 2; ++k) {
-      std::ostringstream err;
-      VideoFile video(f.format, err);
-      ASSERT_TRUE(video.begin(nameFor(dir, f, k ? "flat" : "alpha"), settings));
-      for (int i = 0; i < 2; ++i) {
-        MemoryRows rows = onePass(*frames[k]);
-        ASSERT_EQ(rows.shape().alpha, k == 0);
-        ASSERT_TRUE(video.addFrame(rows)) << err.str();
-      }
-      ASSERT_TRUE(video.finish(&names[k])) << err.str();
-    }
-    EXPECT_TRUE(contents(names[0]) == contents(names[1]));
-    if (f.format == VideoFormat::Gif) {
-      EXPECT_TRUE(decodeVideoFile(names[0]).frames[0] == flattened.argb);
-    }
-  }
-}
-
-// A video takes 8-bit rows only; a 16-bit frame fails the video.
-TEST(VideoFileTest, DeepFramesAreRefused) {
-  TempDir dir;
-  VideoSettings settings;
-  settings.width = 2;
-  settings.height = 2;
-  std::ostringstream err;
-  {
-    VideoFile video(VideoFormat::Gif, err);
-    ASSERT_TRUE(video.begin(dir.file("d.gif"), settings));
-    struct DeepRows : RowSource {
-      PictureShape deep{2, 2, 16, false};
-      const PictureShape& shape() const override { return deep; }
-      void readRows(int, int count, unsigned char* out) override {
-        std::fill_n(out, deep.rowBytes() * std::size_t(count), 0);
-      }
-    } deep;
-    EXPECT_FALSE(video.addFrame(deep));
-    EXPECT_FALSE(video.finish());
-  }
-  EXPECT_EQ(err.str(), "marl: error: cannot write '" + dir.file("d.gif") +
-                           "': frame 0 is not 8 bits a sample, as a video's "
-                           "frames are\n");
-  EXPECT_TRUE(dir.entries().empty());
-}
-
-// A video is on the disk before its name is, and its name before it counts
-// as written, whichever library wrote it; a failed sync fails the video.
-TEST(VideoFileTest, DataIsSyncedBeforeTheRenameAndTheFolderAfter) {
-  for (const FormatCase& f : Formats) {
-    for (const char* failing : {"", "fsync file", "fsync folder"}) {
-      SCOPED_TRACE(std::string(f.extension) + " failing: " + failing);
-      TempDir dir;
-      const std::string folder = fs::canonical(dir.path()).string();
-      const std::string name = folder + "/v." + f.extension;
-      {
-        std::lock_guard<std::mutex> lock(sync_calls::mutex);
-        sync_calls::calls.clear();
-        sync_calls::failing = failing;
-      }
-      sync_calls::recording = true;
-      const Written w = writeVideo(f.format, name, 2);
-      sync_calls::recording = false;
-      std::vector<std::string> calls;
-      {
-        std::lock_guard<std::mutex> lock(sync_calls::mutex);
-        // Only the calls on this video's files: an encoder's threads sync
-        // nothing else.
-        for (const std::string& call : sync_calls::calls)
-          if (call.find(folder) != std::string::npos) calls.push_back(call);
-      }
-      EXPECT_EQ(w.ok, *failing == '\0') << w.err;
-      ASSERT_GE(calls.size(), 1u);
-      const std::string prefix = "fsync file " + name + ".tmp-";
-      ASSERT_EQ(calls[0].rfind(prefix, 0), 0u) << calls[0];
-      const std::string temporary = calls[0].substr(11);
-      if (std::string(failing) == "fsync file") {
-        EXPECT_EQ(calls.size(), 1u);
-        EXPECT_EQ(w.err, "marl: error: cannot write '" + name +
-                             "': Input/output error\n");
-        EXPECT_TRUE(dir.entries().empty());
-        continue;
-      }
-      EXPECT_EQ(calls, (std::vector<std::string>{
-                           calls[0], "rename " + temporary + " " + name,
-                           "fsync folder " + folder}));
-      EXPECT_EQ(dir.entries(),
-                std::vector<std::string>{std::string("v.") + f.extension});
-      if (*failing != '\0') {
-        EXPECT_EQ(w.err, "marl: error: wrote '" + name +
-                             "', but its folder cannot be synced, so a power "
-                             "cut may lose it: Input/output error\n");
-      }
-    }
-  }
-  sync_calls::failing.clear();
 }
 
 }  // namespace
