@@ -20,7 +20,6 @@
 #include "job/job_settings.h"
 #include "job/output_names.h"
 #include "quazi/quazi_image.h"
-#include "quazi/bitmap.h"
 #include "colour/count_colours.h"
 #include "colour/palettes.h"
 #include "base/picture_rows.h"
