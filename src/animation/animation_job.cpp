@@ -65,10 +65,11 @@ bool AnimationJob::prepare(RandomSource& random, std::time_t now) {
   picture->hits.reset();
   const PicturePlan& first = picture->plan;
   try {
-    path_ = chooseAnimationPath(animation_, first.map, settings_.side,
-                                settings_.threads, random, console_);
+    path_ = chooseAnimationPath(animation_, first.map, first.options.side,
+                                first.options.threads, random, console_);
   } catch (const std::bad_alloc&) {
-    console_.error("cannot allocate the hit grid for size=", settings_.side,
+    console_.error("cannot allocate the hit grid for size=",
+                   first.options.side,
                    " to check the animation's path: out of memory; give a "
                    "smaller size");
     return false;
