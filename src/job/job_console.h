@@ -31,7 +31,8 @@ class JobConsole : public RunObserver {
   // write of their own.
   virtual std::ostream& diagnostics() = 0;
 
-  // One "marl: KIND: ..." line made of `parts`, written in one piece.
+  // One "marl: KIND: ..." line made of `parts`, streamed as they are: no
+  // copy is built, so that a report made while memory is short needs none.
   template <class... Parts>
   void warning(const Parts&... parts) { say("warning", parts...); }
   template <class... Parts>
@@ -42,11 +43,10 @@ class JobConsole : public RunObserver {
  private:
   template <class... Parts>
   void say(const char* kind, const Parts&... parts) {
-    std::ostringstream line;
+    std::ostream& line = diagnostics();
     line << "marl: " << kind << ": ";
     (line << ... << parts);
     line << '\n';
-    diagnostics() << line.str();
   }
 };
 
