@@ -7,6 +7,7 @@
 
 #include "animation/animation_job.h"
 #include "base/random_source.h"
+#include "driver/console_lines.h"
 #include "driver/ordered_console.h"
 #include "driver/progress_line.h"
 
@@ -31,7 +32,8 @@ bool runAnimationBatch(const JobSettings& settings,
   bool allWritten = true;
   for (int32_t i = 0; i < options.count; ++i) {
     OrderedConsole::JobStreams& streams = console.open();
-    AnimationJob job(settings, animation, streams.out(), streams.err());
+    ConsoleLines lines(streams.out(), streams.err());
+    AnimationJob job(settings, animation, lines);
     job.countInto({&progress.picturesDone, &progress.steps,
                    &progress.stepsSkipped});
     if (!job.prepare(random, clock()) || !job.makeFrames()) allWritten = false;

@@ -11,6 +11,7 @@
 #include "base/escaped_text.h"
 #include "base/random_source.h"
 #include "base/worker_pool.h"
+#include "driver/console_lines.h"
 #include "driver/ordered_console.h"
 #include "driver/progress_line.h"
 #include "job/picture_job.h"
@@ -19,14 +20,24 @@ namespace marl {
 
 namespace {
 
-// The job's finish, with anything it throws (memory, mostly) reported as a
-// failure of this picture alone.
-bool finishJob(PictureJob& job, std::ostream& err) {
+// One job of the batch: its console over the job's streams, and the
+// picture once prepared.
+struct BatchJob {
+  explicit BatchJob(OrderedConsole::JobStreams& streams)
+      : console(streams.out(), streams.err()) {}
+  ConsoleLines console;
+  std::optional<PreparedPicture> picture;
+};
+
+// The stages after preparing, with anything they throw (memory, mostly)
+// told as a failure of this picture alone.
+bool finishJob(BatchJob& job) {
   try {
-    return job.finish();
+    return finishPicture(*job.picture, job.console);
   } catch (const std::exception& e) {
-    err << "marl: error: cannot finish '" << Escaped{job.names().fileName}
-        << "': " << e.what() << "\n";
+    job.console.error("cannot finish '",
+                      Escaped{job.picture->plan.names.fileName}, "': ",
+                      e.what());
     return false;
   }
 }
@@ -62,16 +73,16 @@ bool runPictureBatch(const JobSettings& settings, const BatchOptions& options,
       pool.waitUntilBusyBelow(options.threads);
       console.waitUntilOpenBelow(2 * options.threads);
       OrderedConsole::JobStreams* streams = &console.open();
-      auto job = std::make_shared<PictureJob>(settings, streams->out(),
-                                              streams->err());
-      job->countStepsInto(progress.steps);
-      if (!job->prepare(random, clock())) {
+      auto job = std::make_shared<BatchJob>(*streams);
+      job->picture = preparePicture(settings, random, clock(), job->console,
+                                    &progress.steps);
+      if (!job->picture) {
         job.reset();
         jobDone(streams, false);
         continue;
       }
       pool.post([job, streams, &jobDone]() mutable {
-        const bool written = finishJob(*job, streams->err());
+        const bool written = finishJob(*job);
         job.reset();  // its grid goes before the next job is prepared
         jobDone(streams, written);
       });

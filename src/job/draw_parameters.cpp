@@ -1,10 +1,8 @@
-// The job's settings echo and the draws of the values left open (steps 3
-// and 4 of draw_sequence.h), interleaved as the console shows them.
-#include <ostream>
+#include <algorithm>
 
 #include "base/draw_sequence.h"
-#include "base/escaped_text.h"
-#include "job/picture_job.h"
+#include "colour/colour_space.h"
+#include "job/picture_draws.h"
 
 namespace marl {
 
@@ -23,49 +21,30 @@ uint32_t colourOf(const JobSettings& settings, int first,
   return colour;
 }
 
-void echoColour(std::ostream& out, const char* label, uint32_t colour) {
-  out << label << "Red " << ((colour >> 16) & 0xFF) << " Green "
-      << ((colour >> 8) & 0xFF) << " Blue " << (colour & 0xFF) << std::endl;
+// A named palette is taken as the colours are drawn, so that the echo shows
+// its ends; palette=random waits for the picture's number.
+void takeNamedPalette(const std::string& name, PicturePlan& plan) {
+  if (name.empty() || name == "random") return;
+  plan.palette = findPalette(name);
+  if (!plan.palette) return;
+  // The echo and the recipe's R0..B1 show the palette's two ends.
+  plan.startColour = packArgb8(plan.palette->stops.front());
+  plan.finishColour = packArgb8(plan.palette->stops.back());
 }
 
-}  // namespace
-
-int32_t PictureJob::givenPosition(const char* key, int32_t given,
-                                  int32_t qsize) {
+int32_t givenPosition(const char* key, int32_t given, int32_t qsize,
+                      JobConsole& console) {
   // A given position lies on the picture: at most its side.
   if (given <= qsize) return given;
-  err_ << "marl: warning: " << key << "=" << given << " is above qsize "
-       << qsize << "; using " << qsize << "\n";
+  console.warning(key, "=", given, " is above qsize ", qsize, "; using ",
+                  qsize);
   return qsize;
 }
 
-bool PictureJob::drawParameters(RandomSource& random) {
-  const JobSettings& s = settings_;
-  parameters_.startColour = colourOf(s, 0, random);
-  parameters_.finishColour = colourOf(s, 3, random);
-  takeNamedPalette();
-  echoColour(out_, "Start color = ", parameters_.startColour);
-  echoColour(out_, "Final color = ", parameters_.finishColour);
-  out_ << "base file name is " << EscapedIfNeeded{s.basename} << std::endl;
-  out_ << "Image will be " << EscapedIfNeeded{s.imageWord} << " type"
-       << std::endl;
-  out_ << "Detail level = " << s.detail << std::endl;
-  if (!allocateGrid(s.side)) return false;
-  const TorusView view = pictureView();
-  out_ << "The image will be " << view.width() << " x " << view.height()
-       << " pixels" << std::endl;
-
-  parameters_.quazi = s.quazi;
-  if (!s.quazi) return true;
-  out_ << "A quazi-crystal image tiling will also be created" << std::endl;
-  drawQuaziParameters(random);
-  return true;
-}
-
-void PictureJob::drawQuaziParameters(RandomSource& random) {
-  const JobSettings& s = settings_;
-  QuaziSettings& q = parameters_.quaziSettings;
-  const int32_t side = int32_t(grid_.size());
+QuaziSettings drawQuaziSettings(const JobSettings& s, RandomSource& random,
+                                JobConsole& console) {
+  QuaziSettings q;
+  const int32_t side = int32_t(s.side);
   for (int i = 0; i < QuaziDiscardRounds; ++i) {
     random.next();
     random.drawInteger(50, side);
@@ -76,15 +55,38 @@ void PictureJob::drawQuaziParameters(RandomSource& random) {
   if (s.qsize) {
     q.qsize = *s.qsize;
   } else {
-    const double drawn = random.drawReal(0.8, 2.2) * double(grid_.size());
+    const double drawn = random.drawReal(0.8, 2.2) * double(s.side);
     q.qsize = std::min(int32_t(drawn), int32_t(JobSettings::MaxDrawnQsize));
   }
-  q.qx = s.qx ? (s.keepQx ? *s.qx : givenPosition("qx", *s.qx, q.qsize))
+  q.qx = s.qx ? (s.keepQx ? *s.qx
+                          : givenPosition("qx", *s.qx, q.qsize, console))
               : random.drawInteger(50, side);
-  q.qy = s.qy ? (s.keepQy ? *s.qy : givenPosition("qy", *s.qy, q.qsize))
+  q.qy = s.qy ? (s.keepQy ? *s.qy
+                          : givenPosition("qy", *s.qy, q.qsize, console))
               : random.drawInteger(50, side);
   q.qscale = s.qscale ? *s.qscale : random.drawReal(0.05, 3.0);
   q.qsep = s.qsep ? *s.qsep : random.drawReal(0.01, 0.1);
+  return q;
+}
+
+}  // namespace
+
+void drawColours(const JobSettings& s, RandomSource& random,
+                 JobConsole& console, PicturePlan& plan) {
+  plan.startColour = colourOf(s, 0, random);
+  plan.finishColour = colourOf(s, 3, random);
+  takeNamedPalette(s.colour.palette, plan);
+  console.colours(plan.startColour, plan.finishColour);
+  console.output(s.basename, s.imageWord, s.detail);
+}
+
+void drawTiling(const JobSettings& s, RandomSource& random,
+                JobConsole& console, PicturePlan& plan) {
+  const TorusView view = pictureView(plan.options);
+  console.pictureSize(view.width(), view.height());
+  if (!s.quazi) return;
+  console.tilingToo();
+  plan.tiling = drawQuaziSettings(s, random, console);
 }
 
 }  // namespace marl

@@ -5,7 +5,7 @@
 
 #include "attractor/fast_orbits.h"
 #include "base/saturating.h"
-#include "job/picture_job.h"
+#include "job/hit_count.h"
 
 namespace marl {
 
@@ -19,19 +19,19 @@ constexpr int64_t LeastFastSteps = 2000000;
 
 }  // namespace
 
-void PictureJob::finishOrbit() {
-  const std::optional<FrameOfAnimation>& frame = settings_.frame;
-  if (frame && frame->fastStarts &&
-      settings_.mode == JobSettings::Mode::Fast) {
-    finishFrameOrbit(*frame);
+void HitCount::finishOrbit(const PicturePlan& plan) {
+  const PictureOptions& o = plan.options;
+  if (plan.frame && plan.frame->fastStarts &&
+      o.mode == JobSettings::Mode::Fast) {
+    finishFrameOrbit(plan);
     return;
   }
   OrbitRun& run = *run_;
-  if (settings_.mode != JobSettings::Mode::Fast || !run.isAccepted()) {
+  if (o.mode != JobSettings::Mode::Fast || !run.isAccepted()) {
     run.finish();
     return;
   }
-  const int64_t maximum = settings_.iterationMaximum;
+  const int64_t maximum = o.iterationMaximum;
   // Every fast orbit starts on the attractor the exact orbit found: from
   // points of the exact orbit after its warm-up, which are counted as usual.
   const int64_t exactSteps =
@@ -52,11 +52,11 @@ void PictureJob::finishOrbit() {
   }
   // The passes from here to the maximum, all counted.
   const int64_t from = run.iterationCount();
-  runFastOrbits(map_, starts, uint64_t(maximum - from), grid_,
-                settings_.threads, fastProgress(from));
+  runFastOrbits(map_, starts, uint64_t(maximum - from), grid_, o.threads,
+                fastProgress(from));
 }
 
-FastOrbitProgress PictureJob::fastProgress(int64_t from) {
+FastOrbitProgress HitCount::fastProgress(int64_t from) {
   // The progress lines the exact loop would print after the same passes.
   int64_t nextLine = (from + RefreshInterval - 1) / RefreshInterval *
                      RefreshInterval;
@@ -66,18 +66,18 @@ FastOrbitProgress PictureJob::fastProgress(int64_t from) {
       steps_->fetch_add(int64_t(done - counted), std::memory_order_relaxed);
     counted = done;
     while (nextLine - from + 1 <= int64_t(done)) {
-      printer_.progress(nextLine);
+      console_.progress(nextLine);
       nextLine = saturatingAdd(nextLine, RefreshInterval);
     }
   };
 }
 
-void PictureJob::finishFrameOrbit(const FrameOfAnimation& frame) {
+void HitCount::finishFrameOrbit(const PicturePlan& plan) {
   // As many hits as the exact loop counts, all from the fast orbits.
-  const int64_t hits =
-      std::max<int64_t>(settings_.iterationMaximum - WarmUpIterations - 1, 0);
-  runFastOrbits(map_, *frame.fastStarts, uint64_t(hits), grid_,
-                settings_.threads, fastProgress(WarmUpIterations + 1),
+  const int64_t hits = std::max<int64_t>(
+      plan.options.iterationMaximum - WarmUpIterations - 1, 0);
+  runFastOrbits(map_, *plan.frame->fastStarts, uint64_t(hits), grid_,
+                plan.options.threads, fastProgress(WarmUpIterations + 1),
                 FastSettleSteps);
 }
 

@@ -2,10 +2,8 @@
 #define MARL_JOB_JOB_SETTINGS_H_
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "colour/gradient.h"
@@ -41,19 +39,6 @@ struct ColourSettings {
   Blend blend = Blend::Rgb;
   Tone tone = Tone::Equalize;
   double gamma = 1.0;  // 0.1..10
-};
-
-// One frame of an animation. Its file names carry the frame index, and its
-// recipe is the animation's with the index added, so that any frame makes
-// the whole animation again.
-struct FrameOfAnimation {
-  int32_t index = 0;
-  int32_t digits = 4;  // of the index in file names
-  // The animation's recipe lines, without the index and the check line.
-  std::string recipeLines;
-  // Points on the animation's attractor, shared by every frame: a fast frame
-  // settles them onto its own map instead of running an exact warm-up.
-  std::shared_ptr<const std::vector<std::pair<double, double>>> fastStarts;
 };
 
 // What the user asked of every picture of a run, with the limits already
@@ -121,8 +106,6 @@ struct JobSettings {
   // spacings given (one per family, each in [0, 1)) the tiling draws none.
   std::optional<GivenMap> map;
   std::optional<std::vector<double>> spacingUnits;
-  // Set only for the frames of an animation.
-  std::optional<FrameOfAnimation> frame;
 };
 
 }  // namespace marl

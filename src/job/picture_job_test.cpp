@@ -14,6 +14,8 @@
 #include <boost/random/uniform_smallint.hpp>
 #include <gtest/gtest.h>
 
+#include "support/given_map.h"
+
 namespace marl {
 namespace {
 
@@ -24,21 +26,55 @@ uint32_t red(uint32_t c) { return (c >> 16) & 0xFF; }
 uint32_t green(uint32_t c) { return (c >> 8) & 0xFF; }
 uint32_t blue(uint32_t c) { return c & 0xFF; }
 
+// Tells each event as a line of its own, for the order and values.
+class RecordingConsole : public JobConsole {
+ public:
+  void colours(uint32_t start, uint32_t finish) override {
+    say("colours ", start, " ", finish);
+  }
+  void output(const std::string& basename, const std::string& imageWord,
+              int32_t detail) override {
+    say("output ", basename, " ", imageWord, " ", detail);
+  }
+  void pictureSize(uint32_t width, uint32_t height) override {
+    say("size ", width, "x", height);
+  }
+  void tilingToo() override { say("tiling"); }
+  void picture(const std::string& fileName, int64_t iterations) override {
+    say("picture ", fileName, " ", iterations);
+  }
+  void progress(int64_t itcnt) override { say("itcnt ", itcnt); }
+  void fillChecked(double fillval) override { say("fillval ", fillval); }
+  void restarted() override { say("restarted"); }
+  std::ostream& diagnostics() override { return err; }
+
+  std::ostringstream events, err;
+
+ private:
+  template <class... Parts>
+  void say(const Parts&... parts) {
+    (events << ... << parts) << "\n";
+  }
+};
+
 class PictureJobTest : public ::testing::Test {
  protected:
   // Prepares a job with `settings` on a fresh random source.
   bool prepare(const JobSettings& settings, std::time_t now = NewYear) {
-    out_.str("");
+    console_.events.str("");
+    steps_ = 0;
     random_ = RandomSource();
-    job_ = std::make_unique<PictureJob>(settings, out_, err_);
-    return job_->prepare(random_, now);
+    job_ = preparePicture(settings, random_, now, console_, &steps_);
+    return job_.has_value();
   }
   static JobSettings quick() {
     JobSettings s;
     s.iterationMaximum = 0;
     return s;
   }
-  const PictureParameters& p() const { return job_->parameters(); }
+  const PicturePlan& p() const { return job_->plan; }
+  bool finish() { return finishPicture(*job_, console_); }
+  std::string events() const { return console_.events.str(); }
   // Detail 3 at `side`, the pictures going into `folder`.
   static JobSettings small(const char* folder, int64_t steps, uint32_t side) {
     JobSettings s;
@@ -49,17 +85,18 @@ class PictureJobTest : public ::testing::Test {
     return s;
   }
 
-  std::ostringstream out_, err_;
+  RecordingConsole console_;
+  std::atomic<int64_t> steps_{0};
   RandomSource random_;
-  std::unique_ptr<PictureJob> job_;
+  std::optional<PreparedPicture> job_;
 };
 
 TEST_F(PictureJobTest, EchoOfTheSettings) {
   JobSettings s = quick();
   s.imageWord = "Gif!";
   ASSERT_TRUE(prepare(s));
-  EXPECT_EQ(job_->grid().size(), 1201u);
-  EXPECT_EQ(job_->grid().stride(), 1211u);
+  EXPECT_EQ(job_->hits->grid().size(), 1201u);
+  EXPECT_EQ(job_->hits->grid().stride(), 1211u);
   for (uint32_t c : {p().startColour, p().finishColour}) {
     EXPECT_EQ(c >> 24, 0xFFu);
     for (uint32_t channel : {red(c), green(c), blue(c)}) {
@@ -68,21 +105,22 @@ TEST_F(PictureJobTest, EchoOfTheSettings) {
     }
   }
   std::ostringstream expected;
-  expected << "Start color = Red " << red(p().startColour) << " Green "
-           << green(p().startColour) << " Blue " << blue(p().startColour)
-           << "\nFinal color = Red " << red(p().finishColour) << " Green "
-           << green(p().finishColour) << " Blue " << blue(p().finishColour)
-           << "\nbase file name is symmetric_square\n"
-              "Image will be Gif! type\nDetail level = 6\n"
-              "The image will be 1201 x 1201 pixels\n"
-           << job_->names().fileName << "\nWill run to 0\n";
-  EXPECT_EQ(out_.str(), expected.str());
-  EXPECT_EQ(err_.str(), "");
+  expected << "colours " << p().startColour << " " << p().finishColour
+           << "\noutput symmetric_square Gif! 6\nsize 1201x1201\npicture "
+           << p().names.fileName << " 0\n";
+  EXPECT_EQ(events(), expected.str());
+  EXPECT_EQ(console_.err.str(), "");
+  // The plan holds what the options fixed, for the stages after.
+  EXPECT_EQ(p().options.side, 1201u);
+  EXPECT_EQ(p().options.iterationMaximum, 0);
+  EXPECT_EQ(p().options.format, s.format);
+  EXPECT_FALSE(p().tiling);
+  EXPECT_FALSE(p().frame);
 }
 
 TEST_F(PictureJobTest, ClockDecidesTheDrawsAndGivenChannelsAreNotDrawn) {
   ASSERT_TRUE(prepare(quick()));
-  const PictureParameters first = p();
+  const PicturePlan first = p();
   ASSERT_TRUE(prepare(quick()));
   EXPECT_EQ(p().startColour, first.startColour);
   EXPECT_EQ(p().finishColour, first.finishColour);
@@ -95,9 +133,7 @@ TEST_F(PictureJobTest, ClockDecidesTheDrawsAndGivenChannelsAreNotDrawn) {
   ASSERT_TRUE(prepare(given));
   EXPECT_EQ(p().startColour, 0xFFFFFF07u);
   EXPECT_EQ(p().finishColour, 0xFF0000FFu);
-  EXPECT_NE(out_.str().find("Start color = Red 255 Green 255 Blue 7\n"
-                            "Final color = Red 0 Green 0 Blue 255\n"),
-            std::string::npos);
+  EXPECT_EQ(events().find("colours 4294967047 4278190335\n"), 0u);
 }
 
 TEST_F(PictureJobTest, QuaziValuesAreDrawnInTheirRangesOrLimited) {
@@ -106,10 +142,11 @@ TEST_F(PictureJobTest, QuaziValuesAreDrawnInTheirRangesOrLimited) {
   s.side = 300;
   for (int i = 0; i < 30; ++i) {
     ASSERT_TRUE(prepare(s, NewYear + i));
-    const QuaziSettings& q = p().quaziSettings;
+    ASSERT_TRUE(p().tiling);
+    const QuaziSettings& q = *p().tiling;
     EXPECT_GE(q.qline, 5);
     EXPECT_LE(q.qline, 42);
-    EXPECT_EQ(job_->spacingUnits().size(), std::size_t(q.qline));
+    EXPECT_EQ(p().spacingUnits.size(), std::size_t(q.qline));
     EXPECT_GE(q.qsize, 240);
     EXPECT_LT(q.qsize, 660);
     for (int32_t position : {q.qx, q.qy}) {
@@ -121,26 +158,28 @@ TEST_F(PictureJobTest, QuaziValuesAreDrawnInTheirRangesOrLimited) {
     EXPECT_GE(q.qsep, 0.01);
     EXPECT_LT(q.qsep, 0.1);
   }
-  EXPECT_NE(out_.str().find("pixels\nA quazi-crystal image tiling will also "
-                            "be created\n"),
-            std::string::npos);
+  EXPECT_NE(events().find("size 300x300\ntiling\npicture "), std::string::npos);
   // Below a side of 50 the position range is empty; it stays bounded.
   s.side = 45;
   ASSERT_TRUE(prepare(s));
-  EXPECT_GE(p().quaziSettings.qx, 45);
-  EXPECT_LE(p().quaziSettings.qx, 50);
+  EXPECT_GE(p().tiling->qx, 45);
+  EXPECT_LE(p().tiling->qx, 50);
   // A given position is lowered to the tiling's side, even below 20.
   s.qsize = 10;
   s.qx = 20;
   s.qy = 5000;
+  console_.err.str("");
   ASSERT_TRUE(prepare(s));
-  EXPECT_EQ(p().quaziSettings.qx, 10);
-  EXPECT_EQ(p().quaziSettings.qy, 10);
+  EXPECT_EQ(p().tiling->qx, 10);
+  EXPECT_EQ(p().tiling->qy, 10);
+  EXPECT_EQ(console_.err.str(),
+            "marl: warning: qx=20 is above qsize 10; using 10\n"
+            "marl: warning: qy=5000 is above qsize 10; using 10\n");
   // A recipe's position is the one the tiling was made with: kept.
   s.keepQy = true;
   ASSERT_TRUE(prepare(s));
-  EXPECT_EQ(p().quaziSettings.qx, 10);
-  EXPECT_EQ(p().quaziSettings.qy, 5000);
+  EXPECT_EQ(p().tiling->qx, 10);
+  EXPECT_EQ(p().tiling->qy, 5000);
 }
 
 // The draw sequence of a whole job, replayed from its written description
@@ -156,8 +195,8 @@ TEST_F(PictureJobTest, DrawSequenceIsPinned) {
   std::srand(4242);
   ASSERT_TRUE(prepare(s, NewYear + 7));
   std::size_t restarts = 0;
-  for (std::size_t at = out_.str().find("Reseting"); at != std::string::npos;
-       at = out_.str().find("Reseting", at + 1))
+  for (std::size_t at = events().find("restarted"); at != std::string::npos;
+       at = events().find("restarted", at + 1))
     ++restarts;
 
   boost::random::mt19937 e;
@@ -184,7 +223,8 @@ TEST_F(PictureJobTest, DrawSequenceIsPinned) {
     integer(5, 42);
     e();
   }
-  const QuaziSettings& q = p().quaziSettings;
+  ASSERT_TRUE(p().tiling);
+  const QuaziSettings& q = *p().tiling;
   EXPECT_EQ(q.qline, integer(5, 42));
   EXPECT_EQ(q.qsize, 300);
   EXPECT_EQ(q.qx, integer(40, 50));
@@ -204,13 +244,13 @@ TEST_F(PictureJobTest, DrawSequenceIsPinned) {
     for (int k = 1; k < 4; ++k) unit();
     imageNumber = small(0, 30000);
   }
-  EXPECT_EQ(job_->map().linearCoefficient, linear);
-  EXPECT_EQ(job_->map().offsetX, offset);
-  EXPECT_EQ(job_->map().coefficientMatrix[0][0], first);
+  EXPECT_EQ(p().map.linearCoefficient, linear);
+  EXPECT_EQ(p().map.offsetX, offset);
+  EXPECT_EQ(p().map.coefficientMatrix[0][0], first);
   char name[64];
   std::snprintf(name, sizeof name, "symmetric_square%06d.jpg", imageNumber);
-  EXPECT_EQ(job_->names().fileName, name);
-  for (double u : job_->spacingUnits()) EXPECT_EQ(u, unit());  // 7.
+  EXPECT_EQ(p().names.fileName, name);
+  for (double u : p().spacingUnits) EXPECT_EQ(u, unit());  // 7.
   EXPECT_EQ(random_.engine(), e);
 }
 
@@ -221,24 +261,14 @@ TEST_F(PictureJobTest, GivenMapAtTwiceTheSideNestsItsCells) {
   ASSERT_NE(mkdtemp(folder), nullptr);
   JobSettings s = small(folder, 1200000, 90);
   ASSERT_TRUE(prepare(s));
-  ASSERT_TRUE(job_->finish());
-  const HitGrid small = job_->grid();
-  GivenMap given;
-  given.linearCoefficient = int32_t(job_->map().linearCoefficient);
-  given.offset = job_->map().offsetX;
-  given.startX = job_->start().x;
-  given.startY = job_->start().y;
-  given.imageNumber = job_->start().imageNumber;
-  given.attempt = job_->start().attempt;
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      given.coefficients.push_back(job_->map().coefficientMatrix[i][j]);
-  s.map = given;
+  ASSERT_TRUE(finish());
+  const HitGrid small = job_->hits->grid();
+  s.map = marl_test::givenMapOf(p());
   s.side = 180;
   ASSERT_TRUE(prepare(s, NewYear + 999));  // the clock no longer matters
-  ASSERT_TRUE(job_->finish());
-  EXPECT_EQ(out_.str().find("fillval"), std::string::npos);
-  const HitGrid& large = job_->grid();
+  ASSERT_TRUE(finish());
+  EXPECT_EQ(events().find("fillval"), std::string::npos);
+  const HitGrid& large = job_->hits->grid();
   uint64_t total = 0;
   for (uint32_t r = 0; r < 90; ++r) {
     for (uint32_t c = 0; c < 90; ++c) {
@@ -271,12 +301,9 @@ TEST_F(PictureJobTest, GivenMapCountsItsStepsInBothModes) {
       s.mode = mode;
       given.attempt = attempt;
       s.map = given;
-      std::atomic<int64_t> steps{0};
-      PictureJob job(s, out_, err_);
-      job.countStepsInto(steps);
-      ASSERT_TRUE(job.prepare(random_, NewYear));
-      ASSERT_TRUE(job.finish()) << err_.str();
-      EXPECT_EQ(steps.load(), s.iterationMaximum - (attempt - 1))
+      ASSERT_TRUE(prepare(s));
+      ASSERT_TRUE(finish()) << console_.err.str();
+      EXPECT_EQ(steps_.load(), s.iterationMaximum - (attempt - 1))
           << int(mode) << " " << attempt;
     }
   }
@@ -287,9 +314,11 @@ TEST_F(PictureJobTest, UnallocatableGridStopsTheJobAfterTheColours) {
   JobSettings s = quick();
   s.side = 0xFFFFFFF0u;  // no machine has memory for this
   EXPECT_FALSE(prepare(s));
-  EXPECT_NE(err_.str().find("marl: error: cannot allocate the hit grid"),
-            std::string::npos);
-  EXPECT_EQ(out_.str().find("The image will be"), std::string::npos);
+  EXPECT_EQ(console_.err.str(),
+            "marl: error: cannot allocate the hit grid for size=4294967280: "
+            "out of memory; give a smaller size\n");
+  EXPECT_EQ(events().find("size "), std::string::npos);
+  EXPECT_NE(events().find("output "), std::string::npos);
 }
 
 }  // namespace

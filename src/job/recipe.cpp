@@ -7,7 +7,7 @@
 
 #include "base/choice_words.h"
 #include "base/escaped_text.h"
-#include "job/picture_job.h"
+#include "job/picture_plan.h"
 
 namespace marl {
 
@@ -92,7 +92,7 @@ std::string hexOf(uint64_t hash) {
 
 // The cut, only where it is not the square itself, so that a square
 // picture's recipe reads as it always has.
-std::string shapeLines(const JobSettings& s) {
+std::string shapeLines(const PictureOptions& s) {
   std::string lines;
   if (s.width) lines += "width=" + std::to_string(*s.width) + "\n";
   if (s.height) lines += "height=" + std::to_string(*s.height) + "\n";
@@ -110,9 +110,9 @@ bool isRecipeKey(const std::string& key) {
   return false;
 }
 
-std::string recipeOf(const PictureJob& job) {
-  const std::optional<FrameOfAnimation>& frame = job.settings().frame;
-  if (!frame) return withCheckLine(recipeLinesOf(job));
+std::string recipeOf(const PicturePlan& plan) {
+  const std::optional<FrameOfAnimation>& frame = plan.frame;
+  if (!frame) return withCheckLine(recipeLinesOf(plan));
   return withCheckLine(frame->recipeLines + "frame=" +
                        std::to_string(frame->index) + "\n");
 }
@@ -124,11 +124,9 @@ std::string withCheckLine(const std::string& lines) {
 
 std::string recipeReal(double value) { return real(value); }
 
-std::string recipeLinesOf(const PictureJob& job) {
-  const JobSettings& s = job.settings();
-  const PictureParameters& p = job.parameters();
-  const StartOfMap& start = job.start();
-  const TorusMap& map = job.map();
+std::string recipeLinesOf(const PicturePlan& p) {
+  const PictureOptions& s = p.options;
+  const TorusMap& map = p.map;
   std::ostringstream r;
   r << HeaderLine;
   const char* channelKeys[6] = {"R0", "G0", "B0", "R1", "G1", "B1"};
@@ -152,25 +150,25 @@ std::string recipeLinesOf(const PictureJob& job) {
     r << "background=" << colour << "\n";
   }
   r << "it=" << s.iterationMaximum << "\n"
-    << "size=" << job.grid().size() << "\n"
+    << "size=" << s.side << "\n"
     << shapeLines(s)
     << "detail=" << map.detail << "\n"
     << "mode="
     << (s.mode == JobSettings::Mode::Fast ? "fast" : "exact") << "\n"
-    << "number=" << start.imageNumber << "\n"
-    << "attempt=" << start.attempt << "\n"
+    << "number=" << p.imageNumber << "\n"
+    << "attempt=" << p.attempt << "\n"
     << "linear=" << map.linearCoefficient << "\n"
     << "offset=" << real(map.offsetX) << "\n"
-    << "startx=" << real(start.x) << "\n"
-    << "starty=" << real(start.y) << "\n";
+    << "startx=" << real(map.x) << "\n"
+    << "starty=" << real(map.y) << "\n";
   std::vector<double> coefficients;
   for (int32_t i = 0; i < map.detail; ++i)
     for (int32_t j = 0; j < map.detail; ++j)
       coefficients.push_back(map.coefficientMatrix[i][j]);
   r << "coefficients=" << realList(coefficients.data(), coefficients.size())
     << "\n";
-  if (p.quazi) {
-    const QuaziSettings& q = p.quaziSettings;
+  if (p.tiling) {
+    const QuaziSettings& q = *p.tiling;
     r << "quazi=true\n"
       << "qline=" << q.qline << "\n"
       << "qsize=" << q.qsize << "\n"
@@ -179,7 +177,7 @@ std::string recipeLinesOf(const PictureJob& job) {
       << "qscale=" << real(q.qscale) << "\n"
       << "qsep=" << real(q.qsep) << "\n"
       << "spacings="
-      << realList(job.spacingUnits().data(), job.spacingUnits().size())
+      << realList(p.spacingUnits.data(), p.spacingUnits.size())
       << "\n";
   }
   return r.str();

@@ -8,7 +8,7 @@
 
 namespace marl {
 
-class PictureJob;
+struct PicturePlan;
 
 // A picture's recipe: parameter-file text (key=value lines, backslash
 // comments) that makes the identical picture again. It holds every value
@@ -16,11 +16,11 @@ class PictureJob;
 // read back to the same double, and ends with a check line over the lines
 // before it, so that a cut or edited recipe is told from a whole one.
 // A frame's recipe is its animation's, with the frame's index.
-std::string recipeOf(const PictureJob& job);
+std::string recipeOf(const PicturePlan& plan);
 
 // The recipe's lines without the check line, for an animation to add its
 // own; withCheckLine completes such lines into a recipe.
-std::string recipeLinesOf(const PictureJob& job);
+std::string recipeLinesOf(const PicturePlan& plan);
 std::string withCheckLine(const std::string& lines);
 // A real as a recipe writes it: 17 significant digits.
 std::string recipeReal(double value);

@@ -96,25 +96,38 @@ TEST(AnimationEndToEnd, RangesInAnyOrderAndGnuParallelMakeTheFramesOfOneRun) {
 }
 
 TEST(AnimationEndToEnd, AFrameMakesItsAnimationAgainAndMadeFramesAreSkipped) {
-  TempFolder made, elsewhere;
-  const std::vector<std::string> args = {"frames=4", "size=100", "quazi=true",
-                                         "qsize=120"};
-  ASSERT_EQ(runMarl(made, args).status, 0);
-  const std::vector<std::string> names = pictures(made);
-  ASSERT_EQ(names.size(), 8u);  // each frame with its tiling
-  const std::string frame = made.path() + "/" + names[2];
-  const RunResult replay = runMarl(elsewhere, {"file=" + frame}, "2027-05-05 12:00:00");
-  ASSERT_EQ(replay.status, 0) << replay.err;
-  EXPECT_TRUE(sameFrames(elsewhere, made));
+  // The second tiling's drawn qx and qy (68, 69 at the frozen clock) lie
+  // above its qsize: every frame keeps them as drawn, as its recipe says.
+  const std::vector<std::vector<std::string>> cases = {
+      {"frames=4", "size=100", "quazi=true", "qsize=120"},
+      {"frames=4", "size=80", "quazi=true", "qsize=60", "it=300000"}};
+  for (const std::vector<std::string>& args : cases) {
+    SCOPED_TRACE(args[1]);
+    TempFolder made, elsewhere;
+    const RunResult first = runMarl(made, args);
+    ASSERT_EQ(first.status, 0);
+    EXPECT_EQ(first.err, "");
+    const std::vector<std::string> names = pictures(made);
+    ASSERT_EQ(names.size(), 8u);  // each frame with its tiling
+    if (args[3] == "qsize=60") {
+      EXPECT_GT(std::stoi(recipeValue(made, names[2], "qx")), 60);
+      EXPECT_GT(std::stoi(recipeValue(made, names[2], "qy")), 60);
+    }
+    const std::string frame = made.path() + "/" + names[2];
+    const RunResult replay =
+        runMarl(elsewhere, {"file=" + frame}, "2027-05-05 12:00:00");
+    ASSERT_EQ(replay.status, 0) << replay.err;
+    EXPECT_TRUE(sameFrames(elsewhere, made));
 
-  const RunResult again = runMarl(made, {"file=" + frame});
-  EXPECT_EQ(again.status, 0);
-  EXPECT_EQ(again.out.find("frame 0 of 4"), std::string::npos);
-  EXPECT_NE(again.err.find("marl: note: '" + names[3] +
-                           "' holds this frame already; skipped\n"),
-            std::string::npos)
-      << again.err;
-  EXPECT_EQ(pictures(made), names);
+    const RunResult again = runMarl(made, {"file=" + frame});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out.find("frame 0 of 4"), std::string::npos);
+    EXPECT_NE(again.err.find("marl: note: '" + names[3] +
+                             "' holds this frame already; skipped\n"),
+              std::string::npos)
+        << again.err;
+    EXPECT_EQ(pictures(made), names);
+  }
 }
 
 TEST(AnimationEndToEnd, AKilledRunResumesToTheSameFramesWithoutTemporaryFiles) {

@@ -1,0 +1,68 @@
+#ifndef MARL_JOB_HIT_COUNT_H_
+#define MARL_JOB_HIT_COUNT_H_
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "attractor/fast_orbits.h"
+#include "attractor/hit_grid.h"
+#include "attractor/run_control.h"
+#include "attractor/torus_map.h"
+#include "job/job_console.h"
+#include "job/picture_plan.h"
+
+namespace marl {
+
+// The hits of one picture's orbit, counted into its grid, exactly or fast
+// as its plan says; progress lines go to the console, and every map step to
+// `steps` when given. The drawn map's fill check starts it (see
+// preparePicture); a map that needs no check (a replay, a frame) is counted
+// from its plan alone with countHits below.
+class HitCount {
+ public:
+  HitCount(JobConsole& console, std::atomic<int64_t>* steps);
+  HitCount(const HitCount&) = delete;
+  HitCount& operator=(const HitCount&) = delete;
+
+  // A zeroed grid of `side`; false when it cannot be had (told).
+  bool allocate(uint32_t side);
+  // Counts `map` from its point with the fill check still to come.
+  OrbitRun& beginAttempts(const TorusMap& map, int64_t iterationMaximum);
+  // After a rejected attempt: counts the fresh `map` instead.
+  void restart(const TorusMap& map);
+  // Counts the plan's map, which faces no fill check, its steps counted as
+  // in the attempt it was.
+  void beginJudged(const PicturePlan& plan);
+
+  // The iterations left; false when they cannot be made (told).
+  bool finish(const PicturePlan& plan);
+
+  HitGrid& grid() { return grid_; }
+  const HitGrid& grid() const { return grid_; }
+
+ private:
+  void finishOrbit(const PicturePlan& plan);
+  // A frame's fast finish, from the animation's shared start points.
+  void finishFrameOrbit(const PicturePlan& plan);
+  // Adds fast hits as they are counted to the step counter and tells the
+  // progress lines the exact loop would tell from iteration `from`.
+  FastOrbitProgress fastProgress(int64_t from);
+
+  JobConsole& console_;
+  std::atomic<int64_t>* const steps_;
+  TorusMap map_;
+  HitGrid grid_;
+  std::optional<OrbitRun> run_;
+};
+
+// The hits of a plan whose map faces no fill check, counted to the end;
+// nullptr when they cannot be (told).
+std::unique_ptr<HitCount> countHits(const PicturePlan& plan,
+                                    JobConsole& console,
+                                    std::atomic<int64_t>* steps);
+
+}  // namespace marl
+
+#endif  // MARL_JOB_HIT_COUNT_H_
