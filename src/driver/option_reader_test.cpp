@@ -17,9 +17,11 @@
 namespace marl {
 namespace {
 
-// A 1 x 1 GIF: the smallest picture that carries a recipe.
+// A 1 x 1 GIF with a comment, for withTexts to replace: the smallest
+// picture that carries a recipe.
 const char TinyGif[] =
     "GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff"
+    "\x21\xfe\x01x\x00"
     "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b";
 const char RecipeHead[] =
     "\\ marl recipe: 'marl file=PICTURE' makes this picture again; options"
