@@ -16,8 +16,8 @@ _marl() {
       depth= background= quality= basename= R0= G0= B0= R1= G1= B1= colors=
       palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy=
       qscale= qsep= mode= threads= frames= loop= plane= morph= only=
-      keyframes= frame= video= fps= keepframes= file= number= attempt= linear=
-      offset= startx= starty= coefficients= spacings= check="
+      keyframes= frame= video= fps= keepframes= file= linear= offset= startx=
+      starty= coefficients= number= attempt= spacings= check="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"

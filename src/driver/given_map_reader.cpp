@@ -7,10 +7,17 @@ namespace marl {
 
 namespace {
 
-// The keys of a map, in the order their absence is named.
-const char* const MapKeys[] = {key::Linear, key::Offset,       key::StartX,
-                               key::StartY, key::Coefficients, key::Number,
-                               key::Attempt};
+// The keys of a map, in the table's order, which is the order their absence
+// is named in.
+const std::vector<const char*>& mapKeys() {
+  static const std::vector<const char*> keys = [] {
+    std::vector<const char*> found;
+    for (const OptionSpec& spec : optionTable())
+      if (spec.map) found.push_back(spec.key);
+    return found;
+  }();
+  return keys;
+}
 
 }  // namespace
 
@@ -24,7 +31,7 @@ bool readCoefficientList(const std::string& text, int32_t detail,
 
 bool readGivenMap(OptionReader& read, JobSettings& s) {
   bool any = false;
-  for (const char* key : MapKeys) any |= read.text(key) != nullptr;
+  for (const char* key : mapKeys()) any |= read.text(key) != nullptr;
   // Looked at only with the tiling; without it they are checked with the
   // rest of the recipe.
   const std::string* spacings = read.map().find(key::Spacings);
@@ -32,7 +39,7 @@ bool readGivenMap(OptionReader& read, JobSettings& s) {
     if (spacings) read.reject("spacings are given without a map");
     return !spacings;
   }
-  for (const char* key : MapKeys) {
+  for (const char* key : mapKeys()) {
     if (!read.text(key)) {
       read.reject(std::string("the map is incomplete: ") + key +
                   " is missing");

@@ -64,6 +64,8 @@ struct OptionSpec {
   bool highOpen = false;
   // Read only for an animation: named in a warning without frames=.
   bool animation = false;
+  // Part of the map a recipe gives: all of these or none.
+  bool map = false;
   // The docs row of this option also names the options after it that set
   // `sameRow` (R0, G0, B0 share one).
   bool sameRow = false;

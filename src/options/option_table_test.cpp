@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "options/option_docs.h"
 
@@ -77,6 +78,13 @@ TEST(OptionTable, RecipesHoldTheKeysTheyAlwaysHeld) {
   }
   EXPECT_EQ(tableWritten, written);
   EXPECT_EQ(tableOnly, only);
+  // A map is given whole; the first key missing is named, in this order.
+  std::vector<std::string> map;
+  for (const OptionSpec& spec : optionTable())
+    if (spec.map) map.push_back(spec.key);
+  EXPECT_EQ(map, (std::vector<std::string>{"linear", "offset", "startx",
+                                           "starty", "coefficients", "number",
+                                           "attempt"}));
   EXPECT_FALSE(isWrittenKey("threads"));
   EXPECT_FALSE(isWrittenKey("nosuch"));
 }
