@@ -13,7 +13,8 @@ namespace {
 template <typename Entry, std::size_t N>
 std::string wordsOf(const Entry (&table)[N]) {
   std::string words;
-  for (const Entry& e : table) words += (words.empty() ? "" : " ") + std::string(e.word);
+  for (const Entry& e : table)
+    words += (words.empty() ? "" : " ") + std::string(e.word);
   return words;
 }
 

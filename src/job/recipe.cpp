@@ -56,8 +56,10 @@ void writeColourKeys(std::ostream& r, const ColourSettings& c,
   }
   if (palette) r << key::Palette << "=" << palette->name << "\n";
   if (c.reverse) r << key::Reverse << "=true\n";
-  if (c.blend != Blend::Rgb) r << key::Blend << "=" << wordFor(BlendWords, c.blend) << "\n";
-  if (c.tone != Tone::Equalize) r << key::Tone << "=" << wordFor(ToneWords, c.tone) << "\n";
+  if (c.blend != Blend::Rgb)
+    r << key::Blend << "=" << wordFor(BlendWords, c.blend) << "\n";
+  if (c.tone != Tone::Equalize)
+    r << key::Tone << "=" << wordFor(ToneWords, c.tone) << "\n";
   if (c.gamma != 1.0) r << key::Gamma << "=" << real(c.gamma) << "\n";
 }
 
@@ -81,10 +83,14 @@ std::string hexOf(uint64_t hash) {
 // picture's recipe reads as it always has.
 std::string shapeLines(const JobSettings& s) {
   std::string lines;
-  if (s.width) lines += std::string(key::Width) + "=" + std::to_string(*s.width) + "\n";
-  if (s.height) lines += std::string(key::Height) + "=" + std::to_string(*s.height) + "\n";
-  if (s.shiftX != 0.0) lines += std::string(key::ShiftX) + "=" + real(s.shiftX) + "\n";
-  if (s.shiftY != 0.0) lines += std::string(key::ShiftY) + "=" + real(s.shiftY) + "\n";
+  if (s.width)
+    lines += std::string(key::Width) + "=" + std::to_string(*s.width) + "\n";
+  if (s.height)
+    lines += std::string(key::Height) + "=" + std::to_string(*s.height) + "\n";
+  if (s.shiftX != 0.0)
+    lines += std::string(key::ShiftX) + "=" + real(s.shiftX) + "\n";
+  if (s.shiftY != 0.0)
+    lines += std::string(key::ShiftY) + "=" + real(s.shiftY) + "\n";
   return lines;
 }
 
@@ -126,7 +132,8 @@ std::string recipeLinesOf(const PictureJob& job) {
   if (s.depth != 8) r << key::Depth << "=" << s.depth << "\n";
   if (s.lossless) r << key::Quality << "=lossless\n";
   if (s.quality > 0) r << key::Quality << "=" << s.quality << "\n";
-  if (s.background.kind == Background::Transparent) r << key::Background << "=none\n";
+  if (s.background.kind == Background::Transparent)
+    r << key::Background << "=none\n";
   if (s.background.kind == Background::Colour) {
     char colour[8];
     std::snprintf(colour, sizeof colour, "%06X", s.background.colour);
@@ -148,7 +155,8 @@ std::string recipeLinesOf(const PictureJob& job) {
   for (int32_t i = 0; i < map.detail; ++i)
     for (int32_t j = 0; j < map.detail; ++j)
       coefficients.push_back(map.coefficientMatrix[i][j]);
-  r << key::Coefficients << "=" << realList(coefficients.data(), coefficients.size())
+  r << key::Coefficients << "="
+    << realList(coefficients.data(), coefficients.size())
     << "\n";
   if (p.quazi) {
     const QuaziSettings& q = p.quaziSettings;

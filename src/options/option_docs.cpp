@@ -86,7 +86,8 @@ std::string manTag(const std::vector<const OptionSpec*>& row) {
   for (const OptionSpec* spec : row) {
     if (!tag.empty()) tag += ", ";
     tag += "\\fB";
-    for (const char* c = spec->key; *c; ++c) tag += *c == '-' ? "\\-" : std::string(1, *c);
+    for (const char* c = spec->key; *c; ++c)
+      tag += *c == '-' ? "\\-" : std::string(1, *c);
     tag += spec->kind == OptionKind::Word
                ? std::string("\\fR")
                : std::string("=\\fI") + spec->value + "\\fR";
@@ -154,7 +155,8 @@ std::string optionsMarkdown() {
       "<!-- Made by `marl_options_doc markdown` from the option table in "
       "src/options/;\n     edit the table, not this file. -->\n\n";
   md += MarkdownIntro;
-  md += "\n| Option | Meaning | Default | Limits applied |\n|---|---|---|---|\n";
+  md += "\n| Option | Meaning | Default | Limits applied |\n"
+        "|---|---|---|---|\n";
   for (const auto& row : docRows()) {
     std::string keys;
     for (const OptionSpec* spec : row)
@@ -187,9 +189,11 @@ std::string optionsManSection() {
     man += ".TP\n" + manTag(row) + "\n" +
            manLines(roff(sentence(meaningOf(first))));
     if (*first.byDefault)
-      man += manLines(roff(sentence(std::string("Default: ") + first.byDefault)));
+      man += manLines(
+          roff(sentence(std::string("Default: ") + first.byDefault)));
     if (*first.limits)
-      man += manLines(roff(sentence(std::string("Limits: ") + first.limits)));
+      man += manLines(
+          roff(sentence(std::string("Limits: ") + first.limits)));
   }
   return man;
 }
