@@ -163,6 +163,8 @@ std::string strictWhole(const OptionSpec& spec, const std::string& text,
     return std::string();
   if (spec.hi >= std::numeric_limits<int32_t>::max())
     return "is not a whole number of at least " + show(spec.lo);
+  if (spec.lo <= std::numeric_limits<int32_t>::min())
+    return "is not a whole number of at most " + show(spec.hi);
   return "is not a whole number from " + show(spec.lo) + " to " +
          show(spec.hi);
 }

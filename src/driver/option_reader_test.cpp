@@ -204,6 +204,7 @@ TEST_F(OptionReaderTest, KeysNoReadingLookedAtAreCheckedByTheirKind) {
       {"frame=2x\n", "frame=2x is not a whole number from 0 to 999998"},
       {"qline=99\n", "qline=99 is not a whole number from 5 to 42"},
       {"qx=5\n", "qx=5 is not a whole number of at least 20"},
+      {"qsize=70000\n", "qsize=70000 is not a whole number of at most 65535"},
       {"loop=nan\n", "loop=nan is not a number from 0 to 1"},
       {"quazi=yes\n", "quazi=yes is neither true nor false"},
       {"spacings=0.5,1\n", "spacings value 2 is not a number from 0 up to 1"},
