@@ -26,7 +26,7 @@ readers=(src/files/bounded_file.cpp src/readers/embedded_text.cpp
          src/readers/jpeg_text_reader.cpp src/readers/tiff_text_reader.cpp
          src/image/tiff_client.cpp src/readers/gif_text_reader.cpp
          src/readers/png_text_reader.cpp src/readers/webp_text_reader.cpp
-         src/image/xmp_packet.cpp src/video/media_text_reader.cpp
+         src/image/xmp_packet.cpp src/readers/media_text_reader.cpp
          src/video/ffmpeg_log.cpp)
 libraries=(-ljpeg -ltiff -lgif -lspng -lwebp -lavformat -lavcodec -lavutil)
 
@@ -36,7 +36,9 @@ build() {
     argument_map)
       nice clang++ "${flags[@]}" fuzz/argument_map_fuzzer.cpp \
         src/base/escaped_text.cpp src/driver/argument_map.cpp \
-        src/driver/number_text.cpp src/driver/parameter_lines.cpp \
+        src/driver/number_text.cpp src/driver/option_reader.cpp \
+        src/driver/parameter_lines.cpp src/options/option_table.cpp \
+        src/options/picture_option_entries.cpp src/options/run_option_entries.cpp \
         "${readers[@]}" src/job/recipe.cpp "${libraries[@]}" -o "$out" ;;
     jpeg_text|tiff_text|gif_text|png_text|webp_text)
       local format reader
