@@ -1,7 +1,7 @@
-# bash completion for marl(1): option keys as key=, the file types after
-# image=, the palettes after palette=, the words of depth=, background=,
-# quality= and the other choices, file names after file= and basename=.
-# Uses only bash builtins, so it works without the bash-completion package's
+# bash completion for marl(1), made by marl_options_doc bash from the
+# option table in src/options/: option keys as key=, the words each
+# value may be, file names after file=, basename= and morph=. Uses only
+# bash builtins, so it works without the bash-completion package's
 # helpers.
 
 _marl() {
@@ -13,11 +13,11 @@ _marl() {
 
   if [[ $word != *=* ]]; then
     local keys="count= it= size= width= height= shiftx= shifty= detail= image=
-      basename= R0= G0= B0= R1= G1= B1= colors= palette= reverse= blend= tone=
-      gamma= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file=
-      number= attempt= linear= offset= startx= starty= coefficients= spacings=
-      check= depth= background= quality= frames= loop= plane= morph= only=
-      keyframes= frame= video= fps= keepframes="
+      depth= background= quality= basename= R0= G0= B0= R1= G1= B1= colors=
+      palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy=
+      qscale= qsep= mode= threads= frames= loop= plane= morph= only=
+      keyframes= frame= video= fps= keepframes= file= linear= offset= startx=
+      starty= coefficients= number= attempt= spacings= check="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -32,17 +32,15 @@ _marl() {
     depth) COMPREPLY=($(compgen -W "8 16" -- "$value")) ;;
     background) COMPREPLY=($(compgen -W "none" -- "$value")) ;;
     quality) COMPREPLY=($(compgen -W "lossless" -- "$value")) ;;
-    video) COMPREPLY=($(compgen -W "mp4 webm gif webp" -- "$value")) ;;
-    quazi | reverse | keepframes) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
-    palette)
-      COMPREPLY=($(compgen -W "list random viridis magma inferno plasma
-        twilight twilight_shifted ember glacier lagoon aurora dusk sepia neon
-        moss rose brass ink spectrum" -- "$value"))
-      ;;
+    palette) COMPREPLY=($(compgen -W "list random viridis magma inferno
+      plasma twilight twilight_shifted ember glacier lagoon aurora dusk
+      sepia neon moss rose brass ink spectrum" -- "$value")) ;;
+    reverse | quazi | keepframes) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
     blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
-    file | basename | morph)
+    video) COMPREPLY=($(compgen -W "mp4 webm gif webp" -- "$value")) ;;
+    basename | morph | file)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'
       COMPREPLY=($(compgen -f -- "$value"))

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver/argument_map.h"
+#include "driver/option_reader.h"
 #include "driver/parameter_lines.h"
 
 namespace {
@@ -116,14 +117,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         diagnostics.str().find(" picture ") != std::string::npos ||
         diagnostics.str().find("the recipe ") != std::string::npos);
 
-  for (const auto& [key, value] : map.values()) {
-    int32_t n = 0;
-    double d = 0;
-    bool flag = false;
-    map.getInt(key, n);
-    check(map.getIntInRange(key, n, 2, 12) && n >= 2 && n <= 12);
-    map.getDoubleInRange(key, d, 0.05, 3.0);
-    map.getBool(key, flag);
+  // Every value the one reader reads lies within the table's limits, and
+  // what it says of the user's text is printable.
+  std::ostringstream said;
+  marl::OptionReader read(map, said);
+  for (const marl::OptionSpec& spec : marl::optionTable()) {
+    switch (spec.kind) {
+      case marl::OptionKind::Whole:
+        if (const auto n = read.integer(spec.key))
+          check(*n >= spec.lo && *n <= spec.hi);
+        break;
+      case marl::OptionKind::Real:
+        if (const auto x = read.real(spec.key))
+          check(*x >= spec.low && *x <= spec.high);
+        break;
+      case marl::OptionKind::Channel:
+        if (const auto c = read.channel(spec.key)) check(*c <= 255);
+        break;
+      case marl::OptionKind::OnOff:
+        read.onOff(spec.key);
+        break;
+      default:
+        break;
+    }
   }
+  read.checkUnread();
+  checkPrintable(said.str());
   return 0;
 }

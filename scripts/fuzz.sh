@@ -38,7 +38,9 @@ build() {
     argument_map)
       nice clang++ "${flags[@]}" fuzz/argument_map_fuzzer.cpp \
         src/driver/argument_map.cpp \
-        src/driver/number_text.cpp src/driver/parameter_lines.cpp \
+        src/driver/number_text.cpp src/driver/option_reader.cpp \
+        src/driver/parameter_lines.cpp src/options/option_table.cpp \
+        src/options/picture_option_entries.cpp src/options/run_option_entries.cpp \
         "${readers[@]}" src/job/recipe.cpp "${libraries[@]}" -o "$out" ;;
     jpeg_text|tiff_text|gif_text|png_text|webp_text)
       local format reader

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # The bash completion, sourced into a plain bash (no bash-completion package
 # helpers), completes what a user types, with '=' in COMP_WORDBREAKS (bash's
-# default) and without it. Every key of the README's option table completes.
+# default) and without it. Every key of the option table (marl_options_doc
+# keys) completes.
 set -uo pipefail
-script=$1 readme=$2
-. "$(dirname "$0")/readme_option_keys.sh"
+script=$1 tool=$2
 . "$script"
-keys=$(readme_option_keys "$readme")
-[ -n "$keys" ] || { echo "no option keys found in $readme's '## Options' table"; exit 1; }
+keys=$("$tool" keys | cut -f1 | sed 's/=$//')
+[ -n "$keys" ] || { echo "$tool keys printed no key"; exit 1; }
+# What completing after a pair offers: every key that takes a value, as
+# key=, in the table's order.
+valueKeys=$("$tool" keys | cut -f1 | grep '=$' | tr '\n' ' ')
+valueKeys=${valueKeys% }
 status=0
 complete -p marl >/dev/null || { echo "sourcing $script registers no completion for marl"; status=1; }
 
@@ -41,10 +45,13 @@ expect "marl tone=l" "log linear"
 expect "marl basename=o" "out"
 expect "marl ver" "version"
 expect "marl count=2 ver"
-expect "marl size=3 " "count= it= size= width= height= shiftx= shifty= detail= image= basename= R0= G0= B0= R1= G1= B1= colors= palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear= offset= startx= starty= coefficients= spacings= check= depth= background= quality= frames= loop= plane= morph= only= keyframes= frame= video= fps= keepframes="
+expect "marl size=3 " $valueKeys
+expect "marl video=w" "webm webp"
+expect "marl keepframes=" "true false"
+expect "marl morph=par" "params.txt"
 for key in $keys; do
   COMP_LINE="marl $key" COMP_POINT=$((5 + ${#key})) _marl
-  [[ " ${COMPREPLY[*]} " == *" $key"[=\ ]* ]] || { echo "README option '$key' does not complete"; status=1; }
+  [[ " ${COMPREPLY[*]} " == *" $key"[=\ ]* ]] || { echo "option '$key' does not complete"; status=1; }
 done
 
 COMP_WORDBREAKS=$' \t\n"\'><;|&(:'

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Fails when a source file includes from a folder above its own: the folders
 # stack driver -> animation -> job -> quazi -> readers -> video -> image ->
-# colour -> attractor -> files -> base. A unit's test may also read back
+# colour -> attractor -> files -> options -> base. A unit's test may also read back
 # through a room above (a written video's text, say): tests are no room's
 # library.
 set -euo pipefail
 src="${1:?usage: include_order.sh SRC_DIR}"
 rank() {
   case "$1" in
-    base) echo 0 ;; files) echo 1 ;; attractor) echo 2 ;; colour) echo 3 ;;
-    image) echo 4 ;; video) echo 5 ;; readers) echo 6 ;; quazi) echo 7 ;;
-    job) echo 8 ;; animation) echo 9 ;; driver) echo 10 ;; *) echo -1 ;;
+    base) echo 0 ;; options) echo 1 ;; files) echo 2 ;; attractor) echo 3 ;;
+    colour) echo 4 ;; image) echo 5 ;; video) echo 6 ;; readers) echo 7 ;;
+    quazi) echo 8 ;; job) echo 9 ;; animation) echo 10 ;; driver) echo 11 ;;
+    *) echo -1 ;;
   esac
 }
 bad=0

@@ -8,8 +8,8 @@
 #include "base/escaped_text.h"
 #include "driver/given_map_reader.h"
 #include "driver/number_text.h"
-#include "driver/option_reader.h"
 #include "driver/settings_reader.h"
+#include "options/option_keys.h"
 
 namespace marl {
 
@@ -18,10 +18,6 @@ namespace {
 // A frame's default steps: enough hits per pixel that the grain of
 // consecutive frames is no louder than their motion.
 constexpr int64_t DefaultHitsPerPixel = 50;
-
-const char* const AnimationKeys[] = {"loop",      "plane", "morph",
-                                     "only",      "keyframes", "video",
-                                     "fps",       "keepframes"};
 
 std::string show(double value) {
   std::ostringstream text;
@@ -55,29 +51,30 @@ std::optional<int64_t> plainWhole(const std::string& text) {
 }
 
 // only=A-B or only=A: the frames to make.
-bool readRange(const ArgumentMap& map, AnimationSettings& a,
-               std::ostream& err) {
+bool readRange(OptionReader& read, AnimationSettings& a) {
+  std::ostream& err = read.err();
   a.first = 0;
   a.last = a.frames - 1;
-  const std::string* text = map.find("only");
+  const std::string* text = read.text(key::Only);
   if (!text) return true;
   const std::size_t dash = text->find('-');
   const std::optional<int64_t> first = plainWhole(text->substr(0, dash));
   const std::optional<int64_t> last =
       dash == std::string::npos ? first : plainWhole(text->substr(dash + 1));
   if (!first || !last || *last < *first) {
-    return fail(err, "only=" + escapedText(*text) +
+    return fail(err, std::string(key::Only) + "=" + escapedText(*text) +
                          " is not a range of frames such as 0-59 or 7");
   }
   if (*first > a.last) {
-    return fail(err, "only=" + escapedText(*text) +
+    return fail(err, std::string(key::Only) + "=" + escapedText(*text) +
                          " starts after the last frame, " +
                          std::to_string(a.last));
   }
   if (*last > a.last) {
-    err << "marl: warning: only=" << Escaped{*text}
-        << " ends after the last frame; making frames " << *first << " to "
-        << a.last << "\n";
+    read.report(key::Only, *text,
+                {"ends after the last frame",
+                 "making frames " + std::to_string(*first) + " to " +
+                     std::to_string(a.last)});
   }
   a.first = int32_t(*first);
   a.last = int32_t(std::min<int64_t>(*last, a.last));
@@ -87,7 +84,7 @@ bool readRange(const ArgumentMap& map, AnimationSettings& a,
 // The map of the picture at `path`, from its recipe.
 std::optional<JobSettings> keyframeOf(const std::string& path,
                                       std::ostream& err) {
-  const std::string word = "file=" + path;
+  const std::string word = std::string(key::File) + "=" + path;
   const char* const words[] = {"marl", word.c_str()};
   const ArgumentMap keyframe(2, words, err);
   if (!keyframe.ok()) return std::nullopt;
@@ -138,7 +135,7 @@ bool readKeyframes(const std::string& list, const JobSettings& s,
   for (const std::string& block : split(list, ';')) {
     std::vector<double> coefficients;
     std::string why;
-    if (!readCoefficientList(block, s.detail, "keyframes", coefficients,
+    if (!readCoefficientList(block, s.detail, key::Keyframes, coefficients,
                              why)) {
       return fail(err, "keyframe " + std::to_string(key) + ": " + why);
     }
@@ -148,21 +145,23 @@ bool readKeyframes(const std::string& list, const JobSettings& s,
   return true;
 }
 
-bool readPath(const ArgumentMap& map, const JobSettings& s,
-              AnimationSettings& a, std::ostream& err) {
-  OptionReader read(map, err);
-  a.loopRadius = read.real("loop", 0.0, 1.0).value_or(a.loopRadius);
-  if (std::optional<int64_t> plane = read.integer(
-          "plane", 0, std::numeric_limits<uint32_t>::max()))
+bool readPath(OptionReader& read, const JobSettings& s,
+              AnimationSettings& a) {
+  const ArgumentMap& map = read.map();
+  std::ostream& err = read.err();
+  a.loopRadius = read.real(key::Loop).value_or(a.loopRadius);
+  if (std::optional<int64_t> plane = read.integer(key::Plane))
     a.plane = uint32_t(*plane);
-  const std::string* morph = map.find("morph");
-  const std::string* keyframes = map.find("keyframes");
+  const std::string* morph = read.text(key::Morph);
+  const std::string* keyframes = read.text(key::Keyframes);
   // The command line wins over a recipe: a loop asked for there replaces
   // the recipe's keyframes, and a morph the recipe's loop.
-  if (morph && map.has("loop") && !map.isFromFile("loop"))
+  const bool loopOnCommandLine =
+      map.has(key::Loop) && !map.isFromFile(key::Loop);
+  if (morph && loopOnCommandLine)
     return fail(err, "give loop= or morph=, not both");
   if (morph) return readMorph(*morph, s, a, err);
-  if (keyframes && !(map.has("loop") && !map.isFromFile("loop")))
+  if (keyframes && !loopOnCommandLine)
     return readKeyframes(*keyframes, s, a, err);
   return true;
 }
@@ -170,23 +169,17 @@ bool readPath(const ArgumentMap& map, const JobSettings& s,
 // video=, fps= and keepframes=: what is made besides (or instead of) the
 // frames. Videos need every frame, so a run of a range makes none and keeps
 // its frames for the run that makes them.
-void readVideos(const ArgumentMap& map, AnimationSettings& a,
-                std::ostream& err) {
-  OptionReader read(map, err);
-  if (const std::string* video = map.find("video"))
+void readVideos(OptionReader& read, AnimationSettings& a) {
+  std::ostream& err = read.err();
+  if (const std::string* video = read.text(key::Video))
     a.videos = parseVideoFormats(*video, err);
-  a.fps = int(read.integer("fps", AnimationSettings::MinFps,
-                           AnimationSettings::MaxFps)
-                  .value_or(a.fps));
-  if (const std::string* keep = map.find("keepframes")) {
-    if (*keep == "false" && !a.videos.empty()) {
+  a.fps = int(read.integer(key::Fps).value_or(a.fps));
+  if (std::optional<bool> keep = read.onOff(key::KeepFrames); keep && !*keep) {
+    if (!a.videos.empty()) {
       a.keepFrames = false;
-    } else if (*keep == "false") {
-      err << "marl: warning: keepframes=false without video= would make "
-             "nothing; the frames are kept\n";
-    } else if (*keep != "true") {
-      err << "marl: warning: keepframes=" << Escaped{*keep}
-          << " is neither true nor false; the frames are kept\n";
+    } else {
+      read.report(key::KeepFrames, *read.text(key::KeepFrames),
+                  {"without video= would make nothing", "the frames are kept"});
     }
   }
   if (a.videos.empty() || a.coversEveryFrame()) return;
@@ -200,38 +193,37 @@ void readVideos(const ArgumentMap& map, AnimationSettings& a,
 
 }  // namespace
 
-AnimationRead readAnimationSettings(const ArgumentMap& map,
+AnimationRead readAnimationSettings(OptionReader& read,
                                     JobSettings& settings,
-                                    AnimationSettings& animation,
-                                    std::ostream& err) {
-  if (!map.has("frames")) {
-    for (const char* key : AnimationKeys) {
-      if (map.has(key))
-        err << "marl: warning: " << key << "= is for animations and is "
-            << "ignored without frames=\n";
+                                    AnimationSettings& animation) {
+  const ArgumentMap& map = read.map();
+  if (!map.has(key::Frames)) {
+    for (const OptionSpec& spec : optionTable()) {
+      if (spec.animation && map.has(spec.key))
+        read.err() << "marl: warning: " << spec.key << "= is for animations "
+                   << "and is ignored without frames=\n";
     }
     return AnimationRead::Still;
   }
-  OptionReader read(map, err);
-  animation.frames = int32_t(
-      *read.integer("frames", 2, AnimationSettings::MaxFrames));
-  if (!readPath(map, settings, animation, err) ||
-      !readRange(map, animation, err))
+  animation.frames = int32_t(*read.integer(key::Frames));
+  if (!readPath(read, settings, animation) || !readRange(read, animation))
     return AnimationRead::Failed;
-  readVideos(map, animation, err);
+  readVideos(read, animation);
+  if (read.failed()) return AnimationRead::Failed;
   // A still's recipe says how the still was made, not its frames: they take
   // their own defaults unless the command line or an animation's recipe
   // gives a value.
-  const bool stillRecipe = map.isFromFile("check") && !map.isFromFile("frames");
+  const bool stillRecipe =
+      map.isFromFile(key::Check) && !map.isFromFile(key::Frames);
   const auto given = [&](const char* key) {
     return map.has(key) && !(stillRecipe && map.isFromFile(key));
   };
-  if (!given("mode")) settings.mode = JobSettings::Mode::Fast;
-  if (!given("it")) {
+  if (!given(key::Mode)) settings.mode = JobSettings::Mode::Fast;
+  if (!given(key::It)) {
     settings.iterationMaximum =
         DefaultHitsPerPixel * int64_t(settings.side) * int64_t(settings.side);
   }
-  if (!given("image")) {
+  if (!given(key::Image)) {
     settings.imageWord = DefaultFrameImage;
     settings.format = &formatForWord(settings.imageWord);
   }

@@ -21,7 +21,8 @@ class AnimationSettingsReaderTest : public ::testing::Test {
     const ArgumentMap map(int(argv.size()), argv.data(), err_);
     settings_ = readJobSettings(map, err_).value();
     animation_ = AnimationSettings();
-    return readAnimationSettings(map, settings_, animation_, err_);
+    OptionReader reader(map, err_);
+    return readAnimationSettings(reader, settings_, animation_);
   }
   JobSettings settings_;
   AnimationSettings animation_;
@@ -124,8 +125,13 @@ TEST_F(AnimationSettingsReaderTest, VideosNeedEveryFrameAndKeepFramesNeedsVideos
        false, ""},
       {{"frames=8", "video=mp4", "fps=500"}, 1, 120, true, "fps="},
       {{"frames=8", "keepframes=false"}, 0, 30, true, "without video="},
-      {{"frames=8", "video=webm", "keepframes=maybe"}, 1, 30, true,
-       "neither true nor false"},
+      // On/off as quazi= reads it: on only when the value holds true or
+      // TRUE.
+      {{"frames=8", "video=webm", "keepframes=maybe"}, 1, 30, false, ""},
+      {{"frames=8", "video=webm", "keepframes=TRUE"}, 1, 30, true, ""},
+      {{"frames=8", "keepframes=no"}, 0, 30, true,
+       "keepframes=no without video= would make nothing; the frames are "
+       "kept"},
       {{"frames=8", "video=mp4", "only=2-5", "keepframes=false"}, 0, 30, true,
        "this run makes frames 2 to 5 of 8"},
       {{"frames=8", "video=mp4", "only=0-7"}, 1, 30, true, ""},

@@ -12,35 +12,17 @@
 #include "driver/number_text.h"
 #include "driver/parameter_lines.h"
 #include "job/recipe.h"
+#include "options/option_table.h"
 #include "readers/embedded_text.h"
 
 namespace marl {
-
-namespace {
-
-// Every key some part of the program reads.
-const std::set<std::string>& knownKeys() {
-  static const std::set<std::string> keys = {
-      "R0",  "G0",    "B0",   "R1",    "G1",    "B1",   "basename",
-      "it",  "image", "detail", "size", "quazi", "qline", "qsize",
-      "qx",  "qy",    "qscale", "qsep", "count", "help", "-h",
-      "file", "version", "--version", "linear", "offset", "startx",
-      "starty", "coefficients", "number", "attempt", "spacings", "check",
-      "mode", "threads", "colors", "palette", "reverse", "blend", "tone",
-      "gamma", "depth", "background", "quality", "frames", "loop", "plane",
-      "morph", "only", "keyframes", "frame", "video", "fps", "keepframes",
-      "width", "height", "shiftx", "shifty"};
-  return keys;
-}
-
-}  // namespace
 
 ArgumentMap::ArgumentMap(int argc, const char* const* argv,
                          std::ostream& diagnostics)
     : diagnostics_(diagnostics) {
   for (int i = 0; i < argc; ++i)
     addWord(argv[i], i == 0 ? Source::ProgramPath : Source::CommandLine);
-  if (const std::string* path = find("file")) readParameterFile(*path);
+  if (const std::string* path = find(key::File)) readParameterFile(*path);
   if (hiddenWarnings_ > 0) {
     diagnostics_ << "marl: warning: " << hiddenWarnings_
                  << " more warnings about ignored words and lines not shown\n";
@@ -195,7 +177,7 @@ void ArgumentMap::readLinesOf(const std::string& text,
 
 void ArgumentMap::addRecipeLine(const std::string& line,
                                 const std::string& path) {
-  static const std::string Key = "basename=";
+  static const std::string Key = std::string(key::Basename) + "=";
   std::string text = line;
   if (!text.empty() && text.back() == '\r') text.pop_back();
   const std::size_t slash = text.rfind('/');
@@ -205,13 +187,12 @@ void ArgumentMap::addRecipeLine(const std::string& line,
   }
   // A picture from anyone must not choose where files are written.
   const std::string kept = text.substr(slash + 1);
-  if (!has("basename")) {
+  if (!has(key::Basename)) {
     diagnostics_ << "marl: warning: ignoring the folder '"
                  << Escaped{text.substr(Key.size(), slash + 1 - Key.size())}
                  << "' of the base name in '" << Escaped{path}
                  << "': a picture does not choose where files go; using "
-                    "basename="
-                 << Escaped{kept} << "\n";
+                 << Key << Escaped{kept} << "\n";
   }
   addFileLine(Key + kept);
 }
@@ -239,7 +220,7 @@ void ArgumentMap::failFile(const std::string& path, const std::string& why) {
 }
 
 void ArgumentMap::warnIfUnknown(const std::string& key) {
-  if (knownKeys().count(key) != 0 || !mayWarn()) return;
+  if (findOption(key) || !mayWarn()) return;
   diagnostics_ << "marl: warning: unknown option '" << Escaped{key}
                << "' is ignored; the usage text lists the options\n";
 }
@@ -258,55 +239,13 @@ ArgumentMap ArgumentMap::recipeAlone() const {
   alone.values_ = fileValues_;
   alone.keysFromFile_.clear();
   for (const auto& pair : fileValues_) alone.keysFromFile_.insert(pair.first);
-  if (const std::string* path = find("file")) alone.values_["file"] = *path;
+  if (const std::string* path = find(key::File)) alone.values_[key::File] = *path;
   return alone;
 }
 
 const std::string* ArgumentMap::find(const std::string& key) const {
   auto it = values_.find(key);
   return it == values_.end() ? nullptr : &it->second;
-}
-
-bool ArgumentMap::getInt(const std::string& key, int32_t& out) const {
-  const std::string* value = find(key);
-  if (!value) return false;
-  out = parseInteger(*value);
-  return true;
-}
-
-namespace {
-
-// The value's conversion, raised to `min` and then lowered to `max`.
-template <typename T>
-bool lookUpInRange(const ArgumentMap& map, const std::string& key, T& out,
-                   T min, T max, T (*convert)(const std::string&)) {
-  const std::string* value = map.find(key);
-  if (!value) return false;
-  T n = convert(*value);
-  if (n < min) n = min;
-  if (n > max) n = max;
-  out = n;
-  return true;
-}
-
-}  // namespace
-
-bool ArgumentMap::getIntInRange(const std::string& key, int32_t& out,
-                                int32_t min, int32_t max) const {
-  return lookUpInRange(*this, key, out, min, max, parseInteger);
-}
-
-bool ArgumentMap::getDoubleInRange(const std::string& key, double& out,
-                                   double min, double max) const {
-  return lookUpInRange(*this, key, out, min, max, parseReal);
-}
-
-bool ArgumentMap::getBool(const std::string& key, bool& out) const {
-  const std::string* value = find(key);
-  if (!value) return false;
-  out = value->find("true") != std::string::npos ||
-        value->find("TRUE") != std::string::npos;
-  return true;
 }
 
 }  // namespace marl

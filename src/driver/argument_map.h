@@ -37,15 +37,6 @@ class ArgumentMap {
   bool has(const std::string& key) const { return values_.count(key) != 0; }
   const std::string* find(const std::string& key) const;
 
-  // Each look-up leaves `out` alone and returns false when the key is absent.
-  bool getInt(const std::string& key, int32_t& out) const;
-  bool getIntInRange(const std::string& key, int32_t& out, int32_t min,
-                     int32_t max) const;
-  bool getDoubleInRange(const std::string& key, double& out, double min,
-                        double max) const;
-  // True when the value holds "true" or "TRUE" anywhere.
-  bool getBool(const std::string& key, bool& out) const;
-
   const std::map<std::string, std::string>& values() const { return values_; }
 
   // The value the parameter file gives for `key`, whether or not the

@@ -3,15 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "base/choice_words.h"
 #include "base/escaped_text.h"
 #include "colour/palettes.h"
+#include "options/option_keys.h"
 
 namespace marl {
 
 namespace {
 
-const char* const ChannelKeys[6] = {"R0", "G0", "B0", "R1", "G1", "B1"};
 constexpr std::size_t MostStops = 16;
 
 bool isHexDigit(char c) {
@@ -47,62 +46,56 @@ bool parseStops(const std::string& text, std::vector<uint32_t>& stops,
   return true;
 }
 
-template <typename Entry, std::size_t N>
-void readChoice(const ArgumentMap& map, OptionReader& read, std::ostream& err,
-                const char* key, const Entry (&table)[N],
-                decltype(Entry::value)& value) {
-  const std::string* text = map.find(key);
-  if (!text || valueFor(table, *text, value)) return;
-  if (map.isFromPicture(key)) {
-    read.refuse(key, *text, std::string("is not ") + wordList(table));
-    return;
-  }
-  err << "marl: warning: " << key << "=" << Escaped{*text} << " is not "
-      << wordList(table) << "; using " << wordFor(table, value) << "\n";
+std::string nearestPalettes(const std::string& name) {
+  std::string list = "the nearest are";
+  const std::vector<std::string> nearest = nearestPaletteNames(name);
+  for (std::size_t i = 0; i < nearest.size(); ++i)
+    list += (i == 0 ? " " : ", ") + nearest[i];
+  return list + " (palette=list shows them all); the colours are drawn as "
+                "usual";
 }
 
 }  // namespace
 
-void readColourSettings(const ArgumentMap& map, OptionReader& read,
-                        std::ostream& err, JobSettings& s) {
+void readColourSettings(OptionReader& read, JobSettings& s) {
+  const ArgumentMap& map = read.map();
   ColourSettings& c = s.colour;
-  map.getBool("reverse", c.reverse);
-  const std::string* reverse = map.find("reverse");
-  if (reverse && map.isFromPicture("reverse") && *reverse != "true" &&
-      *reverse != "false")
-    read.refuse("reverse", *reverse, "is neither true nor false");
-  readChoice(map, read, err, "blend", BlendWords, c.blend);
-  readChoice(map, read, err, "tone", ToneWords, c.tone);
-  c.gamma = read.real("gamma", 0.1, 10.0).value_or(c.gamma);
+  c.reverse = read.onOff(key::Reverse).value_or(c.reverse);
+  read.choice(key::Blend, BlendWords, c.blend);
+  read.choice(key::Tone, ToneWords, c.tone);
+  c.gamma = read.real(key::Gamma).value_or(c.gamma);
 
   auto onCommandLine = [&map](const char* key) {
     return map.has(key) && !map.isFromFile(key);
   };
   bool channelsOnCommandLine = false;
-  for (const char* key : ChannelKeys)
+  for (const char* key : key::Channels)
     channelsOnCommandLine = channelsOnCommandLine || onCommandLine(key);
   const bool commandLineColours = channelsOnCommandLine ||
-                                  onCommandLine("colors") ||
-                                  onCommandLine("palette");
+                                  onCommandLine(key::Colors) ||
+                                  onCommandLine(key::Palette);
   // Whether the key's value counts: a file's colours yield to any colour
   // option on the command line.
   auto counts = [&](const char* key) {
     return map.has(key) && (!commandLineColours || onCommandLine(key));
   };
   auto setAside = [&](const std::string& what, const char* by) {
-    err << "marl: warning: " << what << " is ignored: " << by
-        << "= gives the colours\n";
+    read.err() << "marl: warning: " << what << " is ignored: " << by
+               << "= gives the colours\n";
   };
 
-  if (counts("colors")) {
-    const std::string& text = *map.find("colors");
+  if (counts(key::Colors)) {
+    const std::string& text = *read.text(key::Colors);
     std::vector<uint32_t> stops;
     std::string why;
     if (parseStops(text, stops, why)) {
-      if (counts("palette"))
-        setAside("palette=" + escapedText(*map.find("palette")), "colors");
-      if (channelsOnCommandLine && onCommandLine("colors"))
-        setAside("R0..B1", "colors");
+      if (counts(key::Palette)) {
+        setAside(std::string(key::Palette) + "=" +
+                     escapedText(*read.text(key::Palette)),
+                 key::Colors);
+      }
+      if (channelsOnCommandLine && onCommandLine(key::Colors))
+        setAside("R0..B1", key::Colors);
       for (int k = 0; k < 3; ++k) {
         s.channels[k] = (stops.front() >> (16 - 8 * k)) & 0xFFu;
         s.channels[k + 3] = (stops.back() >> (16 - 8 * k)) & 0xFFu;
@@ -110,32 +103,21 @@ void readColourSettings(const ArgumentMap& map, OptionReader& read,
       if (stops.size() > 2) c.stops = stops;
       return;
     }
-    if (map.isFromPicture("colors")) {
-      read.refuse("colors", text, why);
-      return;
-    }
-    err << "marl: warning: colors=" << Escaped{text} << " " << why
-        << "; give 2 to 16 colours as RRGGBB, comma-separated; the colours"
-           " are drawn as usual\n";
+    read.report(key::Colors, text,
+                {why, "give 2 to 16 colours as RRGGBB, comma-separated; the "
+                      "colours are drawn as usual"});
+    if (map.isFromPicture(key::Colors)) return;  // refused
   }
-  if (!counts("palette")) return;
-  const std::string& name = *map.find("palette");
+  if (!counts(key::Palette)) return;
+  const std::string& name = *read.text(key::Palette);
   if (name == "random" || findPalette(name)) {
     c.palette = name;
-    if (channelsOnCommandLine && onCommandLine("palette"))
-      setAside("R0..B1", "palette");
+    if (channelsOnCommandLine && onCommandLine(key::Palette))
+      setAside("R0..B1", key::Palette);
     return;
   }
-  if (map.isFromPicture("palette")) {
-    read.refuse("palette", name, "is not a built-in palette");
-    return;
-  }
-  err << "marl: warning: palette=" << Escaped{name}
-      << " is not a built-in palette; the nearest are";
-  const std::vector<std::string> nearest = nearestPaletteNames(name);
-  for (std::size_t i = 0; i < nearest.size(); ++i)
-    err << (i == 0 ? " " : ", ") << nearest[i];
-  err << " (palette=list shows them all); the colours are drawn as usual\n";
+  read.report(key::Palette, name,
+              {"is not a built-in palette", nearestPalettes(name)});
 }
 
 }  // namespace marl

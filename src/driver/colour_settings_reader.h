@@ -1,9 +1,6 @@
 #ifndef MARL_DRIVER_COLOUR_SETTINGS_READER_H_
 #define MARL_DRIVER_COLOUR_SETTINGS_READER_H_
 
-#include <ostream>
-
-#include "driver/argument_map.h"
 #include "driver/option_reader.h"
 #include "job/job_settings.h"
 
@@ -14,10 +11,9 @@ namespace marl {
 // last stops (so two stops are exactly R0..B1 given) and beats palette=;
 // both beat the channels. A colour option on the command line sets aside
 // every colour option of the parameter file or recipe, so a replay with a
-// new palette= or colors= recolours. Values that cannot be used are named
-// in a warning on `err` and the colours are drawn as usual.
-void readColourSettings(const ArgumentMap& map, OptionReader& read,
-                        std::ostream& err, JobSettings& s);
+// new palette= or colors= recolours. Values that cannot be used are
+// reported through `read` and the colours are drawn as usual.
+void readColourSettings(OptionReader& read, JobSettings& s);
 
 }  // namespace marl
 

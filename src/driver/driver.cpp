@@ -5,13 +5,13 @@
 #include <optional>
 
 #include "driver/animation_batch.h"
-#include "driver/animation_settings_reader.h"
 #include "driver/argument_map.h"
 #include "driver/option_reader.h"
 #include "driver/palette_list.h"
 #include "driver/picture_batch.h"
-#include "driver/settings_reader.h"
+#include "driver/run_settings.h"
 #include "driver/thread_count.h"
+#include "options/option_keys.h"
 #include "driver/usage_text.h"
 #include "driver/version.h"
 #include "job/picture_limits.h"
@@ -29,9 +29,9 @@ unsigned jobsAtOnce(const JobSettings& settings) {
 // Every limit on sides and memory, checked before any work starts: a run
 // that cannot finish makes nothing, instead of failing late or being killed.
 // Sets the settings' thread count on the way.
-bool withinLimits(JobSettings& settings, int64_t count, const ArgumentMap& map,
+bool withinLimits(JobSettings& settings, int64_t count, OptionReader& read,
                   std::ostream& err) {
-  settings.threads = readThreadCount(map, err);
+  settings.threads = unsigned(readThreadCount(read));
   std::string why = pictureSideProblem(settings);
   if (why.empty()) {
     const unsigned atOnce =
@@ -53,31 +53,17 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   if (printPalettesIfAsked(map, out)) return 0;
   printUsage(out);
   // Cairo needs no start-up, so there is no imaging service to start here.
-  if (map.has("-h") || map.has("help")) return 0;
+  if (map.has(key::DashH) || map.has(key::Help)) return 0;
 
   OptionReader read(map, err);
-  int64_t count = read.integer("count", std::numeric_limits<int32_t>::min(),
-                               std::numeric_limits<int32_t>::max())
-                      .value_or(1);
-  std::optional<JobSettings> maybeSettings;
-  AnimationSettings animation;
-  AnimationRead animated = AnimationRead::Still;
-  if (count > 0) {
-    maybeSettings = readJobSettings(map, err);
-    if (!maybeSettings) return 1;
-    animated = readAnimationSettings(map, *maybeSettings, animation, err);
-    if (animated == AnimationRead::Failed) return 1;
-    if (maybeSettings->map && count > 1) {
-      err << "marl: warning: count=" << count << " with a given map would "
-          << "make the same picture " << count << " times; making it once\n";
-      count = 1;
-    }
-    if (!withinLimits(*maybeSettings, count, map, err)) return 1;
-  }
+  std::optional<RunSettings> run = readRunSettings(read);
+  if (!run) return 1;
+  const int64_t count = run->count;
+  if (count > 0 && !withinLimits(run->job, count, read, err)) return 1;
   out << count << " image(s) will be created" << std::endl;
   if (count <= 0) return 0;
 
-  JobSettings& settings = *maybeSettings;
+  JobSettings& settings = run->job;
   BatchOptions batch;
   batch.count = count;
   batch.threads = jobsAtOnce(settings);
@@ -86,9 +72,10 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
       1, settings.threads /
              unsigned(std::min<int64_t>(batch.threads, batch.count)));
   batch.progressLine = errIsTerminal;
-  if (animated == AnimationRead::Animation)
-    return runAnimationBatch(settings, animation, batch, clock, out, err) ? 0
-                                                                          : 1;
+  if (run->animated)
+    return runAnimationBatch(settings, run->animation, batch, clock, out, err)
+               ? 0
+               : 1;
   return runPictureBatch(settings, batch, clock, out, err) ? 0 : 1;
 }
 

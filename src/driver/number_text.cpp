@@ -1,6 +1,5 @@
 #include "driver/number_text.h"
 
-#include <cstdlib>
 #include <limits>
 
 namespace marl {
@@ -59,10 +58,6 @@ int32_t parseInteger(const std::string& text) {
   if (value < std::numeric_limits<int32_t>::min())
     return std::numeric_limits<int32_t>::min();
   return int32_t(value);
-}
-
-double parseReal(const std::string& text) {
-  return std::strtod(text.c_str(), nullptr);
 }
 
 }  // namespace marl

@@ -22,10 +22,6 @@ IntegerText readIntegerText(const std::string& text);
 // being undefined.
 int32_t parseInteger(const std::string& text);
 
-// Decimal text to double as the C library's atof reads it; 0.0 when nothing
-// converts.
-double parseReal(const std::string& text);
-
 }  // namespace marl
 
 #endif  // MARL_DRIVER_NUMBER_TEXT_H_

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "colour/palettes.h"
+#include "options/option_keys.h"
 
 namespace marl {
 
@@ -13,7 +14,7 @@ constexpr std::size_t ShownStops = 16;
 }  // namespace
 
 bool printPalettesIfAsked(const ArgumentMap& map, std::ostream& out) {
-  const std::string* value = map.find("palette");
+  const std::string* value = map.find(key::Palette);
   if (!value || *value != "list") return false;
   for (const Palette& p : builtInPalettes()) {
     const std::size_t count = p.stops.size();

@@ -3,9 +3,11 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <string>
 #include <thread>
 
 #include "driver/number_text.h"
+#include "options/option_keys.h"
 
 namespace marl {
 
@@ -17,20 +19,22 @@ int32_t availableCpus() {
   return std::max(1, int(std::thread::hardware_concurrency()));
 }
 
-int32_t readThreadCount(const ArgumentMap& map, std::ostream& err) {
+int32_t readThreadCount(OptionReader& read) {
   const int32_t cpus = availableCpus();
-  const std::string* value = map.find("threads");
+  const std::string* value = read.text(key::Threads);
   if (value == nullptr) return cpus;
   const int32_t threads = parseInteger(*value);
   if (threads < 1) {
-    err << "marl: warning: threads=" << *value
-        << " is not a count of 1 or more; using " << cpus
-        << ", the CPUs this process may use\n";
+    read.report(key::Threads, *value,
+                {"is not a count of 1 or more",
+                 "using " + std::to_string(cpus) +
+                     ", the CPUs this process may use"});
     return cpus;
   }
   if (threads > MaxThreads) {
-    err << "marl: warning: threads=" << *value << " is above the most, "
-        << MaxThreads << "; using " << MaxThreads << "\n";
+    const std::string most = std::to_string(MaxThreads);
+    read.report(key::Threads, *value,
+                {"is above the most, " + most, "using " + most});
     return MaxThreads;
   }
   return threads;

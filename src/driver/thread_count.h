@@ -2,10 +2,9 @@
 #define MARL_DRIVER_THREAD_COUNT_H_
 
 #include <cstdint>
-#include <ostream>
 
 #include "base/files_to_remove.h"
-#include "driver/argument_map.h"
+#include "driver/option_reader.h"
 
 namespace marl {
 
@@ -20,9 +19,9 @@ int32_t availableCpus();
 
 // threads=N: how many pictures are finished at once, 1 to MaxThreads.
 // Absent, every CPU the process may use. A value below 1 (or not a number)
-// is reported on `err` and gives that default; one above the most is
+// is reported through `read` and gives that default; one above the most is
 // reported and lowered to it.
-int32_t readThreadCount(const ArgumentMap& map, std::ostream& err);
+int32_t readThreadCount(OptionReader& read);
 
 }  // namespace marl
 

@@ -12,7 +12,8 @@ int32_t threadsFor(const char* word, std::string& warning) {
   const char* argv[] = {"marl", word};
   std::ostringstream err;
   const ArgumentMap map(word ? 2 : 1, argv, err);
-  const int32_t threads = readThreadCount(map, err);
+  OptionReader read(map, err);
+  const int32_t threads = readThreadCount(read);
   warning = err.str();
   return threads;
 }
@@ -27,11 +28,32 @@ TEST(ThreadCountTest, DefaultIsTheAffinityMaskAndBadValuesAreReported) {
   EXPECT_EQ(warning, "");
   for (const char* bad : {"threads=0", "threads=-2", "threads=many"}) {
     EXPECT_EQ(threadsFor(bad, warning), cpus) << bad;
-    EXPECT_NE(warning.find("marl: warning: " + std::string(bad)),
-              std::string::npos) << warning;
+    EXPECT_EQ(warning, "marl: warning: " + std::string(bad) +
+                           " is not a count of 1 or more; using " +
+                           std::to_string(cpus) +
+                           ", the CPUs this process may use\n");
   }
   EXPECT_EQ(threadsFor("threads=99999", warning), MaxThreads);
-  EXPECT_NE(warning.find("threads=99999"), std::string::npos) << warning;
+  EXPECT_EQ(warning,
+            "marl: warning: threads=99999 is above the most, 1024; using "
+            "1024\n");
+  EXPECT_EQ(MaxThreads, option(key::Threads).hi);
+}
+
+// The user's text reaches the terminal escaped: a value cannot move the
+// cursor, change colours or set the window's title.
+TEST(ThreadCountTest, TheValueIsShownEscaped) {
+  std::string warning;
+  threadsFor("threads=0\x1b]0;pwned\x07\xff", warning);
+  EXPECT_EQ(warning.find_first_of("\x1b\x07\xff"), std::string::npos)
+      << warning;
+  EXPECT_NE(warning.find("threads=0\\x1b]0;pwned\\x07\\xff is not a count"),
+            std::string::npos)
+      << warning;
+  threadsFor("threads=5000\x1b[2J", warning);
+  EXPECT_NE(warning.find("threads=5000\\x1b[2J is above the most"),
+            std::string::npos)
+      << warning;
 }
 
 }  // namespace

@@ -8,31 +8,18 @@
 #include "base/choice_words.h"
 #include "base/escaped_text.h"
 #include "job/picture_plan.h"
+#include "options/option_table.h"
 
 namespace marl {
 
 namespace {
 
-const char* const RecipeKeys[] = {"linear",       "offset", "startx",
-                                   "starty",       "coefficients",
-                                   "number",       "attempt", "spacings",
-                                   "check",        "keyframes", "frame"};
-const char CheckKey[] = "check=";
+const std::string CheckKey = std::string(key::Check) + "=";
 // Every recipe begins with this line, found by its start up to the colon.
 const char HeaderLine[] =
     "\\ marl recipe: 'marl file=PICTURE' makes this picture again; options"
     " on the command line win\n";
 const std::size_t HeaderMark = sizeof "\\ marl recipe:" - 1;
-// Every key recipeOf writes; a picture's recipe holds no other.
-const char* const WrittenKeys[] = {
-    "R0", "G0", "B0", "R1", "G1", "B1", "basename", "image", "it", "size",
-    "width", "height", "shiftx", "shifty",
-    "detail", "mode", "number", "attempt", "linear", "offset", "startx",
-    "starty", "coefficients", "quazi", "qline", "qsize", "qx", "qy",
-    "qscale", "qsep", "spacings", "colors", "palette", "reverse", "blend",
-    "tone", "gamma", "depth", "background", "quality", "frames", "loop",
-    "plane", "keyframes", "frame", "check"};
-
 // A recipe copied through a Windows editor is still the same recipe.
 std::string withoutReturn(const std::string& line) {
   return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1)
@@ -59,7 +46,7 @@ std::string realList(const double* values, std::size_t count) {
 void writeColourKeys(std::ostream& r, const ColourSettings& c,
                      const Palette* palette) {
   if (!c.stops.empty()) {
-    r << "colors=";
+    r << key::Colors << "=";
     for (std::size_t i = 0; i < c.stops.size(); ++i) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "%06x", unsigned(c.stops[i] & 0xFFFFFFu));
@@ -67,11 +54,13 @@ void writeColourKeys(std::ostream& r, const ColourSettings& c,
     }
     r << "\n";
   }
-  if (palette) r << "palette=" << palette->name << "\n";
-  if (c.reverse) r << "reverse=true\n";
-  if (c.blend != Blend::Rgb) r << "blend=" << wordFor(BlendWords, c.blend) << "\n";
-  if (c.tone != Tone::Equalize) r << "tone=" << wordFor(ToneWords, c.tone) << "\n";
-  if (c.gamma != 1.0) r << "gamma=" << real(c.gamma) << "\n";
+  if (palette) r << key::Palette << "=" << palette->name << "\n";
+  if (c.reverse) r << key::Reverse << "=true\n";
+  if (c.blend != Blend::Rgb)
+    r << key::Blend << "=" << wordFor(BlendWords, c.blend) << "\n";
+  if (c.tone != Tone::Equalize)
+    r << key::Tone << "=" << wordFor(ToneWords, c.tone) << "\n";
+  if (c.gamma != 1.0) r << key::Gamma << "=" << real(c.gamma) << "\n";
 }
 
 // FNV-1a, 64 bits (from RecipeChecker::HashStart, see there): enough to tell
@@ -94,26 +83,25 @@ std::string hexOf(uint64_t hash) {
 // picture's recipe reads as it always has.
 std::string shapeLines(const PictureOptions& s) {
   std::string lines;
-  if (s.width) lines += "width=" + std::to_string(*s.width) + "\n";
-  if (s.height) lines += "height=" + std::to_string(*s.height) + "\n";
-  if (s.shiftX != 0.0) lines += "shiftx=" + real(s.shiftX) + "\n";
-  if (s.shiftY != 0.0) lines += "shifty=" + real(s.shiftY) + "\n";
+  if (s.width)
+    lines += std::string(key::Width) + "=" + std::to_string(*s.width) + "\n";
+  if (s.height)
+    lines += std::string(key::Height) + "=" + std::to_string(*s.height) + "\n";
+  if (s.shiftX != 0.0)
+    lines += std::string(key::ShiftX) + "=" + real(s.shiftX) + "\n";
+  if (s.shiftY != 0.0)
+    lines += std::string(key::ShiftY) + "=" + real(s.shiftY) + "\n";
   return lines;
 }
 
 }  // namespace
 
-bool isRecipeKey(const std::string& key) {
-  for (const char* k : RecipeKeys) {
-    if (key == k) return true;
-  }
-  return false;
-}
+bool isRecipeKey(const std::string& key) { return isRecipeOnlyKey(key); }
 
 std::string recipeOf(const PicturePlan& plan) {
   const std::optional<FrameOfAnimation>& frame = plan.frame;
   if (!frame) return withCheckLine(recipeLinesOf(plan));
-  return withCheckLine(frame->recipeLines + "frame=" +
+  return withCheckLine(frame->recipeLines + key::Frame + "=" +
                        std::to_string(frame->index) + "\n");
 }
 
@@ -129,54 +117,55 @@ std::string recipeLinesOf(const PicturePlan& p) {
   const TorusMap& map = p.map;
   std::ostringstream r;
   r << HeaderLine;
-  const char* channelKeys[6] = {"R0", "G0", "B0", "R1", "G1", "B1"};
   for (int c = 0; c < 6; ++c) {
     const uint32_t colour = c < 3 ? p.startColour : p.finishColour;
-    r << channelKeys[c] << "=" << ((colour >> (16 - 8 * (c % 3))) & 0xFF)
+    r << key::Channels[c] << "=" << ((colour >> (16 - 8 * (c % 3))) & 0xFF)
       << "\n";
   }
   writeColourKeys(r, s.colour, p.palette);
-  r << "basename=" << s.basename << "\n"
-    << "image=" << s.format->name << "\n";
+  r << key::Basename << "=" << s.basename << "\n"
+    << key::Image << "=" << s.format->name << "\n";
   // Written only when not the default, so a default picture's recipe reads
   // as it always has.
-  if (s.depth != 8) r << "depth=" << s.depth << "\n";
-  if (s.lossless) r << "quality=lossless\n";
-  if (s.quality > 0) r << "quality=" << s.quality << "\n";
-  if (s.background.kind == Background::Transparent) r << "background=none\n";
+  if (s.depth != 8) r << key::Depth << "=" << s.depth << "\n";
+  if (s.lossless) r << key::Quality << "=lossless\n";
+  if (s.quality > 0) r << key::Quality << "=" << s.quality << "\n";
+  if (s.background.kind == Background::Transparent)
+    r << key::Background << "=none\n";
   if (s.background.kind == Background::Colour) {
     char colour[8];
     std::snprintf(colour, sizeof colour, "%06X", s.background.colour);
-    r << "background=" << colour << "\n";
+    r << key::Background << "=" << colour << "\n";
   }
-  r << "it=" << s.iterationMaximum << "\n"
-    << "size=" << s.side << "\n"
+  r << key::It << "=" << s.iterationMaximum << "\n"
+    << key::Size << "=" << s.side << "\n"
     << shapeLines(s)
-    << "detail=" << map.detail << "\n"
-    << "mode="
+    << key::Detail << "=" << map.detail << "\n"
+    << key::Mode << "="
     << (s.mode == JobSettings::Mode::Fast ? "fast" : "exact") << "\n"
-    << "number=" << p.imageNumber << "\n"
-    << "attempt=" << p.attempt << "\n"
-    << "linear=" << map.linearCoefficient << "\n"
-    << "offset=" << real(map.offsetX) << "\n"
-    << "startx=" << real(map.x) << "\n"
-    << "starty=" << real(map.y) << "\n";
+    << key::Number << "=" << p.imageNumber << "\n"
+    << key::Attempt << "=" << p.attempt << "\n"
+    << key::Linear << "=" << map.linearCoefficient << "\n"
+    << key::Offset << "=" << real(map.offsetX) << "\n"
+    << key::StartX << "=" << real(map.x) << "\n"
+    << key::StartY << "=" << real(map.y) << "\n";
   std::vector<double> coefficients;
   for (int32_t i = 0; i < map.detail; ++i)
     for (int32_t j = 0; j < map.detail; ++j)
       coefficients.push_back(map.coefficientMatrix[i][j]);
-  r << "coefficients=" << realList(coefficients.data(), coefficients.size())
+  r << key::Coefficients << "="
+    << realList(coefficients.data(), coefficients.size())
     << "\n";
   if (p.tiling) {
     const QuaziSettings& q = *p.tiling;
-    r << "quazi=true\n"
-      << "qline=" << q.qline << "\n"
-      << "qsize=" << q.qsize << "\n"
-      << "qx=" << q.qx << "\n"
-      << "qy=" << q.qy << "\n"
-      << "qscale=" << real(q.qscale) << "\n"
-      << "qsep=" << real(q.qsep) << "\n"
-      << "spacings="
+    r << key::Quazi << "=true\n"
+      << key::Qline << "=" << q.qline << "\n"
+      << key::Qsize << "=" << q.qsize << "\n"
+      << key::Qx << "=" << q.qx << "\n"
+      << key::Qy << "=" << q.qy << "\n"
+      << key::Qscale << "=" << real(q.qscale) << "\n"
+      << key::Qsep << "=" << real(q.qsep) << "\n"
+      << key::Spacings << "="
       << realList(p.spacingUnits.data(), p.spacingUnits.size())
       << "\n";
   }
@@ -192,11 +181,11 @@ void RecipeChecker::addLine(const std::string& raw) {
     return;
   }
   recipe_ = true;
-  if (line.compare(0, sizeof CheckKey - 1, CheckKey) != 0) {
+  if (line.compare(0, CheckKey.size(), CheckKey) != 0) {
     hash_ = hashOn(hash_, line + "\n");
     return;
   }
-  const std::string given = line.substr(sizeof CheckKey - 1);
+  const std::string given = line.substr(CheckKey.size());
   checkSeen_ = true;
   checkMatches_ = given == hexOf(hash_);
 }
@@ -257,9 +246,7 @@ std::string unwrittenLine(const std::vector<std::string>& lines) {
     if (equals == None)
       return "its recipe holds a line without '=': '" + escapedText(line) + "'";
     const std::string key = line.substr(0, equals);
-    bool written = false;
-    for (const char* k : WrittenKeys) written |= key == k;
-    if (!written) {
+    if (!isWrittenKey(key)) {
       return "its recipe holds the key '" + escapedText(key) +
              "', which marl never writes into a recipe";
     }
