@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The bash completion, sourced into a plain bash (no bash-completion package
 # helpers), completes what a user types, with '=' in COMP_WORDBREAKS (bash's
-# default) and without it. Every key of the README's option table completes.
+# default) and without it. Every key of the option table completes.
 set -uo pipefail
-script=$1 readme=$2
+script=$1 options=$2
 . "$(dirname "$0")/readme_option_keys.sh"
 . "$script"
-keys=$(readme_option_keys "$readme")
-[ -n "$keys" ] || { echo "no option keys found in $readme's '## Options' table"; exit 1; }
+keys=$(readme_option_keys "$options")
+[ -n "$keys" ] || { echo "no option keys found in $options's '## Options' table"; exit 1; }
 status=0
 complete -p marl >/dev/null || { echo "sourcing $script registers no completion for marl"; status=1; }
 
@@ -44,7 +44,7 @@ expect "marl count=2 ver"
 expect "marl size=3 " "count= it= size= width= height= shiftx= shifty= detail= image= basename= R0= G0= B0= R1= G1= B1= colors= palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads= file= number= attempt= linear= offset= startx= starty= coefficients= spacings= check= depth= background= quality= frames= loop= plane= morph= only= keyframes= frame= video= fps= keepframes="
 for key in $keys; do
   COMP_LINE="marl $key" COMP_POINT=$((5 + ${#key})) _marl
-  [[ " ${COMPREPLY[*]} " == *" $key"[=\ ]* ]] || { echo "README option '$key' does not complete"; status=1; }
+  [[ " ${COMPREPLY[*]} " == *" $key"[=\ ]* ]] || { echo "option '$key' of $options does not complete"; status=1; }
 done
 
 COMP_WORDBREAKS=$' \t\n"\'><;|&(:'

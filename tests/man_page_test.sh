@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The man page lints clean and has an OPTIONS entry for every option key in
-# the README's option table: a new option must reach the page too.
+# the option table (docs/options.md): a new option must reach the page too.
 set -euo pipefail
-readme=$1 page=$2
+options=$1 page=$2
 . "$(dirname "$0")/readme_option_keys.sh"
 
-keys=$(readme_option_keys "$readme")
-[ -n "$keys" ] || { echo "no option keys found in $readme's '## Options' table"; exit 1; }
+keys=$(readme_option_keys "$options")
+[ -n "$keys" ] || { echo "no option keys found in $options's '## Options' table"; exit 1; }
 
 # Words of the item tags (the line after each .TP) in the OPTIONS section,
 # with font escapes and the leading macro removed.

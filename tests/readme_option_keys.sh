@@ -1,5 +1,6 @@
-# Sourced by the tests: readme_option_keys README prints, one a line, every
-# backticked key in the first column of the README's option table.
+# Sourced by the tests: readme_option_keys FILE prints, one a line, every
+# backticked key in the first column of the option table under FILE's
+# "## Options" heading (docs/options.md).
 readme_option_keys() {
   awk -F'|' '
     /^## / { inOptions = ($0 == "## Options") }
