@@ -7,16 +7,13 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 
-expected="usr/bin/marl
-usr/lib/marl/marl-video.so
-usr/share/bash-completion/completions/marl
-usr/share/doc/marl/README.md
-usr/share/doc/marl/example-attractor.jpg
-usr/share/doc/marl/example-enlarged.jpg
-usr/share/doc/marl/example-tiled.jpg
-usr/share/doc/marl/example-tiling.jpg
-usr/share/doc/marl/palettes.jpg
-usr/share/man/man1/marl.1"
+# The documentation keeps the source folder's layout: the README, the
+# changelog, and under docs/ the option table, the benchmarks, the guide and
+# the pictures.
+docs=$(cd "$source" && { echo README.md; echo CHANGELOG.md; echo docs/options.md
+  echo docs/benchmarks.md; ls docs/*.jpg; find docs/guide -name '*.md'; } | sort)
+expected=$({ printf '%s\n' usr/bin/marl usr/lib/marl/marl-video.so usr/share/bash-completion/completions/marl \
+  usr/share/man/man1/marl.1; sed 's|^|usr/share/doc/marl/|' <<<"$docs"; } | sort)
 actual=$(cd "$root" && find . ! -type d | sed 's|^\./||' | sort)
 if [ "$actual" != "$expected" ]; then
   echo "installed files differ from the expected ones:"
@@ -30,12 +27,13 @@ check test -x "$root/usr/bin/marl"
 check cmp -s "$build/marl" "$root/usr/bin/marl"
 check cmp -s "$source/docs/marl.1" "$root/usr/share/man/man1/marl.1"
 check cmp -s "$source/completions/marl.bash" "$root/usr/share/bash-completion/completions/marl"
-check cmp -s "$source/README.md" "$root/usr/share/doc/marl/README.md"
-for picture in example-attractor.jpg example-enlarged.jpg example-tiled.jpg \
-    example-tiling.jpg palettes.jpg; do
-  check cmp -s "$source/docs/$picture" "$root/usr/share/doc/marl/$picture"
+for doc in $docs; do
+  check cmp -s "$source/$doc" "$root/usr/share/doc/marl/$doc"
 done
 check cmp -s "$build/marl-video.so" "$root/usr/lib/marl/marl-video.so"
+# The installed guide's links reach what is installed beside it; only the
+# man page is elsewhere.
+check bash "$source/tests/doc_links.sh" "$root/usr/share/doc/marl" '\.1$'
 version=$("$root/usr/bin/marl" --version)
 [[ $version =~ ^marl\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "installed marl --version printed '$version'"; status=1; }
 # The installed program finds its video module: an MP4 is made and its
