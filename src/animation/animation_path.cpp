@@ -8,6 +8,7 @@
 #include "attractor/run_control.h"
 #include "base/escaped_text.h"
 #include "job/recipe.h"
+#include "options/option_keys.h"
 
 namespace marl {
 
@@ -137,13 +138,13 @@ std::string animationRecipeLines(const AnimationSettings& animation,
   std::ostringstream r;
   r << "\\ an animation: 'marl file=FRAME' makes all its frames again, "
        "'only=A-B' frames A to B\n"
-    << "frames=" << animation.frames << "\n";
+    << key::Frames << "=" << animation.frames << "\n";
   if (plane) {
-    r << "loop=" << recipeReal(animation.loopRadius) << "\n"
-      << "plane=" << *plane << "\n";
+    r << key::Loop << "=" << recipeReal(animation.loopRadius) << "\n"
+      << key::Plane << "=" << *plane << "\n";
     return r.str();
   }
-  r << "keyframes=";
+  r << key::Keyframes << "=";
   for (std::size_t k = 0; k < animation.keyframes.size(); ++k) {
     if (k > 0) r << ';';
     const Coefficients& key = animation.keyframes[k];
