@@ -15,6 +15,7 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   libhwy-dev
   libgtest-dev libbenchmark-dev
+  nlohmann-json3-dev
   faketime parallel
   mandoc groff-base
 )

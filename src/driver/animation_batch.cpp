@@ -29,6 +29,7 @@ bool runAnimationBatch(const JobSettings& settings,
         settings.iterationMaximum, "frames");
   }
   RandomSource random;
+  if (settings.seed) random.startFromSeed(*settings.seed);
   bool allWritten = true;
   for (int32_t i = 0; i < options.count; ++i) {
     OrderedConsole::JobStreams& streams = console.open();

@@ -50,6 +50,8 @@ std::optional<RunSettings> readRunSettings(OptionReader& read) {
       readAnimationSettings(read, run.job, run.animation);
   if (animated == AnimationRead::Failed) return std::nullopt;
   run.animated = animated == AnimationRead::Animation;
+  if (const std::string* catalogue = read.text(key::Catalogue))
+    run.catalogue = *catalogue;
   if (run.job.map && run.count > 1) {
     read.err() << "marl: warning: count=" << run.count
                << " with a given map would make the same picture "

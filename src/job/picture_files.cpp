@@ -16,17 +16,23 @@ namespace marl {
 namespace {
 
 bool writePicture(const PicturePlan& plan, RowSource& rows,
-                  const std::string& fileName, JobConsole& console) {
+                  const std::string& fileName, JobConsole& console,
+                  std::vector<std::string>* written) {
   EncodeOptions options;
   options.text = plan.recipe;
   options.quality = plan.options.quality;
   options.lossless = plan.options.lossless;
-  return writeImageFile(rows, *plan.options.format, fileName,
-                        console.diagnostics(), options);
+  std::string name;
+  if (!writeImageFile(rows, *plan.options.format, fileName,
+                      console.diagnostics(), options, &name))
+    return false;
+  if (written) written->push_back(name);
+  return true;
 }
 
 bool writeTilingPicture(const PicturePlan& plan, const HitGrid& grid,
-                        const CountColours& colours, JobConsole& console) {
+                        const CountColours& colours, JobConsole& console,
+                        std::vector<std::string>* written) {
   const int side = int(grid.size());
   Bitmap attractor(side, side);
   if (!attractor.ok()) {
@@ -55,7 +61,8 @@ bool writeTilingPicture(const PicturePlan& plan, const HitGrid& grid,
     console.error(error);
     return false;
   }
-  return writePicture(plan, *tiling, plan.names.quaziFileName, console);
+  return writePicture(plan, *tiling, plan.names.quaziFileName, console,
+                      written);
 }
 
 }  // namespace
@@ -67,13 +74,15 @@ GridRows pictureRows(const PicturePlan& plan, const HitGrid& grid,
 }
 
 bool writePictures(const PicturePlan& plan, const HitGrid& grid,
-                   const CountColours& colours, JobConsole& console) {
+                   const CountColours& colours, JobConsole& console,
+                   std::vector<std::string>* written) {
   // The attractor picture goes to its file straight from the grid, band by
   // band; only the tiling needs it as a bitmap, one whole period.
   GridRows rows = pictureRows(plan, grid, colours, plan.options.depth);
-  bool written = writePicture(plan, rows, plan.names.fileName, console);
-  if (plan.tiling) written &= writeTilingPicture(plan, grid, colours, console);
-  return written;
+  bool ok = writePicture(plan, rows, plan.names.fileName, console, written);
+  if (plan.tiling)
+    ok &= writeTilingPicture(plan, grid, colours, console, written);
+  return ok;
 }
 
 }  // namespace marl

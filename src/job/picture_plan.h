@@ -39,6 +39,7 @@ struct PictureOptions {
   double shiftY = 0.0;
   JobSettings::Mode mode = JobSettings::Mode::Exact;
   unsigned threads = 1;
+  std::optional<uint32_t> seed;  // the run's, for its recipe and catalogue
 };
 
 PictureOptions optionsOf(const JobSettings& settings);

@@ -73,7 +73,8 @@ std::optional<PreparedPicture> preparePicture(const JobSettings& settings,
                                               std::time_t now,
                                               JobConsole& console,
                                               std::atomic<int64_t>* steps) {
-  random.advanceForTime(now);
+  // A seeded run's source was started from its seed once, for all its jobs.
+  if (!settings.seed) random.advanceForTime(now);
   // The palette, the two colours and four spare slots get their values
   // later; only these draws of theirs are kept.
   for (int32_t slot = 0; slot < ColourSlotCount; ++slot) {

@@ -1,0 +1,30 @@
+#ifndef MARL_JOB_CATALOGUE_LINE_H_
+#define MARL_JOB_CATALOGUE_LINE_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "job/picture_plan.h"
+
+namespace marl {
+
+// What a catalogue says of one picture made, besides its plan.
+struct CatalogueEntry {
+  std::vector<std::string> files;  // the names written, in order
+  int64_t picture = 1;             // its place in its run, from 1
+  double fill = 0.0;               // share of its cells the orbit visited
+};
+
+// The picture as one JSON object on one line, line feed included: its files,
+// place in the run, number, seed (null without one), fill, size and cut,
+// mode, detail, colours and the check of its recipe, so that a catalogue
+// can be sorted and filtered with standard tools and every line leads back
+// to a picture and its recipe. Names that are not UTF-8 have their bad bytes
+// replaced (U+FFFD), as JSON holds only Unicode text.
+std::string catalogueLine(const PicturePlan& plan,
+                          const CatalogueEntry& entry);
+
+}  // namespace marl
+
+#endif  // MARL_JOB_CATALOGUE_LINE_H_
