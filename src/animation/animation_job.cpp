@@ -31,6 +31,9 @@ struct AnimationJob::Frame {
   std::future<bool> written;
   // Made again for the videos only: its files were there already.
   bool forVideosOnly = false;
+  // Its files as written, and the share of its cells visited, to list it.
+  std::vector<std::string> writtenNames;
+  double fill = 0.0;
 };
 
 namespace {
@@ -89,9 +92,7 @@ bool AnimationJob::makeFrames() {
   std::unique_ptr<Frame> writing;
   const auto reportWritten = [&] {
     if (!writing) return;
-    const bool written = writing->written.get();
-    report(*writing, written);
-    allWritten &= written;
+    allWritten &= report(*writing, writing->written.get());
     writing.reset();
     videos_.showErrors(console_);
   };
@@ -127,7 +128,11 @@ bool AnimationJob::makeFrames() {
     writing = std::move(frame);
   }
   reportWritten();
-  return videos_.finish(allWritten, console_) && allWritten;
+  std::vector<std::string> videoNames;
+  bool finished = videos_.finish(allWritten, console_, &videoNames);
+  if (listing_ && !videoNames.empty())
+    finished &= listing_(*plan_, {videoNames, 1, std::nullopt, true});
+  return finished && allWritten;
 }
 
 bool AnimationJob::countFrame(Frame& frame) const {
@@ -144,8 +149,10 @@ bool AnimationJob::writeFrame(Frame& f) {
   return guarded(f, [&] {
     HitGrid& grid = f.hits->grid();
     const PictureColours colours = colourHits(f.plan, grid, video);
-    if (files && !writePictures(f.plan, grid, colours.files, f.console))
+    if (files &&
+        !writePictures(f.plan, grid, colours.files, f.console, &f.writtenNames))
       return false;
+    if (listing_) f.fill = grid.filledFraction();
     if (!video) return true;
     GridRows rows = pictureRows(f.plan, grid, colours.video(), 8);
     videos_.add(rows);
@@ -153,13 +160,16 @@ bool AnimationJob::writeFrame(Frame& f) {
   });
 }
 
-void AnimationJob::report(Frame& frame, bool written) {
+bool AnimationJob::report(Frame& frame, bool written) {
   console_.diagnostics() << frame.console.takeDiagnostics();
   if (written && animation_.keepFrames && !frame.forVideosOnly) {
     console_.frameWritten(frame.plan.frame->index, animation_.frames,
                           frame.plan.names.fileName);
   }
   if (counters_.framesDone) ++*counters_.framesDone;
+  if (written && listing_ && !frame.writtenNames.empty())
+    written = listing_(frame.plan, {frame.writtenNames, 1, frame.fill});
+  return written;
 }
 
 bool AnimationJob::madeAlready(const PicturePlan& frame) const {

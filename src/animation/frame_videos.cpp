@@ -58,7 +58,8 @@ bool FrameVideos::addFrom(const OutputNames& names, JobConsole& console) {
   return false;
 }
 
-bool FrameVideos::finish(bool allFrames, AnimationConsole& console) {
+bool FrameVideos::finish(bool allFrames, AnimationConsole& console,
+                         std::vector<std::string>* written) {
   if (videos_.empty()) return true;
   bool finished = allFrames && !failed_;
   if (!allFrames && !failed_) {
@@ -70,6 +71,7 @@ bool FrameVideos::finish(bool allFrames, AnimationConsole& console) {
     std::string name;
     if (finished && video->finish(&name)) {
       console.videoWritten(video->frames(), name);
+      if (written) written->push_back(name);
     } else {
       finished = false;
     }

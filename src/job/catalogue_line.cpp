@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "job/recipe.h"
+
 namespace marl {
 
 namespace {
@@ -43,10 +45,13 @@ std::string catalogueLine(const PicturePlan& plan,
   const TorusView view = pictureView(o);
   nlohmann::ordered_json line;
   line["files"] = entry.files;
+  line["kind"] = entry.videos ? "videos" : plan.frame ? "frame" : "still";
+  if (plan.frame && !entry.videos) line["frame"] = plan.frame->index;
   line["picture"] = entry.picture;
   line["number"] = plan.imageNumber;
   line["seed"] = o.seed ? nlohmann::ordered_json(*o.seed) : nlohmann::ordered_json(nullptr);
-  line["fill"] = entry.fill;
+  line["fill"] = entry.fill ? nlohmann::ordered_json(*entry.fill)
+                            : nlohmann::ordered_json(nullptr);
   line["size"] = o.side;
   line["width"] = view.width();
   line["height"] = view.height();
@@ -56,7 +61,10 @@ std::string catalogueLine(const PicturePlan& plan,
   line["attempt"] = plan.attempt;
   line["tiling"] = plan.tiling.has_value();
   line["colours"] = colours(plan);
-  line["check"] = recipeCheck(plan.recipe);
+  // Videos hold the animation's recipe, without a frame's index.
+  line["check"] = recipeCheck(entry.videos && plan.frame
+                                  ? withCheckLine(plan.frame->recipeLines)
+                                  : plan.recipe);
   return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) +
          "\n";
 }

@@ -2,6 +2,7 @@
 #define MARL_JOB_CATALOGUE_LINE_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,19 +10,23 @@
 
 namespace marl {
 
-// What a catalogue says of one picture made, besides its plan.
+// What a catalogue says of one picture made, besides its plan: a still, a
+// frame of an animation (the plan's frame) or an animation's videos.
 struct CatalogueEntry {
   std::vector<std::string> files;  // the names written, in order
-  int64_t picture = 1;             // its place in its run, from 1
-  double fill = 0.0;               // share of its cells the orbit visited
+  int64_t picture = 1;             // its job's place in its run, from 1
+  // Share of its cells the orbit visited; none for videos.
+  std::optional<double> fill;
+  bool videos = false;
 };
 
 // The picture as one JSON object on one line, line feed included: its files,
-// place in the run, number, seed (null without one), fill, size and cut,
-// mode, detail, colours and the check of its recipe, so that a catalogue
-// can be sorted and filtered with standard tools and every line leads back
-// to a picture and its recipe. Names that are not UTF-8 have their bad bytes
-// replaced (U+FFFD), as JSON holds only Unicode text.
+// kind ("still", "frame" with its index, or "videos"), its job's place in
+// the run, number, seed (null without one), fill, size and cut, mode,
+// detail, colours and the check of the recipe its files hold, so that a
+// catalogue can be sorted and filtered with standard tools and every line
+// leads back to a picture and its recipe. Names that are not UTF-8 have
+// their bad bytes replaced (U+FFFD), as JSON holds only Unicode text.
 std::string catalogueLine(const PicturePlan& plan,
                           const CatalogueEntry& entry);
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "job/recipe.h"
+
 namespace marl {
 namespace {
 
@@ -33,6 +35,8 @@ TEST(CatalogueLine, OneWholeLineSayingWhatThePictureIs) {
   EXPECT_EQ(line.find('\n'), line.size() - 1);
   const nlohmann::json j = nlohmann::json::parse(line);
   EXPECT_EQ(j["files"], nlohmann::json({"a016276.jpg", "a_quazi016276.jpg"}));
+  EXPECT_EQ(j["kind"], "still");
+  EXPECT_FALSE(j.contains("frame"));
   EXPECT_EQ(j["picture"], 7);
   EXPECT_EQ(j["number"], 16276);
   EXPECT_TRUE(j["seed"].is_null());
@@ -67,6 +71,27 @@ TEST(CatalogueLine, SeedPaletteAndNamesThatAreNotText) {
             nlohmann::json({"102030", "ffffff", "000000"}));
   // A Latin-1 byte is no UTF-8: replaced, the quote kept as JSON escapes it.
   EXPECT_EQ(j["files"][0], "caf\xef\xbf\xbd\".jpg");
+}
+
+TEST(CatalogueLine, FramesAndVideosSayWhichTheyAreAndWhoseCheck) {
+  PicturePlan p = plan();
+  FrameOfAnimation frame;
+  frame.index = 5;
+  frame.recipeLines = "\\ marl recipe: ...\nframes=8\n";
+  p.frame = frame;
+  const nlohmann::json still =
+      nlohmann::json::parse(catalogueLine(p, {{"a016276_f0005.jpg"}, 2, 0.5}));
+  EXPECT_EQ(still["kind"], "frame");
+  EXPECT_EQ(still["frame"], 5);
+  EXPECT_EQ(still["check"], "0123456789abcdef");
+  const nlohmann::json videos = nlohmann::json::parse(catalogueLine(
+      p, {{"a016276.mp4", "a016276.gif"}, 2, std::nullopt, true}));
+  EXPECT_EQ(videos["kind"], "videos");
+  EXPECT_FALSE(videos.contains("frame"));
+  EXPECT_TRUE(videos["fill"].is_null());
+  // The videos' recipe is the animation's: its check is over those lines.
+  const std::string sealed = withCheckLine(frame.recipeLines);
+  EXPECT_EQ(videos["check"], sealed.substr(sealed.size() - 17, 16));
 }
 
 }  // namespace

@@ -96,6 +96,28 @@ TEST(CatalogueEndToEnd, OneOrTwoThreadsListTheRunInOrderTheSameWay) {
   EXPECT_EQ(catalogues[0], catalogues[1]);
 }
 
+TEST(CatalogueEndToEnd, AnAnimationListsEachFrameThenItsVideos) {
+  TempFolder folder;
+  const RunResult run =
+      runMarl(folder, {"frames=4", "size=40", "it=20000", "video=gif",
+                       "seed=9", "catalogue=a.jsonl"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<nlohmann::json> lines = linesOf(folder.read("a.jsonl"));
+  ASSERT_EQ(lines.size(), 5u);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(lines[std::size_t(i)]["kind"], "frame");
+    EXPECT_EQ(lines[std::size_t(i)]["frame"], i);
+    EXPECT_EQ(lines[std::size_t(i)]["seed"], 9);
+  }
+  const nlohmann::json& videos = lines[4];
+  EXPECT_EQ(videos["kind"], "videos");
+  ASSERT_EQ(videos["files"].size(), 1u);
+  const std::string gif = folder.read(videos["files"][0]);
+  EXPECT_NE(gif.find("check=" + videos["check"].get<std::string>()),
+            std::string::npos);
+  EXPECT_EQ(folder.files().size(), 6u);  // four frames, the video, the list
+}
+
 TEST(CatalogueEndToEnd, ACatalogueThatTakesNoLineIsNoSuccess) {
   {
     // Refused before any work.
