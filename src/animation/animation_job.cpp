@@ -33,7 +33,7 @@ struct AnimationJob::Frame {
   bool forVideosOnly = false;
   // Its files as written, and the share of its cells visited, to list it.
   std::vector<std::string> writtenNames;
-  double fill = 0.0;
+  double cover = 0.0;
 };
 
 namespace {
@@ -152,7 +152,7 @@ bool AnimationJob::writeFrame(Frame& f) {
     if (files &&
         !writePictures(f.plan, grid, colours.files, f.console, &f.writtenNames))
       return false;
-    if (listing_) f.fill = grid.filledFraction();
+    if (listing_) f.cover = grid.filledFraction();
     if (!video) return true;
     GridRows rows = pictureRows(f.plan, grid, colours.video(), 8);
     videos_.add(rows);
@@ -168,7 +168,7 @@ bool AnimationJob::report(Frame& frame, bool written) {
   }
   if (counters_.framesDone) ++*counters_.framesDone;
   if (written && listing_ && !frame.writtenNames.empty())
-    written = listing_(frame.plan, {frame.writtenNames, 1, frame.fill});
+    written = listing_(frame.plan, {frame.writtenNames, 1, frame.cover});
   return written;
 }
 

@@ -52,8 +52,8 @@ bool catalogueJob(BatchCatalogue& catalogue, int64_t index, BatchJob& job,
   std::string line;
   try {
     if (!written.empty()) {
-      const double fill = job.picture->hits->grid().filledFraction();
-      line = catalogueLine(plan, {written, index + 1, fill});
+      const double cover = job.picture->hits->grid().filledFraction();
+      line = catalogueLine(plan, {written, index + 1, cover});
     }
   } catch (const std::exception& e) {
     job.console.error("cannot list '", Escaped{plan.names.fileName},

@@ -50,8 +50,12 @@ std::string catalogueLine(const PicturePlan& plan,
   line["picture"] = entry.picture;
   line["number"] = plan.imageNumber;
   line["seed"] = o.seed ? nlohmann::ordered_json(*o.seed) : nlohmann::ordered_json(nullptr);
-  line["fill"] = entry.fill ? nlohmann::ordered_json(*entry.fill)
-                            : nlohmann::ordered_json(nullptr);
+  // A frame's map is not the one its animation's fill check judged.
+  const std::optional<double> fill = plan.frame ? std::nullopt : plan.fill;
+  line["fill"] = fill ? nlohmann::ordered_json(*fill)
+                      : nlohmann::ordered_json(nullptr);
+  line["cover"] = entry.cover ? nlohmann::ordered_json(*entry.cover)
+                              : nlohmann::ordered_json(nullptr);
   line["size"] = o.side;
   line["width"] = view.width();
   line["height"] = view.height();

@@ -15,14 +15,15 @@ namespace marl {
 struct CatalogueEntry {
   std::vector<std::string> files;  // the names written, in order
   int64_t picture = 1;             // its job's place in its run, from 1
-  // Share of its cells the orbit visited; none for videos.
-  std::optional<double> fill;
+  // Share of the finished picture's cells visited; none for videos.
+  std::optional<double> cover;
   bool videos = false;
 };
 
 // The picture as one JSON object on one line, line feed included: its files,
 // kind ("still", "frame" with its index, or "videos"), its job's place in
-// the run, number, seed (null without one), fill, size and cut, mode,
+// the run, number, seed (null without one), fill (its fill check's, null
+// when it had none) and cover (of the finished picture), size and cut, mode,
 // detail, colours and the check of the recipe its files hold, so that a
 // catalogue can be sorted and filtered with standard tools and every line
 // leads back to a picture and its recipe. Names that are not UTF-8 have

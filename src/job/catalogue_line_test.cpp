@@ -22,6 +22,7 @@ PicturePlan plan() {
   p.map.detail = 4;
   p.imageNumber = 16276;
   p.attempt = 3;
+  p.fill = 0.25;
   p.recipe = "\\ marl recipe: ...\nsize=300\ncheck=0123456789abcdef\n";
   return p;
 }
@@ -40,7 +41,8 @@ TEST(CatalogueLine, OneWholeLineSayingWhatThePictureIs) {
   EXPECT_EQ(j["picture"], 7);
   EXPECT_EQ(j["number"], 16276);
   EXPECT_TRUE(j["seed"].is_null());
-  EXPECT_EQ(j["fill"], 0.375);
+  EXPECT_EQ(j["fill"], 0.25);
+  EXPECT_EQ(j["cover"], 0.375);
   EXPECT_EQ(j["size"], 300);
   EXPECT_EQ(j["width"], 400);
   EXPECT_EQ(j["height"], 300);
@@ -84,11 +86,15 @@ TEST(CatalogueLine, FramesAndVideosSayWhichTheyAreAndWhoseCheck) {
   EXPECT_EQ(still["kind"], "frame");
   EXPECT_EQ(still["frame"], 5);
   EXPECT_EQ(still["check"], "0123456789abcdef");
+  // Its map is not the one the fill check judged.
+  EXPECT_TRUE(still["fill"].is_null());
+  EXPECT_EQ(still["cover"], 0.5);
   const nlohmann::json videos = nlohmann::json::parse(catalogueLine(
       p, {{"a016276.mp4", "a016276.gif"}, 2, std::nullopt, true}));
   EXPECT_EQ(videos["kind"], "videos");
   EXPECT_FALSE(videos.contains("frame"));
   EXPECT_TRUE(videos["fill"].is_null());
+  EXPECT_TRUE(videos["cover"].is_null());
   // The videos' recipe is the animation's: its check is over those lines.
   const std::string sealed = withCheckLine(frame.recipeLines);
   EXPECT_EQ(videos["check"], sealed.substr(sealed.size() - 17, 16));

@@ -74,6 +74,9 @@ struct PicturePlan {
   TorusMap map;
   int32_t imageNumber = 0;
   int32_t attempt = 1;  // 1 for the run's first attempt
+  // The share of the grid the kept attempt had filled at its fill check;
+  // none when its map faced none (a given map, a run too short for one).
+  std::optional<double> fill;
   // With the tiling: its values and one spacing per line family.
   std::optional<QuaziSettings> tiling;
   std::vector<double> spacingUnits;

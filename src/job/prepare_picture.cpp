@@ -57,6 +57,7 @@ void findAttractor(const JobSettings& settings, RandomSource& random,
     randomize(plan, random);
     picture.hits->restart(plan.map);
   }
+  if (run.isAccepted()) plan.fill = picture.hits->lastFill();
   if (run.keptUnfilled()) {
     console.warning("no map filled ", FillThreshold * 100,
                     "% of the picture in ", MaxRejectedAttempts + 1,
