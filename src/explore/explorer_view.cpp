@@ -113,12 +113,12 @@ void Explorer::palettePreviews(const std::shared_ptr<ClientState>& client,
   // more than the palettes are worth.
   constexpr int Side = 96;
   PageSettings settings = readPageRecipe(viewRecipe(recipe, Side, 64));
-  if (!settings.run) return;
+  if (!settings.run) return client->send(refusal("palettes", settings.refusal));
   RandomSource random;
   std::string why;
   std::unique_ptr<CountedPicture> small =
       countPicture(settings.run->job, random, 0, why);
-  if (!small) return;
+  if (!small) return client->send(refusal("palettes", why));
   json previews = json::object();
   for (const Palette& palette : builtInPalettes()) {
     if (client->viewNumber != view) return;

@@ -52,8 +52,14 @@ bool needsQuotes(const std::string& word) {
 
 }  // namespace
 
-PageSettings readPageRecipe(const PageRecipe& recipe) {
+PageSettings readPageRecipe(const PageRecipe& given) {
   PageSettings result;
+  PageRecipe recipe = given;
+  // A recipe holds the two colours a palette's ends gave; the page keeps
+  // them for when the palette is taken away again, but with a palette or
+  // stops they say nothing and the command line would warn about them.
+  if (recipe.count(key::Palette) || recipe.count(key::Colors))
+    for (const char* channel : key::Channels) recipe.erase(channel);
   for (const auto& [key, value] : recipe) {
     const OptionSpec* spec = findOption(key);
     if (!spec) {

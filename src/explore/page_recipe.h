@@ -27,7 +27,8 @@ struct PageSettings {
 // words, since the page must not show one picture and keep another. Keys
 // that name files or run the program another way (file=, morph=, help,
 // count=, threads=, the explorer's own), and a base name with a folder,
-// are refused: nothing a client sends reaches the file system.
+// are refused: nothing a client sends reaches the file system. With a
+// palette or stops the two colours R0..B1 are left out.
 PageSettings readPageRecipe(const PageRecipe& recipe);
 
 // The words as one shell command line: "marl key=value ...", each word
