@@ -5,6 +5,7 @@
 #include <optional>
 
 #include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -113,7 +114,10 @@ class SocketSession : public ClientLink,
 class HttpSession : public std::enable_shared_from_this<HttpSession> {
  public:
   HttpSession(tcp::socket socket, const TrustRules& rules, Explorer& explorer)
-      : stream_(std::move(socket)), rules_(rules), explorer_(explorer) {}
+      : stream_(std::move(socket)),
+        deadline_(stream_.get_executor()),
+        rules_(rules),
+        explorer_(explorer) {}
 
   void run() { read(); }
 
@@ -122,17 +126,27 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     parser_.emplace();
     parser_->header_limit(TrustRules::MaxHeaderBytes);
     parser_->body_limit(TrustRules::MaxBodyBytes);
-    stream_.expires_after(std::chrono::seconds(RequestSeconds));
+    // The stream's own deadline closes the socket outright; this one comes
+    // first and stops the read, so that the client is told why.
+    stream_.expires_after(std::chrono::seconds(RequestSeconds + 5));
+    deadline_.expires_after(std::chrono::seconds(RequestSeconds));
+    deadline_.async_wait([self = shared_from_this()](beast::error_code ec) {
+      if (ec) return;
+      self->timedOut_ = true;
+      beast::error_code ignored;
+      self->stream_.socket().cancel(ignored);
+    });
     http::async_read(stream_, buffer_, *parser_,
                      [self = shared_from_this()](beast::error_code ec,
                                                  std::size_t) {
+                       self->deadline_.cancel();
                        self->onRead(ec);
                      });
   }
 
   void onRead(beast::error_code ec) {
+    if (timedOut_) return refuse(408, "the request came too slowly");
     if (ec == http::error::end_of_stream) return close();
-    if (ec == beast::error::timeout) return refuse(408, "the request came too slowly");
     if (ec == http::error::body_limit) return refuse(413, "the request's body is too large");
     if (ec == http::error::header_limit) return refuse(431, "the request's headers are too large");
     if (ec) return refuse(400, "the request cannot be read");
@@ -201,6 +215,8 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
   }
 
   beast::tcp_stream stream_;
+  asio::steady_timer deadline_;
+  bool timedOut_ = false;
   const TrustRules& rules_;
   Explorer& explorer_;
   beast::flat_buffer buffer_;
