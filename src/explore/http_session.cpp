@@ -24,6 +24,11 @@ namespace websocket = beast::websocket;
 using tcp = asio::ip::tcp;
 using Request = http::request<http::string_body>;
 
+// A header's NAME=VALUE parameter.
+std::string parameter(const char* name, const char* value) {
+  return std::string(name) + "=" + value;
+}
+
 // The page's WebSocket: messages in go to the explorer, its answers go out
 // in order. A page that reads too slowly to take them is closed rather
 // than held in memory.
@@ -174,8 +179,9 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     response->body().assign(reinterpret_cast<const char*>(file->data), file->size);
     if (verdict.tokenInQuery)
       response->set(http::field::set_cookie,
-                    rules_.cookieName + "=" + rules_.token +
-                        "; Path=/; HttpOnly; SameSite=Strict");
+                    rules_.cookieName + "=" + rules_.token + "; " +
+                        parameter("Path", "/") + "; HttpOnly; " +
+                        parameter("SameSite", "Strict"));
     respond(response, !request.keep_alive());
   }
 
@@ -184,7 +190,8 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
   void refuse(int status, const std::string& why) {
     auto response = std::make_shared<http::response<http::string_body>>(
         http::status(status), 11);
-    response->set(http::field::content_type, "text/plain; charset=utf-8");
+    response->set(http::field::content_type,
+                  "text/plain; " + parameter("charset", "utf-8"));
     response->body() = "marl explore: " + why + "\n";
     respond(response, true);
   }
