@@ -17,10 +17,11 @@ _marl() {
       palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy=
       qscale= qsep= mode= threads= seed= catalogue= frames= loop= plane=
       morph= only= keyframes= frame= video= fps= keepframes= file= linear=
-      offset= startx= starty= coefficients= number= attempt= spacings= check="
+      offset= startx= starty= coefficients= number= attempt= spacings= check=
+      port= host= open="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
-    [[ $before == *=* ]] || keys+=" help -h version --version"
+    [[ $before == *=* ]] || keys+=" help -h version --version explore"
     COMPREPLY=($(compgen -W "$keys" -- "$word"))
     [[ " ${COMPREPLY[*]} " == *"= "* ]] && compopt -o nospace 2>/dev/null
     return 0
@@ -35,7 +36,8 @@ _marl() {
     palette) COMPREPLY=($(compgen -W "list random viridis magma inferno
       plasma twilight twilight_shifted ember glacier lagoon aurora dusk
       sepia neon moss rose brass ink spectrum" -- "$value")) ;;
-    reverse | quazi | keepframes) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    reverse | quazi | keepframes | open) COMPREPLY=($(compgen -W "true
+      false" -- "$value")) ;;
     blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;

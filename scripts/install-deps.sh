@@ -14,10 +14,11 @@ packages=(
   libspng-dev libwebp-dev zlib1g-dev
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   libhwy-dev
-  libgtest-dev libbenchmark-dev
   nlohmann-json3-dev
+  libgtest-dev libbenchmark-dev
   faketime parallel
   mandoc groff-base
+  chromium chromium-driver python3-selenium
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when a source file includes from a folder above its own: the folders
-# stack driver -> animation -> job -> quazi -> readers -> video -> image ->
+# stack driver and explore (side by side) -> animation -> job -> quazi -> readers -> video -> image ->
 # colour -> attractor -> files -> options -> base. A unit's test may also
 # read back through a room above (a written video's text, say): tests are
 # no room's library.
@@ -19,7 +19,7 @@ readers
 quazi
 job
 animation
-driver
+driver explore
 '
 grep -rnE '#include "[a-z]+/' "$src" --include='*.h' --include='*.cpp' \
      --exclude='*_test.cpp' |

@@ -66,6 +66,11 @@ inline constexpr char Help[] = "help";
 inline constexpr char DashH[] = "-h";
 inline constexpr char Version[] = "version";
 inline constexpr char DashDashVersion[] = "--version";
+// The explorer: a local web page to find, tune and keep pictures.
+inline constexpr char Explore[] = "explore";
+inline constexpr char Port[] = "port";
+inline constexpr char Host[] = "host";
+inline constexpr char Open[] = "open";
 
 // R0, G0, B0, R1, G1, B1: the start colour's channels, then the finish's.
 inline constexpr const char* Channels[6] = {R0, G0, B0, R1, G1, B1};

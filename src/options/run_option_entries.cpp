@@ -168,6 +168,26 @@ std::vector<OptionSpec> runOptionEntries() {
        .meaning = "print the version as `marl X.Y.Z` and stop"},
       {.key = key::DashDashVersion, .kind = OptionKind::Word,
        .sameRow = true},
+      // The explorer's own options.
+      {.key = key::Explore, .kind = OptionKind::Word,
+       .help = "serve a local web page to find, tune and keep pictures",
+       .meaning = "serve a local web page to find, tune and keep pictures "
+                  "(`marl explore`); prints the one address, with its "
+                  "token, to open; Ctrl-C stops it"},
+      {.key = key::Port, .kind = OptionKind::Whole, .lo = 0, .hi = 65535,
+       .value = "N", .help = "the explorer's port; 0 lets the system pick",
+       .byDefault = "8642", .limits = "0 to 65535"},
+      {.key = key::Host, .kind = OptionKind::Text, .value = "ADDRESS",
+       .help = "the address the explorer listens on",
+       .meaning = "the address the explorer listens on; any but the "
+                  "loopback addresses lets other machines reach it (a "
+                  "warning)",
+       .byDefault = "`127.0.0.1` and `::1`",
+       .limits = "a numeric IPv4 or IPv6 address"},
+      {.key = key::Open, .kind = OptionKind::OnOff,
+       .words = WordSource::Fixed, .fixedWords = "true false",
+       .value = "BOOL", .help = "also open the explorer's page with xdg-open",
+       .byDefault = "off", .limits = "on when the value contains `true`"},
   };
 }
 
