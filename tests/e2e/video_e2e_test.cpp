@@ -175,6 +175,24 @@ TEST(VideoEndToEnd, KeepframesFalseWritesOnlyTheVideoAndAFullDiskNone) {
   EXPECT_TRUE(filesEnding(full, "").empty());
 }
 
+// video= that names no format (an unset shell variable, a typing slip)
+// makes the frames alone and says so, never silently.
+TEST(VideoEndToEnd, AVideoValueNamingNoFormatWarnsAndMakesTheFramesAlone) {
+  for (const char* video : {"video=", "video=,", "video=avi,mov"}) {
+    SCOPED_TRACE(video);
+    TempFolder folder;
+    const RunResult run = runMarl(folder, with(Six, {video}));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(std::string("marl: warning: ") + video +
+                           ": no video format named (mp4, webm, gif or "
+                           "webp); no video is made\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(filesEnding(folder, ".png").size(), 6u);
+    EXPECT_EQ(folder.files().size(), 6u);
+  }
+}
+
 // Sets an environment variable for the runs started while it lives.
 class EnvironmentFor {
  public:
