@@ -70,18 +70,20 @@ TEST(ForgedRecipeTable, EveryKeyARecipeHoldsIsForged) {
 
 // Forgeries, and a line for each key of the table that no recipe holds:
 // the recipe naming it is refused for holding it at all.
-std::vector<Forgery> forgeries() {
-  static std::vector<std::string> says;  // kept for the pointers below
-  std::vector<Forgery> all(std::begin(Forgeries), std::end(Forgeries));
-  std::vector<const char*> never;
-  for (const marl::OptionSpec& spec : marl::optionTable())
-    if (spec.recipe == marl::InRecipe::Never) never.push_back(spec.key);
-  says.reserve(never.size());
-  for (const char* key : never) {
-    says.push_back(std::string("its recipe holds the key '") + key +
-                   "', which marl never writes into a recipe");
-    all.push_back({key, "1", says.back().c_str()});
-  }
+const std::vector<Forgery>& forgeries() {
+  static std::vector<std::string> says;  // what the added lines say
+  static const std::vector<Forgery> all = [] {
+    std::vector<const char*> never;
+    for (const marl::OptionSpec& spec : marl::optionTable())
+      if (spec.recipe == marl::InRecipe::Never) never.push_back(spec.key);
+    for (const char* key : never)
+      says.push_back(std::string("its recipe holds the key '") + key +
+                     "', which marl never writes into a recipe");
+    std::vector<Forgery> list(std::begin(Forgeries), std::end(Forgeries));
+    for (std::size_t i = 0; i < never.size(); ++i)
+      list.push_back({never[i], "1", says[i].c_str()});
+    return list;
+  }();
   return all;
 }
 
