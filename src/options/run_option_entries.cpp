@@ -96,8 +96,9 @@ std::vector<OptionSpec> runOptionEntries() {
                   "`gif`, `webp` (animated), each `BASENAMEnnnnnn.EXT` with "
                   "the animation's recipe inside",
        .byDefault = "none",
-       .limits = "unknown words: a warning, left out; with `only=` short of "
-                 "every frame: a warning, no video"},
+       .limits = "unknown words: a warning, left out; empty or no known "
+                 "word: a warning, no video; with `only=` short of every "
+                 "frame: a warning, no video"},
       {.key = key::Fps, .kind = OptionKind::Whole, .lo = 1, .hi = 120,
        .animation = true, .value = "N",
        .help = "frames a second of the videos", .byDefault = "30",
