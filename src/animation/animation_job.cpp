@@ -10,13 +10,13 @@
 
 #include "animation/frame_plan.h"
 #include "base/escaped_text.h"
+#include "job/found_picture.h"
 #include "job/hit_count.h"
 #include "job/job_console.h"
 #include "job/picture_colours.h"
 #include "job/picture_files.h"
 #include "job/picture_job.h"
 #include "job/recipe.h"
-#include "readers/embedded_text.h"
 
 namespace marl {
 
@@ -163,12 +163,11 @@ void AnimationJob::report(Frame& frame, bool written) {
 }
 
 bool AnimationJob::madeAlready(const PicturePlan& frame) const {
+  // Made only when whole: a cut or damaged file is made again, and
+  // replaced as it is written.
   const auto holdsRecipe = [&](const std::string& name) {
-    const EmbeddedTextResult found = readEmbeddedText(name);
-    if (found.status != EmbeddedTextResult::Found) return false;
-    const FoundRecipe recipe = findRecipe(found.texts);
-    return recipe.status == FoundRecipe::Status::Whole &&
-           recipe.text == frame.recipe;
+    return judgeFoundFile(name, frame.recipe, true).kind ==
+           FoundFile::Kind::Twin;
   };
   return holdsRecipe(frame.names.fileName) &&
          (!frame.tiling || holdsRecipe(frame.names.quaziFileName));

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/escaped_text.h"
+#include "job/found_picture.h"
 #include "job/recipe.h"
 #include "readers/frame_reader.h"
 
@@ -24,7 +25,9 @@ bool FrameVideos::begin(const std::vector<VideoFormat>& formats,
                         videoFormatInfo(format).extension)
             .fileName;
     videos_.push_back(std::make_unique<VideoFile>(format, errors_));
-    if (!videos_.back()->begin(name, video)) {
+    // Judged by recipe: a video another run has finished is this one.
+    if (!videos_.back()->begin(name, video,
+                               twinJudge(video.embeddedText, false))) {
       videos_.clear();
       showErrors(console);
       console.error("no frame is made without its videos; leave out "
