@@ -1,15 +1,18 @@
 #include "animation/animation_job.h"
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <future>
 #include <new>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "animation/frame_plan.h"
 #include "base/escaped_text.h"
+#include "files/name_claim.h"
 #include "job/found_picture.h"
 #include "job/hit_count.h"
 #include "job/job_console.h"
@@ -31,6 +34,8 @@ struct AnimationJob::Frame {
   std::future<bool> written;
   // Made again for the videos only: its files were there already.
   bool forVideosOnly = false;
+  // Held from the decision to make it until its files have their names.
+  NameClaim claim;
 };
 
 namespace {
@@ -98,7 +103,16 @@ bool AnimationJob::makeFrames() {
   for (int32_t index = animation_.first; index <= animation_.last; ++index) {
     auto frame = std::make_unique<Frame>(
         framePlan(*plan_, path_->path, index, animation_.frames));
-    const bool made = madeAlready(frame->plan);
+    bool made = madeAlready(frame->plan);
+    const std::string& name = frame->plan.names.fileName;
+    if (!made && !frame->claim.tryClaim(name)) {
+      // A twin is making this frame: once it lets go, the frame is made (or
+      // its twin died, and it is this run's to make).
+      reportWritten();
+      while (!frame->claim.tryClaim(name))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      made = madeAlready(frame->plan);
+    }
     if (made) reportWritten();
     if (made && (videos_.empty() ||
                  videos_.addFrom(frame->plan.names, console_))) {
