@@ -180,7 +180,7 @@ bool AnimationJob::madeAlready(const PicturePlan& frame) const {
   // Made only when whole: a cut or damaged file is made again, and
   // replaced as it is written.
   const auto holdsRecipe = [&](const std::string& name) {
-    return judgeFoundFile(name, frame.recipe, true).kind ==
+    return judgeFoundFile(name, frame.recipe).kind ==
            FoundFile::Kind::Twin;
   };
   return holdsRecipe(frame.names.fileName) &&

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "base/escaped_text.h"
-#include "job/found_picture.h"
 #include "job/recipe.h"
 #include "readers/frame_reader.h"
 
@@ -25,9 +24,9 @@ bool FrameVideos::begin(const std::vector<VideoFormat>& formats,
                         videoFormatInfo(format).extension)
             .fileName;
     videos_.push_back(std::make_unique<VideoFile>(format, errors_));
-    // Judged by recipe: a video another run has finished is this one.
-    if (!videos_.back()->begin(name, video,
-                               twinJudge(video.embeddedText, false))) {
+    // Judged by its bytes: the recipe does not hold the frame rate, and a
+    // video reaches its name only whole.
+    if (!videos_.back()->begin(name, video, judgeBySameBytes)) {
       videos_.clear();
       showErrors(console);
       console.error("no frame is made without its videos; leave out "

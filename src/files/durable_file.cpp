@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <utility>
 
 #include "base/escaped_text.h"
@@ -29,7 +30,8 @@ bool DurableFile::place(std::string& name) {
   name = fileName_;
   if (file_.moveToNewName(name)) return true;
   if (errno != EEXIST) return false;
-  const FoundFile found = judge_ ? judge_(fileName_) : FoundFile{};
+  const FoundFile found =
+      judge_ ? judge_(fileName_, file_.name()) : FoundFile{};
   if (found.kind == FoundFile::Kind::Twin) {
     // Another run (a twin given the same range, a batch run twice) made
     // this very file: a second copy under NAME-2 would only double it.
@@ -93,6 +95,23 @@ bool DurableFile::finish(std::string* writtenName) {
   // Without allocating: the file has its name, so nothing may throw now.
   if (writtenName) writtenName->swap(name);
   return synced;
+}
+
+FoundFile judgeBySameBytes(const std::string& found, const std::string& made) {
+  std::ifstream a(found, std::ios::binary), b(made, std::ios::binary);
+  FoundFile verdict;
+  if (!a || !b) return verdict;
+  char x[65536], y[65536];
+  for (;;) {
+    a.read(x, sizeof x);
+    b.read(y, sizeof y);
+    if (a.gcount() != b.gcount() ||
+        std::memcmp(x, y, std::size_t(a.gcount())) != 0)
+      return verdict;
+    if (a.gcount() < std::streamsize(sizeof x)) break;
+  }
+  if (a.eof() && b.eof()) verdict.kind = FoundFile::Kind::Twin;
+  return verdict;
 }
 
 std::string numberedName(const std::string& fileName, int number) {

@@ -43,8 +43,14 @@ struct FoundFile {
   Kind kind = Kind::Foreign;
   std::string reason;  // Broken: why, as words to follow the file's name
 };
-// Tells what the file at a path is; it must not throw.
-using FoundFileJudge = std::function<FoundFile(const std::string& path)>;
+// Tells what the file found at `found` is to the one made, which can be
+// read at `made`; it must not throw.
+using FoundFileJudge =
+    std::function<FoundFile(const std::string& found, const std::string& made)>;
+
+// A twin when the two files hold the same bytes; foreign otherwise. For
+// files whose recipe does not say all they hold (a video's frame rate).
+FoundFile judgeBySameBytes(const std::string& found, const std::string& made);
 
 class DurableFile {
  public:

@@ -70,8 +70,9 @@ TEST(DurableFileTest, FoundFileIsSteppedAroundKeptOrMendedAsJudged) {
     std::vector<std::string> asked;
     FoundFileJudge judge;
     if (c.judged) {
-      judge = [&](const std::string& path) {
+      judge = [&](const std::string& path, const std::string& made) {
         asked.push_back(path);
+        EXPECT_EQ(contentOf(made), "new");
         return FoundFile{c.kind, "cut short"};
       };
     }
@@ -97,6 +98,35 @@ TEST(DurableFileTest, FoundFileIsSteppedAroundKeptOrMendedAsJudged) {
       EXPECT_EQ(asked, std::vector<std::string>{dir.file("a.png")});
     }
   }
+}
+
+TEST(DurableFileTest, OnlyTheSameBytesMakeATwin) {
+  const struct {
+    const char* found;
+    const char* made;
+    bool twin;
+  } cases[] = {
+      {"abc", "abc", true},   {"", "", true},    {"abc", "abd", false},
+      {"abc", "abcd", false}, {"abcd", "abc", false},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    std::ofstream(dir.file("found"), std::ios::binary) << c.found;
+    std::ofstream(dir.file("made"), std::ios::binary) << c.made;
+    EXPECT_EQ(judgeBySameBytes(dir.file("found"), dir.file("made")).kind ==
+                  FoundFile::Kind::Twin,
+              c.twin)
+        << c.found << " / " << c.made;
+  }
+  // A long file, past one buffer, differing only in its last byte.
+  std::string big(200000, 'x');
+  std::ofstream(dir.file("found"), std::ios::binary) << big;
+  big.back() = 'y';
+  std::ofstream(dir.file("made"), std::ios::binary) << big;
+  EXPECT_EQ(judgeBySameBytes(dir.file("found"), dir.file("made")).kind,
+            FoundFile::Kind::Foreign);
+  EXPECT_EQ(judgeBySameBytes(dir.file("absent"), dir.file("made")).kind,
+            FoundFile::Kind::Foreign);
 }
 
 }  // namespace

@@ -8,15 +8,14 @@
 
 namespace marl {
 
-FoundFile judgeFoundFile(const std::string& path, const std::string& recipe,
-                         bool decode) {
+FoundFile judgeFoundFile(const std::string& path, const std::string& recipe) {
   FoundFile found;
   const EmbeddedTextResult text = readEmbeddedText(path);
   if (text.status != EmbeddedTextResult::Found) return found;
   const FoundRecipe held = findRecipe(text.texts);
   if (held.status != FoundRecipe::Status::Whole || held.text != recipe)
     return found;
-  if (decode && !decodesWhole(path, found.reason)) {
+  if (!decodesWhole(path, found.reason)) {
     found.kind = FoundFile::Kind::Broken;
     return found;
   }
@@ -24,10 +23,10 @@ FoundFile judgeFoundFile(const std::string& path, const std::string& recipe,
   return found;
 }
 
-FoundFileJudge twinJudge(const std::string& recipe, bool decode) {
-  return [recipe, decode](const std::string& path) {
+FoundFileJudge twinJudge(const std::string& recipe) {
+  return [recipe](const std::string& path, const std::string&) {
     try {
-      return judgeFoundFile(path, recipe, decode);
+      return judgeFoundFile(path, recipe);
     } catch (const std::exception&) {
       // Out of memory reading it: taken for foreign, so nothing is lost.
       return FoundFile{};

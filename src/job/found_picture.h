@@ -7,17 +7,15 @@
 
 namespace marl {
 
-// What the file at `path` is to a picture, frame or video whose recipe is
-// `recipe` (recipeOf, or a video's text): a twin when it holds exactly that
-// recipe and, with `decode`, decodes to its end (readers/whole_picture.h);
-// broken when it holds the recipe but does not decode; foreign otherwise
-// (another recipe, none, unreadable). Videos are judged by their recipe
-// alone (`decode` false): they get their name only when whole.
-FoundFile judgeFoundFile(const std::string& path, const std::string& recipe,
-                         bool decode);
+// What the file at `path` is to a picture or frame whose recipe is
+// `recipe` (recipeOf): a twin when it holds exactly that recipe and
+// decodes to its end (readers/whole_picture.h); broken when it holds the
+// recipe but does not decode; foreign otherwise (another recipe, none,
+// unreadable).
+FoundFile judgeFoundFile(const std::string& path, const std::string& recipe);
 
-// judgeFoundFile as the writer of such a file asks it.
-FoundFileJudge twinJudge(const std::string& recipe, bool decode);
+// judgeFoundFile as the writer of such a picture asks it.
+FoundFileJudge twinJudge(const std::string& recipe);
 
 }  // namespace marl
 

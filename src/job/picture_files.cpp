@@ -26,7 +26,7 @@ bool writePicture(const PicturePlan& plan, RowSource& rows,
   // twin run, or broken and to be mended.
   return writeImageFile(rows, *plan.options.format, fileName,
                         console.diagnostics(), options, nullptr,
-                        twinJudge(plan.recipe, true));
+                        twinJudge(plan.recipe));
 }
 
 bool writeTilingPicture(const PicturePlan& plan, const HitGrid& grid,

@@ -127,6 +127,25 @@ TEST(TwinEndToEnd, AStillBatchRunTwiceDoesNotDouble) {
   expectSameSet(twice, setOf(once));
 }
 
+// A video holds its frames' recipe but not its frame rate: one found under
+// the name is a twin only when it holds the same bytes; another rate's is
+// foreign, and the new one takes the next free name.
+TEST(TwinEndToEnd, AVideoOfAnotherFrameRateIsNotATwin) {
+  TempFolder folder;
+  const std::vector<std::string> args = plus(Frames, {"video=gif"});
+  ASSERT_EQ(runMarl(folder, args).status, 0);
+  const RunResult same = runMarl(folder, args);
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_NE(same.err.find("holds this very picture already"), std::string::npos)
+      << same.err;
+  EXPECT_EQ(setOf(folder).size(), 7u);
+  const RunResult slower = runMarl(folder, plus(args, {"fps=10"}));
+  EXPECT_EQ(slower.status, 0) << slower.err;
+  EXPECT_NE(slower.err.find(".gif' exists; wrote '"), std::string::npos)
+      << slower.err;
+  EXPECT_EQ(setOf(folder).size(), 8u);
+}
+
 // SIGKILL at random moments of a frames-and-videos run, twenty times, each
 // followed by a look for leftovers, then one run to the end: no temporary
 // file anywhere, and the set of a run never killed.
