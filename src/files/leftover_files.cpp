@@ -52,7 +52,9 @@ void removeIfDead(const std::string& folder, const std::string& entry) {
   if (!isTemporaryName(entry, boot, pid)) return;
   if (boot == thisBoot() && processLives(pid)) return;
   const std::string path = folder.empty() ? entry : folder + "/" + entry;
-  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  // Open for writing: where flock is emulated by record locks (NFS), an
+  // exclusive lock needs it.
+  const int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return;
   struct stat status;
   const bool quiet =
