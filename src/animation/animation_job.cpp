@@ -105,12 +105,16 @@ bool AnimationJob::makeFrames() {
         framePlan(*plan_, path_->path, index, animation_.frames));
     bool made = madeAlready(frame->plan);
     const std::string& name = frame->plan.names.fileName;
-    if (!made && !frame->claim.tryClaim(name)) {
-      // A twin is making this frame: once it lets go, the frame is made (or
-      // its twin died, and it is this run's to make).
-      reportWritten();
-      while (!frame->claim.tryClaim(name))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!made) {
+      if (!frame->claim.tryClaim(name)) {
+        // A twin is making this frame: once it lets go, the frame is made
+        // (or the twin died, and it is this run's to make).
+        reportWritten();
+        while (!frame->claim.tryClaim(name))
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      // Looked at again under the claim: a twin may have finished it just
+      // before.
       made = madeAlready(frame->plan);
     }
     if (made) reportWritten();
