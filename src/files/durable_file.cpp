@@ -27,36 +27,36 @@ bool DurableFile::fail(const std::string& reason) {
 }
 
 bool DurableFile::place(std::string& name) {
-  name = fileName_;
-  if (file_.moveToNewName(name)) return true;
-  if (errno != EEXIST) return false;
-  const FoundFile found =
-      judge_ ? judge_(fileName_, file_.name()) : FoundFile{};
-  if (found.kind == FoundFile::Kind::Twin) {
-    // Another run (a twin given the same range, a batch run twice) made
-    // this very file: a second copy under NAME-2 would only double it.
-    droppedAsTwin_ = true;
-    err_ << "marl: note: '" << Escaped{name}
-         << "' holds this very picture already (another run made it); "
-            "dropped this copy"
-         << std::endl;
-    return true;
-  }
-  if (found.kind == FoundFile::Kind::Broken) {
-    // The one case where a file is replaced: it holds this recipe but does
-    // not decode to its end (a cut or damaged copy), and what replaces it
-    // is the same file whole.
-    if (!file_.replace(name)) return false;
-    err_ << "marl: warning: '" << Escaped{name} << "' was broken ("
-         << found.reason << "); replaced it with the one made now"
-         << std::endl;
-    return true;
-  }
-  for (int number = 2; number <= LastNameNumber; ++number) {
-    name = numberedName(fileName_, number);
+  // Each name taken is judged in turn, the numbered ones too: a run made
+  // twice beside a foreign file finds its own NAME-2 there.
+  for (int number = 1; number <= LastNameNumber; ++number) {
+    name = number == 1 ? fileName_ : numberedName(fileName_, number);
     if (file_.moveToNewName(name)) return true;
     if (errno != EEXIST) return false;
+    const FoundFile found = judge_ ? judge_(name, file_.name()) : FoundFile{};
+    if (found.kind == FoundFile::Kind::Twin) {
+      // Another run (a twin given the same range, a batch run twice) made
+      // this very file: a second copy under a new name would only double
+      // it.
+      droppedAsTwin_ = true;
+      err_ << "marl: note: '" << Escaped{name}
+           << "' holds this very picture already (another run made it); "
+              "dropped this copy"
+           << std::endl;
+      return true;
+    }
+    if (found.kind == FoundFile::Kind::Broken) {
+      // The one case where a file is replaced: it holds this recipe but
+      // does not decode to its end (a cut or damaged copy), and what
+      // replaces it is the same file whole.
+      if (!file_.replace(name)) return false;
+      err_ << "marl: warning: '" << Escaped{name} << "' was broken ("
+           << found.reason << "); replaced it with the one made now"
+           << std::endl;
+      return true;
+    }
   }
+  errno = EEXIST;
   return false;
 }
 

@@ -100,6 +100,30 @@ TEST(DurableFileTest, FoundFileIsSteppedAroundKeptOrMendedAsJudged) {
   }
 }
 
+// A twin under a numbered name is found too: a run made twice beside a
+// foreign file doubles nothing.
+TEST(DurableFileTest, TwinUnderANumberedNameIsFound) {
+  TempDir dir;
+  std::ofstream(dir.file("a.png")) << "foreign";
+  std::ofstream(dir.file("a-2.png")) << "other";
+  std::ofstream(dir.file("a-3.png")) << "new";
+  std::ostringstream err;
+  DurableFile file(err);
+  ASSERT_TRUE(file.create(dir.file("a.png"), judgeBySameBytes));
+  const std::string bytes = "new";
+  ASSERT_TRUE(file.temporary().writeAt(
+      0, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
+  std::string written;
+  ASSERT_TRUE(file.finish(&written));
+  EXPECT_TRUE(file.droppedAsTwin());
+  EXPECT_EQ(written, dir.file("a-3.png"));
+  EXPECT_EQ(dir.entries(),
+            (std::vector<std::string>{"a-2.png", "a-3.png", "a.png"}));
+  EXPECT_EQ(err.str(), "marl: note: '" + dir.file("a-3.png") +
+                           "' holds this very picture already (another run "
+                           "made it); dropped this copy\n");
+}
+
 TEST(DurableFileTest, OnlyTheSameBytesMakeATwin) {
   const struct {
     const char* found;
