@@ -8,8 +8,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
@@ -31,7 +29,7 @@ bool startsWith(const Bytes& bytes, const char* magic, std::size_t size) {
   return bytes.size() >= size && std::memcmp(bytes.data(), magic, size) == 0;
 }
 
-bool wholePng(const Bytes& bytes, std::string& reason) {
+bool wholePng(std::FILE* file, std::string& reason) {
   const CHandle<spng_ctx, spng_ctx_free> ctx(spng_ctx_new(0));
   if (!ctx) {
     reason = "out of memory";
@@ -39,7 +37,7 @@ bool wholePng(const Bytes& bytes, std::string& reason) {
   }
   // Every chunk's CRC counts, the text's as much as the image's.
   int status = spng_set_crc_action(ctx.get(), SPNG_CRC_ERROR, SPNG_CRC_ERROR);
-  if (!status) status = spng_set_png_buffer(ctx.get(), bytes.data(), bytes.size());
+  if (!status) status = spng_set_png_file(ctx.get(), file);
   std::size_t size = 0;
   if (!status) status = spng_decoded_image_size(ctx.get(), SPNG_FMT_PNG, &size);
   if (!status) {
@@ -66,10 +64,10 @@ struct JpegDecoding {
 };
 
 // Kept apart and free of C++ objects, since a long jump skips destructors.
-bool decodeJpeg(JpegDecoding& d, const Bytes& bytes, JSAMPLE* row,
+bool decodeJpeg(JpegDecoding& d, std::FILE* file, JSAMPLE* row,
                 JDIMENSION rowSize) {
   if (setjmp(d.errors.jump)) return false;
-  jpeg_mem_src(&d.cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_stdio_src(&d.cinfo, file);
   jpeg_read_header(&d.cinfo, TRUE);
   jpeg_start_decompress(&d.cinfo);
   if (d.cinfo.output_width * JDIMENSION(d.cinfo.output_components) > rowSize) {
@@ -82,13 +80,13 @@ bool decodeJpeg(JpegDecoding& d, const Bytes& bytes, JSAMPLE* row,
   return true;
 }
 
-bool wholeJpeg(const Bytes& bytes, std::string& reason) {
+bool wholeJpeg(std::FILE* file, std::string& reason) {
   JpegDecoding d{};
   d.cinfo.err = JpegErrors::install(d.errors);
   jpeg_create_decompress(&d.cinfo);
   // The widest row marl writes, 3 samples of 65535 pixels.
   std::vector<JSAMPLE> row(65535 * 4);
-  const bool decoded = decodeJpeg(d, bytes, row.data(), JDIMENSION(row.size()));
+  const bool decoded = decodeJpeg(d, file, row.data(), JDIMENSION(row.size()));
   // libjpeg pads a cut stream with grey and only warns.
   const long warnings = d.errors.manager.num_warnings;
   jpeg_destroy_decompress(&d.cinfo);
@@ -109,19 +107,14 @@ struct MemoryReader {
 };
 
 int readGifBytes(GifFileType* gif, GifByteType* out, int size) {
-  auto* reader = static_cast<MemoryReader*>(gif->UserData);
-  const std::size_t left = reader->bytes->size() - reader->at;
-  const std::size_t n = std::min(left, std::size_t(size < 0 ? 0 : size));
-  std::memcpy(out, reader->bytes->data() + reader->at, n);
-  reader->at += n;
-  return int(n);
+  return int(std::fread(out, 1, std::size_t(size < 0 ? 0 : size),
+                        static_cast<std::FILE*>(gif->UserData)));
 }
 
-bool wholeGif(const Bytes& bytes, std::string& reason) {
-  MemoryReader reader{&bytes, 0};
+bool wholeGif(std::FILE* file, std::string& reason) {
   int error = 0;
   const CHandle<GifFileType, closeGif> gif(
-      DGifOpen(&reader, readGifBytes, &error));
+      DGifOpen(file, readGifBytes, &error));
   if (gif && DGifSlurp(gif.get()) == GIF_OK && gif->ImageCount > 0) return true;
   const char* text = GifErrorString(gif ? gif->Error : error);
   reason = std::string("its GIF data is damaged: ") +
@@ -183,24 +176,38 @@ bool wholeTiff(const Bytes& bytes, std::string& reason) {
   return false;
 }
 
+int closeFile(std::FILE* file) { return std::fclose(file); }
+
+// The rest of the file, for the formats decoded from memory.
+Bytes restOf(std::FILE* file) {
+  Bytes bytes;
+  unsigned char chunk[65536];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  return bytes;
+}
+
 }  // namespace
 
 bool decodesWhole(const std::string& path, std::string& reason) {
-  std::ifstream in(path, std::ios::binary);
-  const Bytes bytes((std::istreambuf_iterator<char>(in)),
-                    std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) {
+  const CHandle<std::FILE, closeFile> file(std::fopen(path.c_str(), "rb"));
+  Bytes magic(12);
+  if (!file) {
     reason = "it cannot be read";
     return false;
   }
-  if (startsWith(bytes, "\x89PNG", 4)) return wholePng(bytes, reason);
-  if (startsWith(bytes, "\xFF\xD8", 2)) return wholeJpeg(bytes, reason);
-  if (startsWith(bytes, "GIF8", 4)) return wholeGif(bytes, reason);
-  if (startsWith(bytes, "II*", 4) || startsWith(bytes, "MM\0*", 4))
-    return wholeTiff(bytes, reason);
-  if (startsWith(bytes, "RIFF", 4) && bytes.size() >= 12 &&
-      std::memcmp(bytes.data() + 8, "WEBP", 4) == 0)
-    return wholeWebp(bytes, reason);
+  magic.resize(std::fread(magic.data(), 1, magic.size(), file.get()));
+  std::rewind(file.get());
+  // PNG, JPEG and GIF stream from the file: a big frame costs no more
+  // memory than a row.
+  if (startsWith(magic, "\x89PNG", 4)) return wholePng(file.get(), reason);
+  if (startsWith(magic, "\xFF\xD8", 2)) return wholeJpeg(file.get(), reason);
+  if (startsWith(magic, "GIF8", 4)) return wholeGif(file.get(), reason);
+  if (startsWith(magic, "II*", 4) || startsWith(magic, "MM\0*", 4))
+    return wholeTiff(restOf(file.get()), reason);
+  if (startsWith(magic, "RIFF", 4) && magic.size() >= 12 &&
+      std::memcmp(magic.data() + 8, "WEBP", 4) == 0)
+    return wholeWebp(restOf(file.get()), reason);
   reason = "nothing here can tell whether it is whole";
   return false;
 }
