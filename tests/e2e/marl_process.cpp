@@ -119,6 +119,12 @@ MarlProcess::MarlProcess(const TempFolder& folder,
     settings = {"LD_PRELOAD=/usr/$LIB/faketime/libfaketime.so.1",
                 std::string("FAKETIME=") + FrozenTime, "TZ=UTC"};
   }
+  if (!launch.preload.empty()) {
+    if (settings.empty())
+      settings.push_back("LD_PRELOAD=" + launch.preload);
+    else
+      settings[0] += " " + launch.preload;
+  }
   std::vector<char*> envp;
   for (std::string& setting : settings) envp.push_back(setting.data());
   for (char** e = environ; *e; ++e) envp.push_back(*e);

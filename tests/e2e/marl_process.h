@@ -55,6 +55,8 @@ struct Launch {
   bool closedPipe = false;
   // Another copy of the program to run; empty for the one built.
   std::string binary;
+  // A library preloaded into it (beside libfaketime); empty for none.
+  std::string preload;
 };
 
 // The built marl started in `folder` while the test goes on, with standard

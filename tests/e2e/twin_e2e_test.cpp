@@ -2,10 +2,13 @@
 // broken files and SIGKILL: each ends as the set one clean run makes.
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -158,19 +161,101 @@ TEST(TwinEndToEnd, SigkillAtAnyMomentLeavesNoTemporaryFile) {
       std::chrono::steady_clock::now() - start);
   std::mt19937 pick(26);
   std::uniform_int_distribution<long> moment(0, took.count());
+  int caughtWriting = 0;
   for (int kill = 0; kill < 20; ++kill) {
     SCOPED_TRACE(kill);
     MarlProcess marl(killed, args);
-    std::this_thread::sleep_for(std::chrono::milliseconds(moment(pick)));
+    // Every other kill comes a random while after it starts; the others a
+    // random while after its first temporary file appears, as later runs
+    // spend most of their time before writing anything.
+    if (kill % 2 == 1) {
+      marl.waitForFiles(
+          [](const std::vector<std::string>& names) {
+            for (const std::string& name : names)
+              if (name.find(".tmp-") != std::string::npos) return true;
+            return false;
+          },
+          std::chrono::seconds(120));
+      std::this_thread::sleep_for(
+          std::chrono::milliseconds(moment(pick) % 100));
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(moment(pick)));
+    }
+    for (const std::string& name : marl.namesWithUnnamed())
+      caughtWriting += name.find(".tmp-unnamed") != std::string::npos;
     marl.signal(SIGKILL);
     marl.waitAtMost(std::chrono::seconds(120));
     for (const std::string& name : killed.files())
       EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
   }
+  EXPECT_GT(caughtWriting, 0) << "no kill came while a file was written";
   const RunResult last = runMarl(killed, args);
   EXPECT_EQ(last.status, 0) << last.err;
   for (const std::string& name : killed.files())
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+  expectSameSet(killed, setOf(whole));
+}
+
+// Where the file system has no unnamed files, temporary files are named:
+// SIGKILL leaves them, and the next run in the folder removes every one
+// whose writer is dead, while the set it finishes is a clean run's. Each
+// run is killed once it has made a temporary file or a few, so every one
+// has looked at the leftovers before it.
+TEST(TwinEndToEnd, AKilledRunsNamedTemporaryFilesAreRemovedByTheNext) {
+  const std::vector<std::string> args = plus(Frames, {"video=gif,webp,mp4"});
+  Launch named;
+  named.preload = NO_UNNAMED_FILES;
+  TempFolder whole, killed;
+  MarlProcess clean(whole, args, named);
+  ASSERT_EQ(clean.waitAtMost(std::chrono::seconds(120)).status, 0);
+  const auto isTemporary = [](const std::string& name) {
+    return name.find(".tmp-") != std::string::npos;
+  };
+  std::mt19937 pick(6);
+  std::uniform_int_distribution<long> moment(1, 4);
+  int leftBehind = 0, cleanedAfter = 0;
+  for (int kill = 0; kill < 6; ++kill) {
+    SCOPED_TRACE(kill);
+    std::vector<std::string> before;
+    for (const std::string& name : killed.files())
+      if (isTemporary(name)) before.push_back(name);
+    MarlProcess marl(killed, args, named);
+    // Killed once it has made a random number of temporary files (its three
+    // videos' come first, then a frame's at a time).
+    const std::size_t made = std::size_t(moment(pick));
+    std::set<std::string> seen;
+    marl.waitForFiles(
+        [&](const std::vector<std::string>& names) {
+          for (const std::string& name : names)
+            if (isTemporary(name) &&
+                std::count(before.begin(), before.end(), name) == 0)
+              seen.insert(name);
+          return seen.size() >= made;
+        },
+        std::chrono::seconds(120));
+    marl.signal(SIGKILL);
+    marl.waitAtMost(std::chrono::seconds(120));
+    // What the killed run left may stay; what the one before left is gone
+    // once this one has made a file beside it (and so looked first).
+    std::vector<std::string> now, fresh;
+    for (const std::string& name : killed.files())
+      if (isTemporary(name)) now.push_back(name);
+    std::set_difference(now.begin(), now.end(), before.begin(), before.end(),
+                        std::back_inserter(fresh));
+    leftBehind += int(fresh.size());
+    if (!fresh.empty() && !before.empty()) {
+      ++cleanedAfter;
+      for (const std::string& old : before)
+        EXPECT_EQ(std::count(now.begin(), now.end(), old), 0) << old;
+    }
+  }
+  EXPECT_GT(leftBehind, 0) << "no kill caught a named temporary file";
+  EXPECT_GT(cleanedAfter, 0) << "no run wrote beside another's leftovers";
+  MarlProcess last(killed, args, named);
+  const RunResult finished = last.waitAtMost(std::chrono::seconds(120));
+  EXPECT_EQ(finished.status, 0) << finished.err;
+  for (const std::string& name : killed.files())
+    EXPECT_FALSE(isTemporary(name)) << name;
   expectSameSet(killed, setOf(whole));
 }
 
