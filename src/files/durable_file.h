@@ -9,30 +9,6 @@
 
 namespace marl {
 
-// The one way this program puts a file under its name, pictures, frames
-// and videos alike:
-//
-//   DurableFile file(std::cerr);
-//   if (!file.create("a.png")) ...;            // reported
-//   write the bytes to file.temporary() (or open file.temporaryName())
-//   if (!file.finish(&written)) ...;           // reported
-//
-// The bytes grow in a temporary file (files/temporary_file.h): unnamed
-// where the file system allows it, else beside the name and listed for
-// removal by the signal handlers. finish syncs them to the disk, links or
-// renames the file to the name, or, when that is taken (an old file, an
-// earlier picture, another process's), to the first free NAME-2.EXT,
-// NAME-3.EXT, ... with "marl: warning: 'NAME.EXT' exists; wrote
-// 'NAME-2.EXT' instead", never replacing anything, and then syncs the
-// folder. A FoundFileJudge given to create can say otherwise of the file
-// found under the name: a twin (the same recipe, whole: another run made
-// this very file) keeps its place and this copy is dropped with a note; a
-// broken one is replaced with a warning. No truncated file is ever
-// left under the name, not even by a power cut, and a file reported
-// written is on the disk. Every failure prints
-// "marl: error: cannot write 'NAME': REASON" on `err` and returns false;
-// the temporary file then goes with the object. A folder that cannot be
-// synced after the rename is an error too, but the file stays.
 // What the file found under the final name is to the one being finished.
 struct FoundFile {
   enum class Kind {
@@ -52,6 +28,30 @@ using FoundFileJudge =
 // files whose recipe does not say all they hold (a video's frame rate).
 FoundFile judgeBySameBytes(const std::string& found, const std::string& made);
 
+// The one way this program puts a file under its name, pictures, frames
+// and videos alike:
+//
+//   DurableFile file(std::cerr);
+//   if (!file.create("a.png")) ...;            // reported
+//   write the bytes to file.temporary() (or open file.temporaryName())
+//   if (!file.finish(&written)) ...;           // reported
+//
+// The bytes grow in a temporary file (files/temporary_file.h): unnamed
+// where the file system allows it, else beside the name and listed for
+// removal by the signal handlers. finish syncs them to the disk, links or
+// renames the file to the name, or, when that is taken (an old file, an
+// earlier picture, another process's), to the first free NAME-2.EXT,
+// NAME-3.EXT, ... with "marl: warning: 'NAME.EXT' exists; wrote
+// 'NAME-2.EXT' instead", never replacing anything, and then syncs the
+// folder. A FoundFileJudge given to create can say otherwise of a file
+// found under the name, or under a numbered one: a twin (another run made
+// this very file) keeps its place and this copy is dropped with a note; a
+// broken one is replaced with a warning. No truncated file is ever left
+// under the name, not even by a power cut, and a file reported
+// written is on the disk. Every failure prints
+// "marl: error: cannot write 'NAME': REASON" on `err` and returns false;
+// the temporary file then goes with the object. A folder that cannot be
+// synced after the rename is an error too, but the file stays.
 class DurableFile {
  public:
   explicit DurableFile(std::ostream& err) : err_(err) {}
