@@ -1,22 +1,25 @@
 #include "animation/animation_job.h"
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <future>
 #include <new>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "animation/frame_plan.h"
 #include "base/escaped_text.h"
+#include "files/name_claim.h"
+#include "job/found_picture.h"
 #include "job/hit_count.h"
 #include "job/job_console.h"
 #include "job/picture_colours.h"
 #include "job/picture_files.h"
 #include "job/picture_job.h"
 #include "job/recipe.h"
-#include "readers/embedded_text.h"
 
 namespace marl {
 
@@ -34,6 +37,8 @@ struct AnimationJob::Frame {
   // Its files as written, and the share of its cells visited, to list it.
   std::vector<std::string> writtenNames;
   double cover = 0.0;
+  // Held from the decision to make it until its files have their names.
+  NameClaim claim;
 };
 
 namespace {
@@ -99,7 +104,20 @@ bool AnimationJob::makeFrames() {
   for (int32_t index = animation_.first; index <= animation_.last; ++index) {
     auto frame = std::make_unique<Frame>(
         framePlan(*plan_, path_->path, index, animation_.frames));
-    const bool made = madeAlready(frame->plan);
+    bool made = madeAlready(frame->plan);
+    const std::string& name = frame->plan.names.fileName;
+    if (!made) {
+      if (!frame->claim.tryClaim(name)) {
+        // A twin is making this frame: once it lets go, the frame is made
+        // (or the twin died, and it is this run's to make).
+        reportWritten();
+        while (!frame->claim.tryClaim(name))
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      // Looked at again under the claim: a twin may have finished it just
+      // before.
+      made = madeAlready(frame->plan);
+    }
     if (made) reportWritten();
     if (made && (videos_.empty() ||
                  videos_.addFrom(frame->plan.names, console_))) {
@@ -173,12 +191,11 @@ bool AnimationJob::report(Frame& frame, bool written) {
 }
 
 bool AnimationJob::madeAlready(const PicturePlan& frame) const {
+  // Made only when whole: a cut or damaged file is made again, and
+  // replaced as it is written.
   const auto holdsRecipe = [&](const std::string& name) {
-    const EmbeddedTextResult found = readEmbeddedText(name);
-    if (found.status != EmbeddedTextResult::Found) return false;
-    const FoundRecipe recipe = findRecipe(found.texts);
-    return recipe.status == FoundRecipe::Status::Whole &&
-           recipe.text == frame.recipe;
+    return judgeFoundFile(name, frame.recipe).kind ==
+           FoundFile::Kind::Twin;
   };
   return holdsRecipe(frame.names.fileName) &&
          (!frame.tiling || holdsRecipe(frame.names.quaziFileName));

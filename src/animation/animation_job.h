@@ -53,7 +53,9 @@ class AnimationJob {
   // False when the animation cannot go on (told).
   bool prepare(RandomSource& random, std::time_t now);
   // False when a frame was not written (told). A frame whose files hold its
-  // recipe already is left alone, with a note.
+  // recipe already and decode whole is left alone, with a note; one another
+  // process on this machine is making (its claim, files/name_claim.h) is
+  // waited for and then found made.
   bool makeFrames();
 
  private:

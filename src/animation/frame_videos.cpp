@@ -24,7 +24,9 @@ bool FrameVideos::begin(const std::vector<VideoFormat>& formats,
                         videoFormatInfo(format).extension)
             .fileName;
     videos_.push_back(std::make_unique<VideoFile>(format, errors_));
-    if (!videos_.back()->begin(name, video)) {
+    // Judged by its bytes: the recipe does not hold the frame rate, and a
+    // video reaches its name only whole.
+    if (!videos_.back()->begin(name, video, judgeBySameBytes)) {
       videos_.clear();
       showErrors(console);
       console.error("no frame is made without its videos; leave out "

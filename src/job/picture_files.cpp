@@ -7,6 +7,7 @@
 #include "quazi/bitmap.h"
 #include "quazi/bitmap_rows.h"
 #include "image/image_file.h"
+#include "job/found_picture.h"
 #include "job/picture_limits.h"
 #include "quazi/quazi_band_rows.h"
 #include "quazi/quazi_picture_rows.h"
@@ -22,9 +23,12 @@ bool writePicture(const PicturePlan& plan, RowSource& rows,
   options.text = plan.recipe;
   options.quality = plan.options.quality;
   options.lossless = plan.options.lossless;
+  // A file under the name holding this recipe is this picture: made by a
+  // twin run, or broken and to be mended.
   std::string name;
   if (!writeImageFile(rows, *plan.options.format, fileName,
-                      console.diagnostics(), options, &name))
+                      console.diagnostics(), options, &name,
+                      twinJudge(plan.recipe)))
     return false;
   if (written) written->push_back(name);
   return true;
