@@ -42,7 +42,7 @@ const Forgery Forgeries[] = {
     {"tone", "x"}, {"gamma", "99"}, {"depth", "12"}, {"background", "qq"},
     {"quality", "500"}, {"frames", "999999999"}, {"loop", "2"},
     {"plane", "-1"}, {"keyframes", "2", "keyframes value 1 "},
-    {"frame", "-1"},
+    {"frame", "-1"}, {"seed", "-1"},
     // Past the steps a recipe may ask of its 40 x 40 grid by itself.
     {"it", "1600000001",
      "it=1600000001 is above 1600000000, a million hits a pixel of its 40 x "
