@@ -219,6 +219,7 @@ AnimationRead readAnimationSettings(OptionReader& read,
     return map.has(key) && !(stillRecipe && map.isFromFile(key));
   };
   if (!given(key::Mode)) settings.mode = JobSettings::Mode::Fast;
+  if (!given(key::Filter)) settings.colour.filter = FilterKind::Density;
   if (!given(key::It)) {
     settings.iterationMaximum =
         DefaultHitsPerPixel * int64_t(settings.side) * int64_t(settings.side);
