@@ -14,10 +14,10 @@ _marl() {
   if [[ $word != *=* ]]; then
     local keys="count= it= size= width= height= shiftx= shifty= detail= image=
       depth= background= quality= basename= R0= G0= B0= R1= G1= B1= colors=
-      palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy=
-      qscale= qsep= mode= threads= frames= loop= plane= morph= only=
-      keyframes= frame= video= fps= keepframes= file= linear= offset= startx=
-      starty= coefficients= number= attempt= spacings= check="
+      palette= reverse= blend= tone= gamma= filter= deradius= decurve= quazi=
+      qline= qsize= qx= qy= qscale= qsep= mode= threads= frames= loop= plane=
+      morph= only= keyframes= frame= video= fps= keepframes= file= linear=
+      offset= startx= starty= coefficients= number= attempt= spacings= check="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -38,6 +38,7 @@ _marl() {
     reverse | quazi | keepframes) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
     blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
+    filter) COMPREPLY=($(compgen -W "none de" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
     video) COMPREPLY=($(compgen -W "mp4 webm gif webp" -- "$value")) ;;
     basename | morph | file)
