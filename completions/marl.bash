@@ -14,10 +14,11 @@ _marl() {
   if [[ $word != *=* ]]; then
     local keys="count= it= size= width= height= shiftx= shifty= detail= image=
       depth= background= quality= basename= R0= G0= B0= R1= G1= B1= colors=
-      palette= reverse= blend= tone= gamma= filter= deradius= decurve= quazi=
-      qline= qsize= qx= qy= qscale= qsep= mode= threads= frames= loop= plane=
-      morph= only= keyframes= frame= video= fps= keepframes= file= linear=
-      offset= startx= starty= coefficients= number= attempt= spacings= check="
+      palette= reverse= blend= tone= gamma= filter= deradius= decurve=
+      demirror= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads=
+      frames= loop= plane= morph= only= keyframes= frame= video= fps=
+      keepframes= file= linear= offset= startx= starty= coefficients= number=
+      attempt= spacings= check="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -35,7 +36,8 @@ _marl() {
     palette) COMPREPLY=($(compgen -W "list random viridis magma inferno
       plasma twilight twilight_shifted ember glacier lagoon aurora dusk
       sepia neon moss rose brass ink spectrum" -- "$value")) ;;
-    reverse | quazi | keepframes) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    reverse | demirror | quazi | keepframes) COMPREPLY=($(compgen -W "true
+      false" -- "$value")) ;;
     blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
     filter) COMPREPLY=($(compgen -W "none de" -- "$value")) ;;

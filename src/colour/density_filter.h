@@ -7,14 +7,18 @@
 
 namespace marl {
 
-// How wide the density estimate spreads a cell's hits: a cell of count c
-// spreads them over a disc of radius radius / c^curve cells, so a lone hit
+// How wide the density estimate spreads a cell's hits: a cell whose
+// neighbourhood holds c hits a cell spreads them over a disc of radius
+// radius / c^curve cells (c taken as at least 1), so a lone hit
 // in a veil is smoothed over its neighbours while a cell of a filament,
 // with its many hits, keeps them (a radius of half a cell or less is no
 // spreading at all).
+// With `mirror`, each cell first pools the hits of its eight images under
+// the square's symmetries (see poolMirrorImages).
 struct DensityFilter {
   double radius = 0.0;
   double curve = 0.0;
+  bool mirror = false;
 };
 
 // Whether a picture's counts are filtered: none, or the density estimate.
@@ -35,7 +39,8 @@ constexpr uint32_t DensityReachLimit = 16;
 // torus (a cell's hits spread across the edges to the opposite side), in
 // bands of `bandRows` rows on up to `threads` threads; 0 chooses the bands.
 // The counts become countsPerHit to a hit (at most 4096, fewer when the
-// fullest cell would not fit), and maxCount is refreshed. Only integers
+// fullest cell would not fit), and maxCount is refreshed. A cell's disc is
+// chosen by the hits of its 5 x 5 neighbourhood, not by its own count. Only integers
 // are added, so the result is the same for any bands and threads; every
 // hit is kept except where a cell would pass the largest count.
 void estimateDensity(HitGrid& grid, const DensityFilter& filter,

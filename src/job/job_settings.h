@@ -43,10 +43,10 @@ struct ColourSettings {
   // The density estimate on the counts, before the tone curve; stills
   // have none unless asked, an animation's frames have it by default.
   FilterKind filter = FilterKind::None;
-  DensityFilter density{DefaultDensityRadius, DefaultDensityCurve};
+  DensityFilter density{DefaultDensityRadius, DefaultDensityCurve, true};
 
-  static constexpr double DefaultDensityRadius = 3.0;
-  static constexpr double DefaultDensityCurve = 0.5;
+  static constexpr double DefaultDensityRadius = 4.0;
+  static constexpr double DefaultDensityCurve = 0.3;
 };
 
 // What the user asked of every picture of a run, with the limits already

@@ -67,7 +67,9 @@ void writeColourKeys(std::ostream& r, const ColourSettings& c,
   if (c.filter == FilterKind::Density) {
     r << key::Filter << "=" << wordFor(FilterWords, c.filter) << "\n"
       << key::DeRadius << "=" << real(c.density.radius) << "\n"
-      << key::DeCurve << "=" << real(c.density.curve) << "\n";
+      << key::DeCurve << "=" << real(c.density.curve) << "\n"
+      << key::DeMirror << "=" << (c.density.mirror ? "true" : "false")
+      << "\n";
   }
 }
 

@@ -34,6 +34,7 @@ inline constexpr char Gamma[] = "gamma";
 inline constexpr char Filter[] = "filter";
 inline constexpr char DeRadius[] = "deradius";
 inline constexpr char DeCurve[] = "decurve";
+inline constexpr char DeMirror[] = "demirror";
 inline constexpr char Quazi[] = "quazi";
 inline constexpr char Qline[] = "qline";
 inline constexpr char Qsize[] = "qsize";
