@@ -50,7 +50,8 @@ cpu() {
      >/dev/null 2>"$folder/.err") || { cat "$folder/.err" >&2; exit 1; }
   awk '{ printf "%.2f", $1 + $2 }' "$folder/.time"
 }
-mae() { compare -metric MAE "$1" "$2" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/'; }
+# compare exits 1 when the pictures differ, which they do.
+mae() { { compare -metric MAE "$1" "$2" null: 2>&1 || true; } | sed 's/.*(\(.*\)).*/\1/'; }
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "| map | size | setting | hits a pixel | CPU s | MAE to converged |"

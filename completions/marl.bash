@@ -17,8 +17,8 @@ _marl() {
       palette= reverse= blend= tone= gamma= filter= deradius= decurve=
       demirror= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads=
       frames= loop= plane= morph= only= keyframes= frame= video= fps=
-      keepframes= file= linear= offset= startx= starty= coefficients= number=
-      attempt= spacings= check="
+      keepframes= crf= preset= chroma= file= linear= offset= startx= starty=
+      coefficients= number= attempt= spacings= check="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -43,6 +43,9 @@ _marl() {
     filter) COMPREPLY=($(compgen -W "none de" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
     video) COMPREPLY=($(compgen -W "mp4 webm gif webp" -- "$value")) ;;
+    preset) COMPREPLY=($(compgen -W "ultrafast superfast veryfast faster
+      fast medium slow slower veryslow" -- "$value")) ;;
+    chroma) COMPREPLY=($(compgen -W "420 444" -- "$value")) ;;
     basename | morph | file)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'

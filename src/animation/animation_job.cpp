@@ -85,7 +85,7 @@ bool AnimationJob::prepare(RandomSource& random, std::time_t now) {
 }
 
 bool AnimationJob::makeFrames() {
-  if (!videos_.begin(animation_.videos, *plan_, animation_.fps, console_))
+  if (!videos_.begin(animation_, *plan_, console_))
     return false;
   bool allWritten = true;
   // The frame before, whose pictures are being written while this one's
