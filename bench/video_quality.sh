@@ -44,8 +44,8 @@ for size in $sizes; do
     ffmpeg -hide_banner -v error -i "$video" -frames:v 1 -vf \
       "scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24" \
       "$dir/decoded.png"
-    read -r r0 g0 b0 < <(meanColour "$first")
-    read -r r1 g1 b1 < <(meanColour "$dir/decoded.png")
+    read -r r0 g0 b0 <<<"$(meanColour "$first")"
+    read -r r1 g1 b1 <<<"$(meanColour "$dir/decoded.png")"
     difference=$(awk -v a="$r0 $g0 $b0" -v b="$r1 $g1 $b1" 'BEGIN {
       split(a, x); split(b, y); m = 0
       for (i = 1; i <= 3; ++i) { d = x[i] - y[i]; if (d < 0) d = -d; if (d > m) m = d }
