@@ -1,8 +1,9 @@
 // Cost of a fast-mode step against the exact step, in the same run.
 //
 // Each iteration times, one after the other along the same map: a stretch
-// of exact steps (TorusMap::iterate), the SIMD kernel alone, and
-// runFastOrbits (kernel, counting into the shared grid, final count scan).
+// of exact steps (TorusMap::iterate), the SIMD kernel alone in double and
+// in single precision, and runFastOrbits (the single kernel, counting into
+// the shared grid, final count scan).
 // The machine is shared: times are the process's CPU time (all its threads
 // together), so that waiting for a core is not counted, and the median of
 // the per-iteration ratios exact / fast is reported beside the mean
@@ -78,13 +79,14 @@ void BM_FastStepVersusExact(benchmark::State& state) {
   constexpr std::size_t KernelSteps = 4096;
   std::vector<uint32_t> cells(KernelSteps * FastOrbitsPerChunk);
   std::vector<double> xs(FastOrbitsPerChunk), ys(FastOrbitsPerChunk);
+  std::vector<float> xf(FastOrbitsPerChunk), yf(FastOrbitsPerChunk);
   for (std::size_t o = 0; o < FastOrbitsPerChunk; ++o) {
-    xs[o] = starts[o].first;
-    ys[o] = starts[o].second;
+    xf[o] = float(xs[o] = starts[o].first);
+    yf[o] = float(ys[o] = starts[o].second);
   }
 
   std::vector<double> ratios;
-  double exactTime = 0, kernelTime = 0, fastTime = 0;
+  double exactTime = 0, kernelTime = 0, singleTime = 0, fastTime = 0;
   for (auto _ : state) {
     const double t0 = cpuSeconds();
     for (int i = 0; i < ExactSteps; ++i) {
@@ -95,13 +97,18 @@ void BM_FastStepVersusExact(benchmark::State& state) {
     stepFastOrbits(kernelMap, xs.data(), ys.data(), FastOrbitsPerChunk,
                    KernelSteps, cells.data());
     benchmark::DoNotOptimize(cells.data());
+    const double ts = cpuSeconds();
+    stepFastOrbits(kernelMap, xf.data(), yf.data(), FastOrbitsPerChunk,
+                   KernelSteps, cells.data());
+    benchmark::DoNotOptimize(cells.data());
     const double t2 = cpuSeconds();
     runFastOrbits(map, starts, FastHits, grid, threads);
     benchmark::DoNotOptimize(grid.maxCount);
     const double t3 = cpuSeconds();
     state.SetIterationTime(t3 - t0);
     exactTime += t1 - t0;
-    kernelTime += t2 - t1;
+    kernelTime += ts - t1;
+    singleTime += t2 - ts;
     fastTime += t3 - t2;
     const double exactStep = (t1 - t0) / ExactSteps;
     ratios.push_back(exactStep / ((t3 - t2) / FastHits));
@@ -112,6 +119,8 @@ void BM_FastStepVersusExact(benchmark::State& state) {
   state.counters["exact_ns"] = exactTime / (n * ExactSteps) * 1e9;
   state.counters["kernel_ns"] =
       kernelTime / (n * KernelSteps * FastOrbitsPerChunk) * 1e9;
+  state.counters["single_kernel_ns"] =
+      singleTime / (n * KernelSteps * FastOrbitsPerChunk) * 1e9;
   state.counters["fast_ns"] = fastTime / (n * FastHits) * 1e9;
   state.counters["ratio_median"] = median(ratios);
 }

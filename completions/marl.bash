@@ -14,11 +14,12 @@ _marl() {
   if [[ $word != *=* ]]; then
     local keys="count= it= size= width= height= shiftx= shifty= detail= image=
       depth= background= quality= basename= R0= G0= B0= R1= G1= B1= colors=
-      palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy=
-      qscale= qsep= mode= threads= seed= catalogue= frames= loop= plane=
-      morph= only= keyframes= frame= video= fps= keepframes= file= linear=
-      offset= startx= starty= coefficients= number= attempt= spacings= check=
-      port= host= open="
+      palette= reverse= blend= tone= gamma= filter= deradius= decurve=
+      demirror= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads=
+      seed= catalogue= frames= loop= plane= morph= only= keyframes= frame=
+      video= fps= keepframes= crf= preset= chroma= file= linear= offset=
+      startx= starty= coefficients= number= attempt= spacings= check= port=
+      host= open="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version explore"
@@ -36,12 +37,16 @@ _marl() {
     palette) COMPREPLY=($(compgen -W "list random viridis magma inferno
       plasma twilight twilight_shifted ember glacier lagoon aurora dusk
       sepia neon moss rose brass ink spectrum" -- "$value")) ;;
-    reverse | quazi | keepframes | open) COMPREPLY=($(compgen -W "true
+    reverse | demirror | quazi | keepframes | open) COMPREPLY=($(compgen -W "true
       false" -- "$value")) ;;
     blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
+    filter) COMPREPLY=($(compgen -W "none de" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
     video) COMPREPLY=($(compgen -W "mp4 webm gif webp" -- "$value")) ;;
+    preset) COMPREPLY=($(compgen -W "ultrafast superfast veryfast faster
+      fast medium slow slower veryslow" -- "$value")) ;;
+    chroma) COMPREPLY=($(compgen -W "420 444" -- "$value")) ;;
     basename | catalogue | morph | file)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'

@@ -20,6 +20,7 @@
 #include "job/picture_files.h"
 #include "job/picture_job.h"
 #include "job/recipe.h"
+#include "options/option_keys.h"
 
 namespace marl {
 
@@ -82,14 +83,17 @@ bool AnimationJob::prepare(RandomSource& random, std::time_t now) {
                    "smaller size");
     return false;
   }
-  const std::string lines =
+  std::string lines =
       recipeLinesOf(first) + animationRecipeLines(animation_, path_->plane);
+  // A still's recipe leaves out filter=none, but frames filter by default.
+  if (first.options.colour.filter == FilterKind::None)
+    lines += std::string(key::Filter) + "=none\n";
   plan_ = animationPlan(std::move(picture->plan), animation_.frames, lines);
   return true;
 }
 
 bool AnimationJob::makeFrames() {
-  if (!videos_.begin(animation_.videos, *plan_, animation_.fps, console_))
+  if (!videos_.begin(animation_, *plan_, console_))
     return false;
   bool allWritten = true;
   // The frame before, whose pictures are being written while this one's

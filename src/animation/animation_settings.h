@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "video/video_encoder.h"
 #include "video/video_format.h"
 
 namespace marl {
@@ -40,6 +41,9 @@ struct AnimationSettings {
   std::vector<VideoFormat> videos;
   int fps = 30;
   bool keepFrames = true;
+  // The encoders' choices (quality, preset, chroma); the frame size, rate
+  // and text are filled in per animation.
+  VideoSettings encoding;
 
   bool isMorph() const { return !keyframes.empty(); }
   bool coversEveryFrame() const { return first == 0 && last == frames - 1; }

@@ -8,17 +8,16 @@
 
 namespace marl {
 
-bool FrameVideos::begin(const std::vector<VideoFormat>& formats,
-                        const PicturePlan& plan, int fps,
-                        JobConsole& console) {
+bool FrameVideos::begin(const AnimationSettings& animation,
+                        const PicturePlan& plan, JobConsole& console) {
   const TorusView view = pictureView(plan.options);
-  VideoSettings video;
+  VideoSettings video = animation.encoding;
   // A cut (width=, height=) is what the frames show, so the videos too.
   width_ = video.width = int(view.width());
   height_ = video.height = int(view.height());
-  video.fps = fps;
+  video.fps = animation.fps;
   video.embeddedText = withCheckLine(plan.frame->recipeLines);
-  for (VideoFormat format : formats) {
+  for (VideoFormat format : animation.videos) {
     const std::string name =
         makeOutputNames(plan.options.basename, plan.imageNumber,
                         videoFormatInfo(format).extension)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "animation/animation_console.h"
+#include "animation/animation_settings.h"
 #include "base/picture_rows.h"
 #include "job/output_names.h"
 #include "job/picture_plan.h"
@@ -21,8 +22,8 @@ class FrameVideos {
   // One video of each format, named for the animation's `plan` and holding
   // its recipe, frames the size of its pictures; none without formats.
   // False when one cannot be begun (told): then there are none.
-  bool begin(const std::vector<VideoFormat>& formats, const PicturePlan& plan,
-             int fps, JobConsole& console);
+  bool begin(const AnimationSettings& animation, const PicturePlan& plan,
+             JobConsole& console);
   bool empty() const { return videos_.empty(); }
 
   // The one way a frame reaches the videos: its 8-bit rows, of the size

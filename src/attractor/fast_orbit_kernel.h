@@ -12,6 +12,8 @@ namespace marl {
 // steps a group as several vectors, so the grouping (and so the work of each
 // orbit) is the same on every target.
 constexpr std::size_t FastKernelGroup = 8;
+// Likewise in single precision, twice as many lanes a vector.
+constexpr std::size_t FastSingleGroup = 16;
 
 // A cell as the kernel reports it: its row in the high 16 bits, its column
 // in the low 16, so that any side up to 65535 fits 32 bits (a whole-grid
@@ -45,6 +47,10 @@ struct FastKernelMap {
 // the angle-addition formulas and the sums use fused multiply-add, so points
 // agree with the exact step only to a few units in the last place.
 void stepFastOrbits(const FastKernelMap& map, double* xs, double* ys,
+                    std::size_t orbits, std::size_t steps, uint32_t* cells);
+// The same in single precision (orbits a multiple of FastSingleGroup):
+// twice the lanes a vector, each point to about 1e-7.
+void stepFastOrbits(const FastKernelMap& map, float* xs, float* ys,
                     std::size_t orbits, std::size_t steps, uint32_t* cells);
 
 // Name of the SIMD target the kernel dispatches to on this processor.

@@ -16,7 +16,7 @@ namespace marl {
 
 namespace {
 
-static_assert(FastOrbitsPerChunk % FastKernelGroup == 0,
+static_assert(FastOrbitsPerChunk % FastSingleGroup == 0,
               "a chunk must hold whole kernel groups");
 
 // Steps per kernel call: long enough to hide the call, short enough for the
@@ -67,12 +67,14 @@ uint64_t chunkHits(uint64_t hits, std::size_t chunk) {
 }
 
 void runChunk(SharedRun& run, Worker& worker, std::size_t chunk) {
-  double xs[FastOrbitsPerChunk];
-  double ys[FastOrbitsPerChunk];
+  // Single precision: twice the lanes of double for the same attractor
+  // (bench/fast_single_precision.sh measures both against exact mode).
+  float xs[FastOrbitsPerChunk];
+  float ys[FastOrbitsPerChunk];
   for (std::size_t o = 0; o < FastOrbitsPerChunk; ++o) {
     const auto& start = run.starts[chunk * FastOrbitsPerChunk + o];
-    xs[o] = start.first;
-    ys[o] = start.second;
+    xs[o] = float(start.first);
+    ys[o] = float(start.second);
   }
   for (uint64_t left = run.settleSteps; left > 0;) {
     const uint64_t steps = std::min<uint64_t>(SliceSteps, left);

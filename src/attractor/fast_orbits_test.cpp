@@ -196,44 +196,55 @@ TEST(FastOrbitsTest, TooFewStartsAreRefused) {
 // One kernel step lands where the exact step does, up to rounding, and
 // reports the cell of the point it reached, at every side up to the
 // largest (whose whole-grid index would pass 32 bits).
-TEST(FastOrbitKernelTest, StepAgreesWithTheExactStep) {
+// One step of each kernel from points of the exact orbit lands where the
+// exact step does, to within the lanes' precision (single lanes start from
+// the point rounded to a float), in the cell its point is in.
+template <typename T, std::size_t Group>
+void checkStepAgainstExact(double tolerance) {
   for (uint32_t side : {Side, 46342u, 65535u}) {
     for (int32_t detail : {1, 6, TorusMap::MaxDetail}) {
       TorusMap map = drawMap(7, detail);
       map.linearCoefficient = 2;
       map.offsetX = map.offsetY = 0.5;
       const FastKernelMap kernelMap(map, side);
-      double xs[FastKernelGroup], ys[FastKernelGroup];
-      uint32_t cells[FastKernelGroup];
-      TorusMap exact[FastKernelGroup];
-      for (std::size_t o = 0; o < FastKernelGroup; ++o) {
+      T xs[Group], ys[Group];
+      uint32_t cells[Group];
+      TorusMap exact[Group];
+      for (std::size_t o = 0; o < Group; ++o) {
         for (int i = 0; i < 50; ++i) map.iterate();
+        xs[o] = T(map.x);
+        ys[o] = T(map.y);
         exact[o] = map;
-        xs[o] = map.x;
-        ys[o] = map.y;
+        exact[o].x = xs[o];
+        exact[o].y = ys[o];
         exact[o].iterate();
       }
       // The far corner, where the largest cell lies.
-      xs[0] = ys[0] = 1.0;
+      xs[0] = ys[0] = 1;
       exact[0].x = exact[0].y = 1.0;
       exact[0].iterate();
-      stepFastOrbits(kernelMap, xs, ys, FastKernelGroup, 1, cells);
-      for (std::size_t o = 0; o < FastKernelGroup; ++o) {
+      stepFastOrbits(kernelMap, xs, ys, Group, 1, cells);
+      for (std::size_t o = 0; o < Group; ++o) {
         // Distance on the torus: a point near an edge may wrap either way.
         const double dx = std::fabs(xs[o] - exact[o].x);
         const double dy = std::fabs(ys[o] - exact[o].y);
-        EXPECT_LT(std::min(dx, 1 - dx), 1e-12) << "detail " << detail;
-        EXPECT_LT(std::min(dy, 1 - dy), 1e-12) << "detail " << detail;
-        EXPECT_EQ(cellRow(cells[o]), uint32_t(double(side) * ys[o])) << side;
-        EXPECT_EQ(cellColumn(cells[o]), uint32_t(xs[o] * double(side)));
+        EXPECT_LT(std::min(dx, 1 - dx), tolerance) << "detail " << detail;
+        EXPECT_LT(std::min(dy, 1 - dy), tolerance) << "detail " << detail;
+        EXPECT_EQ(cellRow(cells[o]), uint32_t(T(side) * ys[o])) << side;
+        EXPECT_EQ(cellColumn(cells[o]), uint32_t(xs[o] * T(side)));
       }
     }
     const FastKernelMap corner(TorusMap(), side);  // the zero map: 0 to 0
-    double x[FastKernelGroup] = {}, y[FastKernelGroup] = {};
-    uint32_t cells[FastKernelGroup];
-    stepFastOrbits(corner, x, y, FastKernelGroup, 1, cells);
+    T x[Group] = {}, y[Group] = {};
+    uint32_t cells[Group];
+    stepFastOrbits(corner, x, y, Group, 1, cells);
     EXPECT_EQ(cells[0], 0u);
   }
+}
+
+TEST(FastOrbitKernelTest, StepAgreesWithTheExactStep) {
+  checkStepAgainstExact<double, FastKernelGroup>(1e-12);
+  checkStepAgainstExact<float, FastSingleGroup>(2e-5);
 }
 
 // A cell at its largest count stays there, on both counting paths.

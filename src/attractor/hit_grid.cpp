@@ -18,6 +18,7 @@ void HitGrid::setSize(uint32_t n) {
 void HitGrid::clearHits() {
   for (uint32_t r = 0; r < size_; ++r) std::fill_n(row(r), size_, 0u);
   maxCount = 0;
+  countsPerHit = 1;
 }
 
 double HitGrid::filledFraction() const {

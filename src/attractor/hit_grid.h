@@ -33,7 +33,8 @@ class HitGrid {
   // Replaces the grid by a zeroed one of side n. Throws std::bad_alloc when
   // the memory cannot be had; the old grid is released first either way.
   void setSize(uint32_t n);
-  // Zeroes the counted square (not the margin) and maxCount.
+  // Zeroes the counted square (not the margin) and maxCount, and counts
+  // whole hits again.
   void clearHits();
   // Share of the counted square that has been visited. Up to a side of
   // FillCheckMaxSide every cell is judged; above it, cells are grouped into
@@ -55,6 +56,9 @@ class HitGrid {
   uint32_t at(uint32_t r, uint32_t column) const { return row(r)[column]; }
 
   uint32_t maxCount = 0;
+  // Counts a hit adds: 1 as counted; the density filter leaves counts in
+  // finer units, so that a hit spread thin keeps its share.
+  uint32_t countsPerHit = 1;
 
  private:
   boost::multi_array<uint32_t, 2> cells_;

@@ -5,9 +5,10 @@
 namespace marl {
 
 CountColours binColours(const std::vector<uint64_t>& histogram,
-                        const GradientScheme& scheme, int depth) {
+                        const GradientScheme& scheme, int depth,
+                        double countsPerHit) {
   const std::vector<double> position =
-      tonePositions(histogram, scheme.tone, scheme.gamma);
+      tonePositions(histogram, scheme.tone, scheme.gamma, countsPerHit);
   const GradientTable gradient(
       Gradient(scheme.stops, scheme.blend, scheme.reverse));
   CountColours colours;
@@ -29,7 +30,7 @@ CountColours binColours(const std::vector<uint64_t>& histogram,
 
 CountColours gradientColours(const HitGrid& grid, const GradientScheme& scheme,
                              int depth) {
-  return binColours(binHistogram(grid), scheme, depth);
+  return binColours(binHistogram(grid), scheme, depth, grid.countsPerHit);
 }
 
 }  // namespace marl

@@ -24,9 +24,10 @@ struct GradientScheme {
 // The colour of every occupied count bin of `histogram`: its tone position
 // read off the sampled gradient, quantised last, to 8 bits a channel
 // (packed opaque) and, for `depth` 16, to 16 bits too. Unoccupied bins are
-// 0.
+// 0. Counts are `countsPerHit` to a hit (see HitGrid).
 CountColours binColours(const std::vector<uint64_t>& histogram,
-                        const GradientScheme& scheme, int depth);
+                        const GradientScheme& scheme, int depth,
+                        double countsPerHit = 1.0);
 // binColours of the counted square's own histogram.
 CountColours gradientColours(const HitGrid& grid, const GradientScheme& scheme,
                              int depth);

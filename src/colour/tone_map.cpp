@@ -35,7 +35,8 @@ uint32_t percentileCount(const std::vector<uint64_t>& histogram, double share) {
 }
 
 std::vector<double> tonePositions(const std::vector<uint64_t>& histogram,
-                                  Tone tone, double gamma) {
+                                  Tone tone, double gamma,
+                                  double countsPerHit) {
   std::vector<double> position(histogram.size(), 0.0);
   if (tone == Tone::Equalize) {
     uint64_t total = 0;
@@ -55,11 +56,12 @@ std::vector<double> tonePositions(const std::vector<uint64_t>& histogram,
   } else {
     const double top = double(percentileCount(histogram, TopShare));
     if (top <= 0.0) return position;
-    const double logTop = std::log1p(top);
+    const double logTop = std::log1p(top / countsPerHit);
     for (std::size_t b = 1; b < histogram.size(); ++b) {
       if (histogram[b] == 0) continue;
       const double count = double(binFloor(uint32_t(b)));
-      const double p = tone == Tone::Log ? std::log1p(count) / logTop : count / top;
+      const double p = tone == Tone::Log
+                           ? std::log1p(count / countsPerHit) / logTop : count / top;
       position[b] = p < 1.0 ? p : 1.0;
     }
   }

@@ -47,8 +47,11 @@ uint32_t percentileCount(const std::vector<uint64_t>& histogram, double share);
 // power 1 / gamma (gamma above 1 moves the dim cells up the gradient).
 // Equalize puts the lowest occupied bin at 0 and the highest at 1; log and
 // linear divide by the count at TopShare and clamp. Unoccupied bins are 0.
+// Log takes counts in hits, `countsPerHit` counts to a hit, so that a
+// filtered grid's finer counts bend the curve where whole hits would.
 std::vector<double> tonePositions(const std::vector<uint64_t>& histogram,
-                                  Tone tone, double gamma);
+                                  Tone tone, double gamma,
+                                  double countsPerHit = 1.0);
 
 }  // namespace marl
 

@@ -10,6 +10,7 @@
 #include "driver/number_text.h"
 #include "driver/settings_reader.h"
 #include "options/option_keys.h"
+#include "options/option_table.h"
 
 namespace marl {
 
@@ -166,7 +167,16 @@ bool readPath(OptionReader& read, const JobSettings& s,
   return true;
 }
 
-// video=, fps= and keepframes=: what is made besides (or instead of) the
+// Whether `word` is one of the words the table lists for the option.
+bool isOneOfItsWords(const char* key, const std::string& word) {
+  std::istringstream words(option(key).fixedWords);
+  for (std::string listed; words >> listed;)
+    if (listed == word) return true;
+  return false;
+}
+
+// video=, fps=, keepframes= and the encoders' crf=, preset= and chroma=:
+// what is made besides (or instead of) the
 // frames. Videos need every frame, so a run of a range makes none and keeps
 // its frames for the run that makes them.
 void readVideos(OptionReader& read, AnimationSettings& a) {
@@ -174,6 +184,23 @@ void readVideos(OptionReader& read, AnimationSettings& a) {
   if (const std::string* video = read.text(key::Video))
     a.videos = parseVideoFormats(*video, err);
   a.fps = int(read.integer(key::Fps).value_or(a.fps));
+  VideoSettings& e = a.encoding;
+  e.h264Crf = int(read.integer(key::Crf).value_or(e.h264Crf));
+  if (const std::string* preset = read.text(key::Preset)) {
+    if (isOneOfItsWords(key::Preset, *preset)) {
+      e.h264Preset = *preset;
+    } else {
+      read.report(key::Preset, *preset,
+                  {"is not an x264 preset", "using " + e.h264Preset});
+    }
+  }
+  if (const std::string* chroma = read.text(key::Chroma)) {
+    if (*chroma == "444" || *chroma == "420") {
+      e.fullChroma = *chroma == "444";
+    } else {
+      read.report(key::Chroma, *chroma, {"is neither 420 nor 444", "using 420"});
+    }
+  }
   if (std::optional<bool> keep = read.onOff(key::KeepFrames); keep && !*keep) {
     if (!a.videos.empty()) {
       a.keepFrames = false;
@@ -219,6 +246,7 @@ AnimationRead readAnimationSettings(OptionReader& read,
     return map.has(key) && !(stillRecipe && map.isFromFile(key));
   };
   if (!given(key::Mode)) settings.mode = JobSettings::Mode::Fast;
+  if (!given(key::Filter)) settings.colour.filter = FilterKind::Density;
   if (!given(key::It)) {
     settings.iterationMaximum =
         DefaultHitsPerPixel * int64_t(settings.side) * int64_t(settings.side);

@@ -39,6 +39,7 @@ TEST_F(AnimationSettingsReaderTest, FramesAreFastAtFiftyHitsPerPixel) {
   EXPECT_EQ(settings_.mode, JobSettings::Mode::Fast);
   EXPECT_EQ(settings_.iterationMaximum, 50 * 200 * 200);
   EXPECT_EQ(settings_.imageWord, DefaultFrameImage);
+  EXPECT_EQ(settings_.colour.filter, FilterKind::Density);
   EXPECT_EQ(err_.str(), "");
 
   ASSERT_EQ(read({"frames=1", "mode=exact", "it=5", "image=gif", "loop=0.1",
@@ -51,6 +52,41 @@ TEST_F(AnimationSettingsReaderTest, FramesAreFastAtFiftyHitsPerPixel) {
   EXPECT_STREQ(settings_.format->name, "gif");
   EXPECT_EQ(animation_.loopRadius, 0.1);
   EXPECT_EQ(*animation_.plane, 4294967295u);
+
+  ASSERT_EQ(read({"frames=2", "filter=none"}), AnimationRead::Animation);
+  EXPECT_EQ(settings_.colour.filter, FilterKind::None);
+  ASSERT_EQ(read({"size=200"}), AnimationRead::Still);
+  EXPECT_EQ(settings_.colour.filter, FilterKind::None);
+}
+
+TEST_F(AnimationSettingsReaderTest, EncoderChoices) {
+  struct Case {
+    std::vector<std::string> words;
+    int crf;
+    const char* preset;
+    bool fullChroma;
+    const char* warning;
+  };
+  const VideoSettings d;
+  const Case cases[] = {
+      {{}, d.h264Crf, "veryfast", false, ""},
+      {{"crf=22", "preset=slow", "chroma=444"}, 22, "slow", true, ""},
+      {{"crf=60"}, 51, "veryfast", false,
+       "marl: warning: crf=60 is above 51; using 51\n"},
+      {{"preset=quick"}, d.h264Crf, "veryfast", false,
+       "marl: warning: preset=quick is not an x264 preset; using veryfast\n"},
+      {{"chroma=422"}, d.h264Crf, "veryfast", false,
+       "marl: warning: chroma=422 is neither 420 nor 444; using 420\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> words = {"frames=4", "video=mp4"};
+    words.insert(words.end(), c.words.begin(), c.words.end());
+    ASSERT_EQ(read(words), AnimationRead::Animation);
+    EXPECT_EQ(animation_.encoding.h264Crf, c.crf) << words.back();
+    EXPECT_EQ(animation_.encoding.h264Preset, c.preset) << words.back();
+    EXPECT_EQ(animation_.encoding.fullChroma, c.fullChroma) << words.back();
+    EXPECT_EQ(err_.str(), c.warning);
+  }
 }
 
 TEST_F(AnimationSettingsReaderTest, OnlyPicksARangeOfFrames) {

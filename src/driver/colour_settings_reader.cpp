@@ -64,6 +64,10 @@ void readColourSettings(OptionReader& read, JobSettings& s) {
   read.choice(key::Blend, BlendWords, c.blend);
   read.choice(key::Tone, ToneWords, c.tone);
   c.gamma = read.real(key::Gamma).value_or(c.gamma);
+  read.choice(key::Filter, FilterWords, c.filter);
+  c.density.radius = read.real(key::DeRadius).value_or(c.density.radius);
+  c.density.curve = read.real(key::DeCurve).value_or(c.density.curve);
+  c.density.mirror = read.onOff(key::DeMirror).value_or(c.density.mirror);
 
   auto onCommandLine = [&map](const char* key) {
     return map.has(key) && !map.isFromFile(key);

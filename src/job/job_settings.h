@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "colour/density_filter.h"
 #include "colour/gradient.h"
 #include "colour/background.h"
 #include "image/image_format.h"
@@ -39,6 +40,13 @@ struct ColourSettings {
   Blend blend = Blend::Rgb;
   Tone tone = Tone::Equalize;
   double gamma = 1.0;  // 0.1..10
+  // The density estimate on the counts, before the tone curve; stills
+  // have none unless asked, an animation's frames have it by default.
+  FilterKind filter = FilterKind::None;
+  DensityFilter density{DefaultDensityRadius, DefaultDensityCurve, true};
+
+  static constexpr double DefaultDensityRadius = 4.0;
+  static constexpr double DefaultDensityCurve = 0.3;
 };
 
 // What the user asked of every picture of a run, with the limits already

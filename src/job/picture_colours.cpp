@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "colour/colour_renderer.h"
+#include "colour/density_filter.h"
 #include "colour/gradient_renderer.h"
 
 namespace marl {
@@ -36,6 +37,9 @@ CountColours countColours(const PicturePlan& plan, HitGrid& grid,
 
 PictureColours colourHits(const PicturePlan& plan, HitGrid& grid,
                           bool forVideo) {
+  const ColourSettings& c = plan.options.colour;
+  if (c.filter == FilterKind::Density)
+    estimateDensity(grid, c.density, plan.options.threads);
   PictureColours colours;
   colours.files = countColours(plan, grid, plan.options.depth);
   if (forVideo && plan.options.depth != 8)

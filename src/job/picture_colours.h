@@ -28,7 +28,8 @@ CountColours countColours(const PicturePlan& plan, HitGrid& grid,
                           int depth);
 
 // The tables of `grid`, with the video's too when `forVideo`. The
-// two-colour equalisation first refreshes the grid's count range.
+// plan's filter first replaces the counts by their density estimate, and
+// the two-colour equalisation refreshes the grid's count range.
 PictureColours colourHits(const PicturePlan& plan, HitGrid& grid,
                           bool forVideo);
 

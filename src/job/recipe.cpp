@@ -61,6 +61,16 @@ void writeColourKeys(std::ostream& r, const ColourSettings& c,
   if (c.tone != Tone::Equalize)
     r << key::Tone << "=" << wordFor(ToneWords, c.tone) << "\n";
   if (c.gamma != 1.0) r << key::Gamma << "=" << real(c.gamma) << "\n";
+  // Always said when filtered, so that a frame's recipe makes the frame
+  // whatever the defaults; never when not, so that a still's reads as it
+  // always has (an animation's recipe says none itself).
+  if (c.filter == FilterKind::Density) {
+    r << key::Filter << "=" << wordFor(FilterWords, c.filter) << "\n"
+      << key::DeRadius << "=" << real(c.density.radius) << "\n"
+      << key::DeCurve << "=" << real(c.density.curve) << "\n"
+      << key::DeMirror << "=" << (c.density.mirror ? "true" : "false")
+      << "\n";
+  }
 }
 
 // FNV-1a, 64 bits (from RecipeChecker::HashStart, see there): enough to tell

@@ -63,7 +63,8 @@ TEST(OptionTable, RecipesHoldTheKeysTheyAlwaysHeld) {
       "width", "height", "shiftx", "shifty", "detail", "mode", "number",
       "attempt", "linear", "offset", "startx", "starty", "coefficients",
       "quazi", "qline", "qsize", "qx", "qy", "qscale", "qsep", "spacings",
-      "colors", "palette", "reverse", "blend", "tone", "gamma", "depth",
+      "colors", "palette", "reverse", "blend", "tone", "gamma", "filter",
+      "deradius", "decurve", "demirror", "depth",
       "background", "quality", "frames", "loop", "plane", "keyframes",
       "frame", "check", "seed"};
   const std::set<std::string> only = {

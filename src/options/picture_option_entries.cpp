@@ -173,6 +173,42 @@ std::vector<OptionSpec> pictureOptionEntries() {
        .meaning = "the place on the gradient is raised to the power 1 / "
                   "`gamma`: above 1 moves the dim cells further along",
        .byDefault = "1", .limits = "0.1 to 10"},
+      {.key = key::Filter, .kind = OptionKind::Choice, .recipe = Carried,
+       .words = WordSource::Fixed, .fixedWords = "none de", .value = "WORD",
+       .help = "none, or de: smooth sparse counts, keep dense ones sharp",
+       .meaning = "`de` estimates the density before the tone curve: each "
+                  "pixel's hits are spread over a disc of radius `deradius` "
+                  "/ c^`decurve` pixels (round the torus), c the hits a pixel "
+                  "of its 5 x 5 neighbourhood (at least 1), so that sparse "
+                  "veils come out smooth and the filaments, with their many "
+                  "hits, stay sharp; `none` colours the counts as they are "
+                  "(recipe)",
+       .byDefault = "`none` for a picture, `de` for an animation's frames",
+       .limits = "any other word: a warning and the default"},
+      {.key = key::DeRadius, .kind = OptionKind::Real, .recipe = Carried,
+       .low = 0.0, .high = 16.0, .value = "R",
+       .help = "with filter=de, the radius a lone hit is spread over",
+       .meaning = "with `filter=de`, the radius in pixels a cell of one hit "
+                  "is spread over; 0.5 or less spreads nothing (recipe, with "
+                  "`filter=de`)",
+       .byDefault = "4", .limits = "0 to 16"},
+      {.key = key::DeCurve, .kind = OptionKind::Real, .recipe = Carried,
+       .low = 0.0, .high = 4.0, .value = "C",
+       .help = "with filter=de, how fast the radius falls with the count",
+       .meaning = "with `filter=de`, the power of the count the radius is "
+                  "divided by: 0 spreads every cell alike, larger keeps more "
+                  "of the cells sharp (recipe, with `filter=de`)",
+       .byDefault = "0.3", .limits = "0 to 4"},
+      {.key = key::DeMirror, .kind = OptionKind::OnOff, .recipe = Carried,
+       .words = WordSource::Fixed, .fixedWords = "true false",
+       .value = "BOOL",
+       .help = "with filter=de, pool each pixel's eight mirror images",
+       .meaning = "with `filter=de`, each pixel first takes the hits of its "
+                  "eight images under the square's symmetries, which the "
+                  "map shares: eight times the hits, with no blur; `false` "
+                  "for an attractor that breaks the symmetry (recipe, with "
+                  "`filter=de`)",
+       .byDefault = "true"},
       {.key = key::Quazi, .kind = OptionKind::OnOff, .recipe = Carried,
        .words = WordSource::Fixed, .fixedWords = "true false",
        .value = "BOOL", .help = "also write the tiling picture",

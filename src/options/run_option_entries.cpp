@@ -111,6 +111,29 @@ std::vector<OptionSpec> runOptionEntries() {
        .byDefault = "on",
        .limits = "off only with `video=` and every frame; otherwise a "
                  "warning and on"},
+      {.key = key::Crf, .kind = OptionKind::Whole, .lo = 0, .hi = 51,
+       .animation = true, .value = "N",
+       .help = "the MP4 video's quality: lower is better and larger",
+       .meaning = "the MP4 video's constant quality (x264's CRF): lower "
+                  "keeps more of the frames in a larger file",
+       .byDefault = "16", .limits = "0 to 51"},
+      {.key = key::Preset, .kind = OptionKind::Choice, .animation = true,
+       .words = WordSource::Fixed,
+       .fixedWords = "ultrafast superfast veryfast faster fast medium slow "
+                     "slower veryslow",
+       .value = "WORD", .help = "the MP4 encoder's speed against file size",
+       .meaning = "x264's speed preset: slower ones make a smaller file of "
+                  "the same quality",
+       .byDefault = "`veryfast`", .limits = "any other word: a warning and "
+                                            "the default"},
+      {.key = key::Chroma, .kind = OptionKind::Choice, .animation = true,
+       .words = WordSource::Fixed, .fixedWords = "420 444", .value = "WORD",
+       .help = "the MP4 and WebM colour resolution: 420 or 444",
+       .meaning = "the MP4 and WebM videos' colour resolution: `420` halves "
+                  "it each way, as every player can show; `444` keeps every "
+                  "pixel's colour, which desktop browsers and players show "
+                  "but many phones and hardware decoders do not",
+       .byDefault = "`420`", .limits = "any other word: a warning and `420`"},
       {.key = key::File, .kind = OptionKind::Path, .words = WordSource::Files,
        .value = "PATH",
        .help = "parameter file, or a picture marl wrote, to read more "

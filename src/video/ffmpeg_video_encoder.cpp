@@ -97,7 +97,8 @@ bool FfmpegEncoder::openCodec(const VideoSettings& settings,
   }
   codec_->time_base = AVRational{1, settings.fps};
   codec_->framerate = AVRational{settings.fps, 1};
-  codec_->pix_fmt = AV_PIX_FMT_YUV420P;
+  codec_->pix_fmt =
+      settings.fullChroma ? AV_PIX_FMT_YUV444P : AV_PIX_FMT_YUV420P;
   // sRGB content, converted with the BT.709 matrix to limited range.
   codec_->color_primaries = AVCOL_PRI_BT709;
   codec_->color_trc = AVCOL_TRC_BT709;

@@ -27,6 +27,8 @@ struct VideoSettings {
   int h264Crf = 16;
   std::string h264Preset = "veryfast";
   int vp9Crf = 30;
+  // MP4 and WebM in 4:4:4 (every pixel's colour) instead of 4:2:0.
+  bool fullChroma = false;
   int webpQuality = 75;
 };
 
