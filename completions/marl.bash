@@ -16,8 +16,9 @@ _marl() {
       depth= background= quality= basename= R0= G0= B0= R1= G1= B1= colors=
       palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy=
       qscale= qsep= mode= threads= frames= loop= plane= morph= only=
-      keyframes= frame= video= fps= keepframes= file= linear= offset= startx=
-      starty= coefficients= number= attempt= spacings= check="
+      keyframes= frame= video= fps= keepframes= file= counts= checkpoint=
+      linear= offset= startx= starty= coefficients= number= attempt= spacings=
+      check="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version"
@@ -35,7 +36,8 @@ _marl() {
     palette) COMPREPLY=($(compgen -W "list random viridis magma inferno
       plasma twilight twilight_shifted ember glacier lagoon aurora dusk
       sepia neon moss rose brass ink spectrum" -- "$value")) ;;
-    reverse | quazi | keepframes) COMPREPLY=($(compgen -W "true false" -- "$value")) ;;
+    reverse | quazi | keepframes | counts) COMPREPLY=($(compgen -W "true
+      false" -- "$value")) ;;
     blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;

@@ -73,6 +73,18 @@ bool DurableFile::finish(std::string* writtenName) {
   return synced;
 }
 
+bool DurableFile::finishReplacing() {
+  if (!file_.sync() || !file_.close() || !file_.replace(fileName_))
+    return fail(std::strerror(errno));
+  if (!file_.syncFolder()) {
+    err_ << "marl: error: wrote '" << Escaped{fileName_}
+         << "', but its folder cannot be synced, so a power cut may lose it: "
+         << std::strerror(errno) << std::endl;
+    return false;
+  }
+  return true;
+}
+
 std::string numberedName(const std::string& fileName, int number) {
   const std::size_t slash = fileName.rfind('/');
   const std::size_t start = slash == std::string::npos ? 0 : slash + 1;

@@ -41,6 +41,9 @@ class DurableFile {
   // Syncs, closes and names the file; the name written goes to
   // `*writtenName` when given.
   bool finish(std::string* writtenName = nullptr);
+  // As finish, but replaces the file under the name: for a checkpoint,
+  // which each rewrite supersedes, never for a picture.
+  bool finishReplacing();
 
  private:
   std::ostream& err_;

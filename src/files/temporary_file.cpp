@@ -135,6 +135,14 @@ bool TemporaryFile::moveToNewName(const std::string& name) {
   return true;
 }
 
+bool TemporaryFile::replace(const std::string& name) {
+  std::string folder = folderOf(name);
+  if (rename(name_.c_str(), name.c_str()) != 0) return false;
+  moved_ = true;
+  folder_.swap(folder);
+  return true;
+}
+
 bool TemporaryFile::syncFolder() {
   const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;

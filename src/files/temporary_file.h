@@ -34,6 +34,9 @@ class TemporaryFile {
   // EEXIST then). The file system decides at the rename itself, so two
   // writers can never both take one name, and nothing is ever replaced.
   bool moveToNewName(const std::string& name);
+  // Gives the file `name`, replacing the file there in one step: only for
+  // a file this program keeps rewriting (a checkpoint), never a picture.
+  bool replace(const std::string& name);
   // Waits until the folder's entries, the new name among them, are on the
   // storage device. File systems that cannot sync a folder count as done.
   bool syncFolder();

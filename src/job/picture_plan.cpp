@@ -19,6 +19,9 @@ PictureOptions optionsOf(const JobSettings& s) {
   o.shiftY = s.shiftY;
   o.mode = s.mode;
   o.threads = s.threads;
+  o.keepCounts = s.keepCounts;
+  o.checkpointMinutes = s.checkpointMinutes;
+  o.countsSource = s.countsSource;
   return o;
 }
 

@@ -39,6 +39,10 @@ struct PictureOptions {
   double shiftY = 0.0;
   JobSettings::Mode mode = JobSettings::Mode::Exact;
   unsigned threads = 1;
+  // See JobSettings.
+  bool keepCounts = false;
+  double checkpointMinutes = 0.0;
+  std::string countsSource;
 };
 
 PictureOptions optionsOf(const JobSettings& settings);

@@ -1,0 +1,161 @@
+#include "image/counts_tiff.h"
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "base/c_handle.h"
+#include "files/durable_file.h"
+#include "image/tiff_client.h"
+
+namespace marl {
+
+namespace {
+
+TIFFExtendProc previousExtender = nullptr;
+
+const TIFFFieldInfo StateField[] = {
+    {CountsStateTag, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0,
+     const_cast<char*>("MarlCountsState")}};
+
+void addStateField(TIFF* tif) {
+  TIFFMergeFieldInfo(tif, StateField, 1);
+  if (previousExtender) previousExtender(tif);
+}
+
+// libtiff writes the temporary file through these.
+struct TemporaryOut {
+  TemporaryFile* file;
+  toff_t position;
+  toff_t size;
+  int writeError;
+};
+
+tmsize_t noRead(thandle_t, void*, tmsize_t) { return 0; }
+
+tmsize_t outWrite(thandle_t handle, void* buffer, tmsize_t size) {
+  auto* out = static_cast<TemporaryOut*>(handle);
+  if (size <= 0) return 0;
+  if (!out->file->writeAt(out->position,
+                          static_cast<const unsigned char*>(buffer),
+                          std::size_t(size))) {
+    if (out->writeError == 0) out->writeError = errno;
+    return -1;
+  }
+  out->position += toff_t(size);
+  if (out->position > out->size) out->size = out->position;
+  return size;
+}
+
+toff_t outSeek(thandle_t handle, toff_t offset, int whence) {
+  auto* out = static_cast<TemporaryOut*>(handle);
+  switch (whence) {
+    case SEEK_SET: out->position = offset; break;
+    case SEEK_CUR: out->position += offset; break;
+    case SEEK_END: out->position = out->size + offset; break;
+    default: return toff_t(-1);
+  }
+  return out->position;
+}
+
+int noClose(thandle_t) { return 0; }
+toff_t outSize(thandle_t handle) { return static_cast<TemporaryOut*>(handle)->size; }
+
+bool setFields(TIFF* tif, uint32_t side, const std::string& recipe,
+               const std::string& state) {
+  // Deflate, which every TIFF reader decodes (Debian's tifffile reads ZSTD
+  // only with a codec package beside it), at its fastest level: counts
+  // are mostly runs of zeros and small numbers, packed well by any level.
+  bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, side) &&
+            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, side) &&
+            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 32) &&
+            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+            TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT) &&
+            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
+            TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+            TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
+            TIFFSetField(tif, TIFFTAG_ZIPQUALITY, 1) &&
+            TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) &&
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, countsStripRows(side)) &&
+            TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, recipe.c_str()) &&
+            TIFFSetField(tif, CountsStateTag, state.c_str());
+  return ok;
+}
+
+bool needsBigTiff(uint32_t side, std::size_t textBytes) {
+  const double cells = double(side) * double(side) * 4.0;
+  return cells * 1.01 + double(textBytes) + double(1 << 24) >= 4294967296.0;
+}
+
+bool encodeCounts(const HitGrid& grid, const std::string& recipe,
+                  const std::string& state, TemporaryFile& file,
+                  std::string& error) {
+  registerCountsStateTag();
+  const uint32_t side = grid.size();
+  TemporaryOut out{&file, 0, 0, 0};
+  CHandle<TIFF, TIFFClose> tif(openTiffClient(
+      needsBigTiff(side, recipe.size() + state.size()) ? "w8" : "w", &out,
+      {noRead, outWrite, outSeek, noClose, outSize}, error));
+  if (!tif) {
+    if (error.empty()) error = "cannot start a TIFF stream";
+    return false;
+  }
+  bool ok = setFields(tif.get(), side, recipe, state);
+  // One strip at a time, copied out of the grid's rows (which carry the
+  // margin) into a buffer that libtiff may overwrite with its predictor.
+  const uint32_t stripRows = countsStripRows(side);
+  std::vector<uint32_t> strip(std::size_t(stripRows) * side);
+  for (uint32_t first = 0; ok && first < side; first += stripRows) {
+    const uint32_t rows = std::min(stripRows, side - first);
+    for (uint32_t r = 0; r < rows; ++r)
+      std::memcpy(&strip[std::size_t(r) * side], grid.row(first + r),
+                  sizeof(uint32_t) * side);
+    ok = TIFFWriteEncodedStrip(tif.get(), first / stripRows, strip.data(),
+                               tmsize_t(sizeof(uint32_t)) * rows * side) >= 0;
+  }
+  ok = ok && TIFFFlush(tif.get()) == 1;
+  tif.reset();  // closing may still write
+  if (out.writeError != 0) {
+    error = std::strerror(out.writeError);
+    return false;
+  }
+  if (!ok && error.empty()) error = "TIFF encoding failed";
+  return ok && error.empty();
+}
+
+}  // namespace
+
+void registerCountsStateTag() {
+  static std::once_flag once;
+  std::call_once(once,
+                 [] { previousExtender = TIFFSetTagExtender(addStateField); });
+}
+
+uint32_t countsStripRows(uint32_t side) {
+  const uint32_t rows = (uint32_t(1) << 18) / (side == 0 ? 1 : side);
+  return rows == 0 ? 1 : rows;
+}
+
+bool writeCountsFile(const HitGrid& grid, const std::string& recipe,
+                     const std::string& state, const std::string& fileName,
+                     bool replace, std::ostream& err,
+                     std::string* writtenName) {
+  try {
+    DurableFile file(err);
+    if (!file.create(fileName)) return false;
+    std::string error;
+    if (!encodeCounts(grid, recipe, state, file.temporary(), error))
+      return file.fail(error);
+    if (!replace) return file.finish(writtenName);
+    if (!file.finishReplacing()) return false;
+    if (writtenName) *writtenName = fileName;
+    return true;
+  } catch (const std::bad_alloc&) {
+    reportWriteFailure(err, fileName, "out of memory");
+    return false;
+  }
+}
+
+}  // namespace marl
