@@ -16,6 +16,7 @@ packages=(
   libhwy-dev
   libgtest-dev libbenchmark-dev
   faketime parallel
+  python3-tifffile
   mandoc groff-base
 )
 if [ "${1:-}" = "--fuzz" ]; then
