@@ -77,7 +77,7 @@ bool setFields(TIFF* tif, uint32_t side, const std::string& recipe,
             TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
             TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
             TIFFSetField(tif, TIFFTAG_ZIPQUALITY, 1) &&
-            TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) &&
+            TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_NONE) &&
             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, countsStripRows(side)) &&
             TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, recipe.c_str()) &&
             TIFFSetField(tif, CountsStateTag, state.c_str());

@@ -121,6 +121,8 @@ bool parseCountsState(const std::string& text, const std::string& recipe,
       return false;
     }
   }
+  // Counted before the look-ups below, which add the keys they miss.
+  const std::size_t lineCount = values.size();
   auto bad = [&why](const char* what) {
     why = std::string("its counts state holds a bad ") + what;
     return false;
@@ -174,7 +176,7 @@ bool parseCountsState(const std::string& text, const std::string& recipe,
     }
     if (at != points.size()) return bad("fast orbit point");
   }
-  if (values.size() != (fastLines ? 10u : 7u)) {
+  if (lineCount != (fastLines ? 10u : 7u)) {
     why = "its counts state lacks a line or has one too many";
     return false;
   }
