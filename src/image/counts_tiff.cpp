@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <vector>
 
@@ -13,17 +12,6 @@
 namespace marl {
 
 namespace {
-
-TIFFExtendProc previousExtender = nullptr;
-
-const TIFFFieldInfo StateField[] = {
-    {CountsStateTag, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0,
-     const_cast<char*>("MarlCountsState")}};
-
-void addStateField(TIFF* tif) {
-  TIFFMergeFieldInfo(tif, StateField, 1);
-  if (previousExtender) previousExtender(tif);
-}
 
 // libtiff writes the temporary file through these.
 struct TemporaryOut {
@@ -126,17 +114,6 @@ bool encodeCounts(const HitGrid& grid, const std::string& recipe,
 }
 
 }  // namespace
-
-void registerCountsStateTag() {
-  static std::once_flag once;
-  std::call_once(once,
-                 [] { previousExtender = TIFFSetTagExtender(addStateField); });
-}
-
-uint32_t countsStripRows(uint32_t side) {
-  const uint32_t rows = (uint32_t(1) << 18) / (side == 0 ? 1 : side);
-  return rows == 0 ? 1 : rows;
-}
 
 bool writeCountsFile(const HitGrid& grid, const std::string& recipe,
                      const std::string& state, const std::string& fileName,
