@@ -72,6 +72,10 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
       1, settings.threads /
              unsigned(std::min<int64_t>(batch.threads, batch.count)));
   batch.progressLine = errIsTerminal;
+  if (run->animated && (settings.keepCounts || settings.checkpointMinutes > 0))
+    err << "marl: warning: ignoring " << key::Counts << "= and "
+        << key::Checkpoint << "=: an animation keeps no counts; give them "
+        << "for stills\n";
   if (run->animated)
     return runAnimationBatch(settings, run->animation, batch, clock, out, err)
                ? 0

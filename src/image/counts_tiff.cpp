@@ -2,8 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
+#include <thread>
 #include <new>
 #include <vector>
+
+#include <zlib.h>
 
 #include "base/c_handle.h"
 #include "files/durable_file.h"
@@ -54,8 +58,9 @@ toff_t outSize(thandle_t handle) { return static_cast<TemporaryOut*>(handle)->si
 bool setFields(TIFF* tif, uint32_t side, const std::string& recipe,
                const std::string& state) {
   // Deflate, which every TIFF reader decodes (Debian's tifffile reads ZSTD
-  // only with a codec package beside it), at its fastest level: counts
-  // are mostly runs of zeros and small numbers, packed well by any level.
+  // only with a codec package beside it), at its fastest level (see
+  // packStrip): counts are mostly runs of zeros and small numbers, packed
+  // well by any level.
   bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, side) &&
             TIFFSetField(tif, TIFFTAG_IMAGELENGTH, side) &&
             TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 32) &&
@@ -64,7 +69,6 @@ bool setFields(TIFF* tif, uint32_t side, const std::string& recipe,
             TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
             TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
             TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
-            TIFFSetField(tif, TIFFTAG_ZIPQUALITY, 1) &&
             TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_NONE) &&
             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, countsStripRows(side)) &&
             TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, recipe.c_str()) &&
@@ -77,9 +81,71 @@ bool needsBigTiff(uint32_t side, std::size_t textBytes) {
   return cells * 1.01 + double(textBytes) + double(1 << 24) >= 4294967296.0;
 }
 
+// One strip packed: its rows copied out of the grid (whose rows carry the
+// margin) and deflated as libtiff would, into `packed`.
+bool packStrip(const HitGrid& grid, uint32_t first, uint32_t rows,
+               std::vector<uint32_t>& cells, std::vector<unsigned char>& packed) {
+  const uint32_t side = grid.size();
+  for (uint32_t r = 0; r < rows; ++r)
+    std::memcpy(&cells[std::size_t(r) * side], grid.row(first + r),
+                sizeof(uint32_t) * side);
+  const uLong bytes = uLong(sizeof(uint32_t)) * rows * side;
+  uLongf size = uLongf(packed.size());
+  if (compress2(packed.data(), &size,
+                reinterpret_cast<const Bytef*>(cells.data()), bytes,
+                1) != Z_OK)
+    return false;
+  packed.resize(size);
+  return true;
+}
+
+// The strips are packed on `threads` threads, a round of one strip each at
+// a time, and written in order: a checkpoint stops the count while it is
+// written, so it is written on every core the count had. Memory: two
+// strips a thread.
+bool writeStrips(const HitGrid& grid, TIFF* tif, unsigned threads) {
+  const uint32_t side = grid.size();
+  const uint32_t stripRows = countsStripRows(side);
+  const uint32_t strips = (side + stripRows - 1) / stripRows;
+  const std::size_t workers = std::clamp<std::size_t>(threads, 1, 16);
+  const uLong bound = compressBound(uLong(sizeof(uint32_t)) * stripRows * side);
+  std::vector<std::vector<uint32_t>> cells(
+      workers, std::vector<uint32_t>(std::size_t(stripRows) * side));
+  std::vector<std::vector<unsigned char>> packed(workers);
+  std::vector<char> packedOk(workers);
+  for (uint32_t round = 0; round < strips; round += uint32_t(workers)) {
+    const std::size_t count = std::min<std::size_t>(workers, strips - round);
+    auto pack = [&](std::size_t w) {
+      const uint32_t first = (round + uint32_t(w)) * stripRows;
+      packed[w].resize(bound);
+      packedOk[w] = packStrip(grid, first, std::min(stripRows, side - first),
+                              cells[w], packed[w]);
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t w = 1; w < count; ++w) {
+      try {
+        helpers.emplace_back(pack, w);
+      } catch (...) {
+        packedOk[w] = 2;  // packed below, on this thread
+      }
+    }
+    pack(0);
+    for (std::thread& helper : helpers) helper.join();
+    for (std::size_t w = 1; w < count; ++w)
+      if (packedOk[w] == 2) pack(w);
+    for (std::size_t w = 0; w < count; ++w) {
+      if (packedOk[w] != 1 ||
+          TIFFWriteRawStrip(tif, round + uint32_t(w), packed[w].data(),
+                            tmsize_t(packed[w].size())) < 0)
+        return false;
+    }
+  }
+  return true;
+}
+
 bool encodeCounts(const HitGrid& grid, const std::string& recipe,
-                  const std::string& state, TemporaryFile& file,
-                  std::string& error) {
+                  const std::string& state, unsigned threads,
+                  TemporaryFile& file, std::string& error) {
   registerCountsStateTag();
   const uint32_t side = grid.size();
   TemporaryOut out{&file, 0, 0, 0};
@@ -90,19 +156,8 @@ bool encodeCounts(const HitGrid& grid, const std::string& recipe,
     if (error.empty()) error = "cannot start a TIFF stream";
     return false;
   }
-  bool ok = setFields(tif.get(), side, recipe, state);
-  // One strip at a time, copied out of the grid's rows (which carry the
-  // margin) into a buffer that libtiff may overwrite with its predictor.
-  const uint32_t stripRows = countsStripRows(side);
-  std::vector<uint32_t> strip(std::size_t(stripRows) * side);
-  for (uint32_t first = 0; ok && first < side; first += stripRows) {
-    const uint32_t rows = std::min(stripRows, side - first);
-    for (uint32_t r = 0; r < rows; ++r)
-      std::memcpy(&strip[std::size_t(r) * side], grid.row(first + r),
-                  sizeof(uint32_t) * side);
-    ok = TIFFWriteEncodedStrip(tif.get(), first / stripRows, strip.data(),
-                               tmsize_t(sizeof(uint32_t)) * rows * side) >= 0;
-  }
+  bool ok = setFields(tif.get(), side, recipe, state) &&
+            writeStrips(grid, tif.get(), threads);
   ok = ok && TIFFFlush(tif.get()) == 1;
   tif.reset();  // closing may still write
   if (out.writeError != 0) {
@@ -117,13 +172,13 @@ bool encodeCounts(const HitGrid& grid, const std::string& recipe,
 
 bool writeCountsFile(const HitGrid& grid, const std::string& recipe,
                      const std::string& state, const std::string& fileName,
-                     bool replace, std::ostream& err,
+                     bool replace, unsigned threads, std::ostream& err,
                      std::string* writtenName) {
   try {
     DurableFile file(err);
     if (!file.create(fileName)) return false;
     std::string error;
-    if (!encodeCounts(grid, recipe, state, file.temporary(), error))
+    if (!encodeCounts(grid, recipe, state, threads, file.temporary(), error))
       return file.fail(error);
     if (!replace) return file.finish(writtenName);
     if (!file.finishReplacing()) return false;

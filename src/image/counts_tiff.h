@@ -29,10 +29,11 @@ uint32_t countsStripRows(uint32_t side);
 // Writes `grid` with its recipe and state under `fileName` through a
 // DurableFile: a new name as pictures get (numbered when taken), or, with
 // `replace`, over the file there (a checkpoint superseding the last one).
-// Reports failures on `err`; the name written goes to `*writtenName`.
+// Strips are packed on `threads` threads. Reports failures on `err`; the
+// name written goes to `*writtenName`.
 bool writeCountsFile(const HitGrid& grid, const std::string& recipe,
                      const std::string& state, const std::string& fileName,
-                     bool replace, std::ostream& err,
+                     bool replace, unsigned threads, std::ostream& err,
                      std::string* writtenName = nullptr);
 
 }  // namespace marl

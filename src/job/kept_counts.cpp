@@ -81,10 +81,11 @@ bool KeptCounts::takeFile(const std::string& path, bool given, bool& used) {
     return refuse();
   }
   if (!given) {
-    // Only a checkpoint of this very picture, left unfinished, is gone on
-    // from; anything else under the name is another file's.
+    // Only a checkpoint of this very picture is gone on from; anything
+    // else under the name is another file's. One already at the maximum
+    // (killed before its picture was written) is coloured.
     if (reader.recipe() != plan_.recipe ||
-        state.steps >= plan_.options.iterationMaximum)
+        state.steps > plan_.options.iterationMaximum)
       return true;
   } else if (!sameOrbit(reader.recipe(), plan_.recipe) ||
              !HitCount::canGoOn(plan_, state)) {
@@ -118,11 +119,12 @@ bool KeptCounts::write() {
   const std::string text = countsStateText(state, plan_.recipe);
   if (!ownFile_.empty()) {
     return writeCountsFile(hits_.grid(), plan_.recipe, text, ownFile_, true,
-                           console_.diagnostics());
+                           plan_.options.threads, console_.diagnostics());
   }
   return writeCountsFile(hits_.grid(), plan_.recipe, text,
                          plan_.names.countsFileName, false,
-                         console_.diagnostics(), &ownFile_);
+                         plan_.options.threads, console_.diagnostics(),
+                         &ownFile_);
 }
 
 }  // namespace marl

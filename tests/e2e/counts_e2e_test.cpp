@@ -244,16 +244,16 @@ TEST(CountsEndToEnd, AStrangersCountsFileThatLiesIsRefused) {
   std::ostringstream ignored;
   ASSERT_TRUE(marl::writeCountsFile(grid, a.recipe(), a.state(),
                                     forged.path() + "/changed_counts.tif",
-                                    false, ignored));
+                                    false, 1, ignored));
   --grid.at(100, 100);
   ASSERT_TRUE(marl::writeCountsFile(grid, a.recipe(), b.state(),
                                     forged.path() + "/swapped_counts.tif",
-                                    false, ignored));
+                                    false, 1, ignored));
   marl::HitGrid smaller;
   smaller.setSize(100);
   ASSERT_TRUE(marl::writeCountsFile(smaller, a.recipe(), a.state(),
                                     forged.path() + "/smaller_counts.tif",
-                                    false, ignored));
+                                    false, 1, ignored));
   const struct {
     const char* name;
     const char* why;
