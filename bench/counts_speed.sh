@@ -20,11 +20,14 @@ folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 cd "$folder"
 
-# timed NAME ARGS...: runs marl, leaves "SECONDS PEAK_KB" in $timed.
+# timed DIR ARGS...: runs marl in DIR, leaves "SECONDS PEAK_KB" in $timed.
 timed() {
-  TZ=UTC /usr/bin/time -f '%e %M' -o .time \
-    faketime -f '2026-01-01 00:00:00' "$marl" "$@" >/dev/null
-  timed=$(cat .time)
+  local dir=$1
+  shift
+  mkdir -p "$dir"
+  (cd "$dir" && TZ=UTC /usr/bin/time -f '%e %M' -o "$folder/.time" \
+     faketime -f '2026-01-01 00:00:00' "$marl" "$@" >/dev/null)
+  timed=$(cat "$folder/.time")
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
 verdict() { awk -v r="$1" -v t="$2" 'BEGIN { print (r <= t ? "met" : "NOT met") }'; }
@@ -39,10 +42,10 @@ recipe=$(ls recipe*.jpg | head -1)
 for part in "${parts[@]}"; do
   case "$part" in
     1)
-      timed counts=true basename=default
+      timed . counts=true basename=default
       read -r run runKb <<<"$timed"
       counts=$(ls default*_counts.tif)
-      mkdir -p again && (cd again && timed file="../$counts")
+      timed again file="../$counts"
       read -r again againKb <<<"$timed"
       cmp -s again/"${counts%_counts.tif}.jpg" "${counts%_counts.tif}.jpg" &&
         same=byte-identical || same=DIFFERENT
@@ -54,11 +57,11 @@ for part in "${parts[@]}"; do
     2)
       it=()
       [ -n "${PRINT_IT:-}" ] && it=("it=$PRINT_IT")
-      timed file="$recipe" size=16384 mode=fast counts=true basename=print \
+      timed . file="$recipe" size=16384 mode=fast counts=true basename=print \
         "${it[@]}"
       read -r run runKb <<<"$timed"
       counts=$(ls print*_counts.tif)
-      mkdir -p again && (cd again && timed file="../$counts")
+      timed again file="../$counts"
       read -r again againKb <<<"$timed"
       gridKb=$(( (16384 + 10) * (16384 + 10) * 4 / 1024 ))
       r=$(ratio "$again" "$run")
@@ -69,7 +72,7 @@ for part in "${parts[@]}"; do
       rm -rf print* again ;;
     3)
       steps=${CHECKPOINT_IT:-600000000}
-      timed file="$recipe" size=8000 it="$steps" basename=plain
+      timed . file="$recipe" size=8000 it="$steps" basename=plain
       read -r plain _ <<<"$timed"
       # The checkpoints' clock must move, so this run's clock is not frozen
       # (a replay draws nothing from it).
