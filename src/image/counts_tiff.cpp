@@ -1,13 +1,14 @@
 #include "image/counts_tiff.h"
 
+#include <tiffio.h>
+#include <zlib.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
-#include <thread>
 #include <new>
+#include <thread>
 #include <vector>
-
-#include <zlib.h>
 
 #include "base/c_handle.h"
 #include "files/durable_file.h"

@@ -1,8 +1,7 @@
 #ifndef MARL_IMAGE_COUNTS_TIFF_H_
 #define MARL_IMAGE_COUNTS_TIFF_H_
 
-#include <tiffio.h>
-
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -16,7 +15,7 @@ namespace marl {
 // ImageDescription is the picture's recipe; the state that lets the run go
 // on is text in a tag of its own (CountsStateTag), which other readers
 // show as an unknown tag and otherwise ignore.
-constexpr ttag_t CountsStateTag = 65101;
+constexpr uint32_t CountsStateTag = 65101;
 
 // Makes libtiff know CountsStateTag, for writing and reading alike; safe
 // to call from any thread, any number of times.

@@ -1,5 +1,7 @@
 // What readers and the writer of counts files share: the state's tag and
 // the strip height.
+#include <tiffio.h>
+
 #include <mutex>
 
 #include "image/counts_tiff.h"
