@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "base/escaped_text.h"
+#include "files/durable_file.h"
 #include "image/counts_tiff.h"
 #include "options/option_keys.h"
 #include "readers/counts_file_reader.h"
@@ -30,11 +31,6 @@ std::map<std::string, std::string> orbitValues(const std::string& recipe) {
   return values;
 }
 
-bool exists(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0;
-}
-
 }  // namespace
 
 bool sameOrbit(const std::string& recipe, const std::string& other) {
@@ -45,18 +41,51 @@ KeptCounts::KeptCounts(const PicturePlan& plan, HitCount& hits,
                        JobConsole& console)
     : plan_(plan), hits_(hits), console_(console) {}
 
+std::string KeptCounts::ownCheckpoint() const {
+  // Under the counts name, or the numbered name it took when that was
+  // another file's: the one with this very recipe and the most steps.
+  struct stat source {};
+  const bool haveSource = !plan_.options.countsSource.empty() &&
+                          stat(plan_.options.countsSource.c_str(), &source) == 0;
+  std::string best;
+  int64_t bestSteps = -1;
+  for (int n = 1; n <= LastNameNumber; ++n) {
+    const std::string name =
+        n == 1 ? plan_.names.countsFileName
+               : numberedName(plan_.names.countsFileName, n);
+    struct stat info {};
+    if (stat(name.c_str(), &info) != 0) break;
+    if (haveSource && info.st_dev == source.st_dev &&
+        info.st_ino == source.st_ino)
+      continue;
+    CountsFileReader reader;
+    CountsState state;
+    std::string why;
+    if (!isCountsFile(name) || !reader.open(name, why) ||
+        reader.recipe() != plan_.recipe ||
+        !parseCountsState(reader.state(), reader.recipe(), state, why) ||
+        state.steps > plan_.options.iterationMaximum)
+      continue;
+    if (state.steps > bestSteps) {
+      best = name;
+      bestSteps = state.steps;
+    }
+  }
+  return best;
+}
+
 bool KeptCounts::begin() {
   const PictureOptions& o = plan_.options;
   bool used = false;
-  if (!o.countsSource.empty()) {
-    if (!takeFile(o.countsSource, true, used)) return false;
-  } else if (o.checkpointMinutes > 0 &&
-             exists(plan_.names.countsFileName) &&
-             isCountsFile(plan_.names.countsFileName)) {
-    // The same command after a kill: its own checkpoint, if it is one.
-    if (!takeFile(plan_.names.countsFileName, false, used)) return false;
-    if (used) ownFile_ = plan_.names.countsFileName;
+  if (o.checkpointMinutes > 0) {
+    // The same command after a kill: its own checkpoint, if it left one.
+    const std::string checkpoint = ownCheckpoint();
+    if (!checkpoint.empty() && !takeFile(checkpoint, false, used)) return false;
+    if (used) ownFile_ = checkpoint;
   }
+  if (!used && !o.countsSource.empty() &&
+      !takeFile(o.countsSource, true, used))
+    return false;
   if (o.checkpointMinutes > 0)
     hits_.checkpointEvery(o.checkpointMinutes, [this] { write(); });
   return true;

@@ -28,6 +28,8 @@ class KeptCounts {
   // file is not one or lies. `used` says whether they were taken.
   bool takeFile(const std::string& path, bool given, bool& used);
   bool write();
+  // The path of this picture's own unfinished checkpoint; empty if none.
+  std::string ownCheckpoint() const;
 
   const PicturePlan& plan_;
   HitCount& hits_;

@@ -27,8 +27,10 @@ Words joined(Words a, const Words& b) {
   return a;
 }
 
+// A counts file, under its own name or a numbered one.
 bool isCounts(const std::string& name) {
-  return name.find("_counts.tif") != std::string::npos;
+  return name.find("_counts") != std::string::npos &&
+         name.find(".tif") != std::string::npos;
 }
 
 std::string countsIn(const TempFolder& folder) {
@@ -122,35 +124,62 @@ TEST(CountsEndToEnd, CountingOnToALargerItEqualsTheDirectRun) {
 
 // A run with checkpoints killed once its first checkpoint is written, at a
 // random moment after, then started again with the same command, ends
-// with the picture of a run never stopped.
+// with the picture of a run never stopped: an exact and a fast replay, and
+// an exact run counting on from a counts file (whose checkpoints take a
+// numbered name beside it).
 TEST(CountsEndToEnd, AKilledRunGoesOnFromItsCheckpoint) {
   std::mt19937 random(std::random_device{}());
-  for (const Words& shape :
-       {Words{"size=300", "it=9000000"},
-        Words{"size=300", "it=700000000", "mode=fast", "threads=2"}}) {
-    SCOPED_TRACE(shape.back());
-    TempFolder made;
-    ASSERT_EQ(runMarl(made, {"size=300", "it=1000"}).status, 0);
-    const Words command =
-        joined({"file=" + made.path() + "/" + pictures(made)[0]}, shape);
+  TempFolder made;
+  ASSERT_EQ(runMarl(made, {"size=300", "it=1200000", "counts=true"}).status, 0);
+  const std::string picture = made.path() + "/" + pictures(made)[0];
+  const std::string counts = countsIn(made);
+  const struct {
+    const char* name;
+    Words command;
+    Words uninterrupted;
+  } cases[] = {
+      {"exact", {"file=" + picture, "it=9000000"}, {}},
+      {"fast",
+       {"file=" + picture, "it=700000000", "mode=fast", "threads=2"}, {}},
+      {"counting on", {"file=" + counts, "it=9000000"},
+       {"file=" + picture, "it=9000000"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     TempFolder whole;
-    ASSERT_EQ(runMarl(whole, command).status, 0);
-
+    ASSERT_EQ(runMarl(whole, c.uninterrupted.empty() ? c.command
+                                                     : c.uninterrupted)
+                  .status,
+              0);
     TempFolder killed;
-    const Words checkpointed = joined(command, {"checkpoint=0.003"});
+    if (!c.uninterrupted.empty()) {
+      // The counts file lies under the name this run's counts would take.
+      killed.write(counts.substr(made.path().size() + 1),
+                   made.read(counts.substr(made.path().size() + 1)));
+    }
+    Words checkpointed = joined(c.command, {"checkpoint=0.003"});
+    if (!c.uninterrupted.empty())
+      checkpointed[0] = "file=" + killed.path() + "/" +
+                        counts.substr(made.path().size() + 1);
+    const std::size_t before = killed.files().size();
     Launch launch;
     launch.frozenClock = false;  // the checkpoints need a clock that moves
     {
       MarlProcess marl(killed, checkpointed, launch);
-      ASSERT_TRUE(marl.waitForFiles(
-          [](const std::vector<std::string>& names) {
+      const bool checkpointed = marl.waitForFiles(
+          [before](const std::vector<std::string>& names) {
+            std::size_t done = 0;
             for (const std::string& n : names)
-              if (isCounts(n) && n.find(".tmp-") == std::string::npos) return true;
-            return false;
+              done += isCounts(n) && n.find(".tmp-") == std::string::npos;
+            return done > before;
           },
-          std::chrono::seconds(120)));
-      std::this_thread::sleep_for(
-          std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 800)(random)));
+          std::chrono::seconds(120));
+      if (!checkpointed) {
+        const RunResult ended = marl.waitAtMost(std::chrono::seconds(1));
+        FAIL() << "no checkpoint before the end: " << ended.err;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(
+          std::uniform_int_distribution<int>(0, 800)(random)));
       marl.signal(SIGKILL);
       const RunResult dead = marl.wait();
       ASSERT_EQ(dead.signal, SIGKILL) << "the run ended before the kill";
