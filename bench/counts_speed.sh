@@ -11,12 +11,12 @@
 #   3. an exact run at size 8000 of CHECKPOINT_IT steps (a few minutes),
 #      keeping its counts, without and with checkpoint=1 (target: at most
 #      2 % longer).
-#   bench/counts_speed.sh [MARL_BINARY] [PARTS...]   (parts 1 2 3 by default)
+#   bench/counts_speed.sh [MARL_BINARY] [MEASURES...]   (1 2 3 by default)
 set -euo pipefail
 marl=$(realpath "${1:-build/release/marl}")
 shift || true
-parts=("$@")
-[ ${#parts[@]} -eq 0 ] && parts=(1 2 3)
+measures=("$@")
+[ ${#measures[@]} -eq 0 ] && measures=(1 2 3)
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 cd "$folder"
@@ -34,14 +34,14 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
 verdict() { awk -v r="$1" -v t="$2" 'BEGIN { print (r <= t ? "met" : "NOT met") }'; }
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-# The map every part counts: the default picture's, made fast for its
+# The map every measure counts: the default picture's, made fast for its
 # recipe alone (its it stays the default, which a replay scales).
 TZ=UTC faketime -f '2026-01-01 00:00:00' "$marl" mode=fast basename=recipe \
   >/dev/null
 recipe=$(ls recipe*.jpg | head -1)
 
-for part in "${parts[@]}"; do
-  case "$part" in
+for measure in "${measures[@]}"; do
+  case "$measure" in
     1)
       timed . counts=true basename=default
       read -r run runKb <<<"$timed"
