@@ -17,9 +17,9 @@ _marl() {
       palette= reverse= blend= tone= gamma= filter= deradius= decurve=
       demirror= quazi= qline= qsize= qx= qy= qscale= qsep= mode= threads=
       seed= catalogue= frames= loop= plane= morph= only= keyframes= frame=
-      video= fps= keepframes= crf= preset= chroma= file= linear= offset=
-      startx= starty= coefficients= number= attempt= spacings= check= port=
-      host= open="
+      video= fps= keepframes= crf= preset= chroma= file= counts= checkpoint=
+      linear= offset= startx= starty= coefficients= number= attempt= spacings=
+      check= port= host= open="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version explore"
@@ -37,7 +37,7 @@ _marl() {
     palette) COMPREPLY=($(compgen -W "list random viridis magma inferno
       plasma twilight twilight_shifted ember glacier lagoon aurora dusk
       sepia neon moss rose brass ink spectrum" -- "$value")) ;;
-    reverse | demirror | quazi | keepframes | open) COMPREPLY=($(compgen -W "true
+    reverse | demirror | quazi | keepframes | counts | open) COMPREPLY=($(compgen -W "true
       false" -- "$value")) ;;
     blend) COMPREPLY=($(compgen -W "rgb oklab" -- "$value")) ;;
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;

@@ -5,6 +5,8 @@
 #   jpeg_text, tiff_text, gif_text, png_text, webp_text
 #                  one picture reader each, seeded with pictures marl made
 #                  (fuzz/picture_seeds)
+#   counts_file    the counts-file reader and its state, seeded with
+#                  counts files marl made (fuzz/counts_seeds)
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   (default 60 s, every target)
 # Not part of the CMake build, which uses GCC. Needs clang and
 # libclang-rt-14-dev: scripts/install-deps.sh --fuzz.
@@ -16,7 +18,7 @@ seconds="${1:-60}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(argument_map jpeg_text tiff_text gif_text png_text webp_text)
+  targets=(argument_map jpeg_text tiff_text gif_text png_text webp_text counts_file)
 fi
 
 # The recipe check reaches job/ headers, which include no library of theirs.
@@ -54,6 +56,11 @@ build() {
       nice clang++ "${flags[@]}" -DMARL_FORMAT="\"$format\"" \
         -DMARL_READER="$reader" fuzz/picture_text_fuzzer.cpp \
         "${readers[@]}" "${libraries[@]}" -o "$out" ;;
+    counts_file)
+      nice clang++ "${flags[@]}" fuzz/counts_file_fuzzer.cpp \
+        src/readers/counts_file_reader.cpp src/image/counts_tiff_tag.cpp \
+        src/image/tiff_client.cpp src/job/counts_state.cpp \
+        src/attractor/hit_grid.cpp "${libraries[@]}" -o "$out" ;;
     *) echo "fuzz.sh: unknown target '$target'" >&2; exit 2 ;;
   esac
 }
@@ -64,6 +71,7 @@ for target in "${targets[@]}"; do
   build "$target" "$dir/fuzzer"
   seeds=fuzz/seeds
   [ "$target" != argument_map ] && seeds=fuzz/picture_seeds
+  [ "$target" = counts_file ] && seeds=fuzz/counts_seeds
   nice "$dir/fuzzer" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/" \
     "$dir/corpus" "$seeds"

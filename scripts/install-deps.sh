@@ -17,6 +17,7 @@ packages=(
   nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
   faketime parallel
+  python3-tifffile
   mandoc groff-base
   chromium chromium-driver python3-selenium
 )

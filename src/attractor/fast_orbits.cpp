@@ -45,8 +45,9 @@ class ProgressReport {
 
 struct SharedRun {
   const FastKernelMap kernelMap;
-  const std::vector<std::pair<double, double>>& starts;
-  const uint64_t hits;
+  FastOrbitState& state;  // each chunk reads and writes its own points
+  const uint64_t fromHits;
+  const uint64_t toHits;
   const uint64_t settleSteps;
   HitBands bands;
   ProgressReport progress;
@@ -62,19 +63,44 @@ struct Worker {
   uint64_t unreported = 0;
 };
 
-uint64_t chunkHits(uint64_t hits, std::size_t chunk) {
-  return hits / FastOrbitChunks + (chunk < hits % FastOrbitChunks ? 1 : 0);
+void countCells(SharedRun& run, Worker& worker, const uint32_t* cells,
+                uint64_t count) {
+  worker.buffer.add(cells, std::size_t(count));
+  worker.unreported += count;
+  if (worker.unreported >= ProgressStep) {
+    run.progress.add(worker.unreported);
+    worker.unreported = 0;
+  }
+}
+
+// One round of a chunk's orbits of which only orbits [first, first +
+// count) are counted. A round left partial leaves the points where they
+// were, so that the state holds whole rounds only.
+void partialRound(SharedRun& run, Worker& worker, float* xs, float* ys,
+                  std::size_t first, uint64_t count) {
+  float keptX[FastOrbitsPerChunk];
+  float keptY[FastOrbitsPerChunk];
+  std::copy(xs, xs + FastOrbitsPerChunk, keptX);
+  std::copy(ys, ys + FastOrbitsPerChunk, keptY);
+  stepFastOrbits(run.kernelMap, xs, ys, FastOrbitsPerChunk, 1,
+                 worker.cells.data());
+  countCells(run, worker, worker.cells.data() + first, count);
+  if (first + count == FastOrbitsPerChunk) return;
+  std::copy(keptX, keptX + FastOrbitsPerChunk, xs);
+  std::copy(keptY, keptY + FastOrbitsPerChunk, ys);
 }
 
 void runChunk(SharedRun& run, Worker& worker, std::size_t chunk) {
   // Single precision: twice the lanes of double for the same attractor
-  // (bench/fast_single_precision.sh measures both against exact mode).
+  // (bench/fast_single_precision.sh measures both against exact mode). The
+  // state keeps the points as doubles, which hold each float exactly, so a
+  // run taken up again goes on from the very same points.
   float xs[FastOrbitsPerChunk];
   float ys[FastOrbitsPerChunk];
+  auto* points = run.state.points.data() + chunk * FastOrbitsPerChunk;
   for (std::size_t o = 0; o < FastOrbitsPerChunk; ++o) {
-    const auto& start = run.starts[chunk * FastOrbitsPerChunk + o];
-    xs[o] = float(start.first);
-    ys[o] = float(start.second);
+    xs[o] = float(points[o].first);
+    ys[o] = float(points[o].second);
   }
   for (uint64_t left = run.settleSteps; left > 0;) {
     const uint64_t steps = std::min<uint64_t>(SliceSteps, left);
@@ -82,23 +108,27 @@ void runChunk(SharedRun& run, Worker& worker, std::size_t chunk) {
                    std::size_t(steps), worker.cells.data());
     left -= steps;
   }
-  uint64_t remaining = chunkHits(run.hits, chunk);
-  while (remaining > 0) {
-    // The last slice may count only the first orbits of its last step.
-    const uint64_t steps = std::min<uint64_t>(
-        SliceSteps, (remaining + FastOrbitsPerChunk - 1) / FastOrbitsPerChunk);
+  const uint64_t done = fastChunkHits(run.fromHits, chunk);
+  uint64_t remaining = fastChunkHits(run.toHits, chunk) - done;
+  // The round an earlier run left partial: its first orbits are counted.
+  const std::size_t counted = std::size_t(done % FastOrbitsPerChunk);
+  if (counted != 0 && remaining > 0) {
+    const uint64_t count =
+        std::min<uint64_t>(remaining, FastOrbitsPerChunk - counted);
+    partialRound(run, worker, xs, ys, counted, count);
+    remaining -= count;
+  }
+  for (uint64_t rounds = remaining / FastOrbitsPerChunk; rounds > 0;) {
+    const uint64_t steps = std::min<uint64_t>(SliceSteps, rounds);
     stepFastOrbits(run.kernelMap, xs, ys, FastOrbitsPerChunk,
                    std::size_t(steps), worker.cells.data());
-    const uint64_t counted =
-        std::min<uint64_t>(remaining, steps * FastOrbitsPerChunk);
-    worker.buffer.add(worker.cells.data(), std::size_t(counted));
-    remaining -= counted;
-    worker.unreported += counted;
-    if (worker.unreported >= ProgressStep) {
-      run.progress.add(worker.unreported);
-      worker.unreported = 0;
-    }
+    countCells(run, worker, worker.cells.data(), steps * FastOrbitsPerChunk);
+    rounds -= steps;
   }
+  if (remaining % FastOrbitsPerChunk != 0)
+    partialRound(run, worker, xs, ys, 0, remaining % FastOrbitsPerChunk);
+  for (std::size_t o = 0; o < FastOrbitsPerChunk; ++o)
+    points[o] = {xs[o], ys[o]};
 }
 
 void work(SharedRun& run, Worker& worker) {
@@ -114,21 +144,21 @@ void work(SharedRun& run, Worker& worker) {
 
 }  // namespace
 
-void runFastOrbits(const TorusMap& map,
-                   const std::vector<std::pair<double, double>>& starts,
-                   uint64_t hits, HitGrid& grid, unsigned threads,
-                   const FastOrbitProgress& progress, uint64_t settleSteps) {
-  if (starts.size() < FastOrbitStarts) {
-    throw std::invalid_argument(
-        "fast orbits need " + std::to_string(FastOrbitStarts) +
-        " start points, got " + std::to_string(starts.size()));
-  }
-  if (hits == 0) return;
+uint64_t fastChunkHits(uint64_t hits, std::size_t chunk) {
+  return hits / FastOrbitChunks + (chunk < hits % FastOrbitChunks ? 1 : 0);
+}
+
+namespace {
+
+void countFastOrbits(const TorusMap& map, FastOrbitState& state,
+                     uint64_t hits, HitGrid& grid, unsigned threads,
+                     const FastOrbitProgress& progress, uint64_t settleSteps) {
+  if (hits <= state.hits) return;
   const std::size_t threadCount =
       std::clamp<std::size_t>(threads, 1, FastOrbitChunks);
 
-  SharedRun run{FastKernelMap(map, grid.size()), starts, hits, settleSteps,
-                HitBands(grid), ProgressReport(progress)};
+  SharedRun run{FastKernelMap(map, grid.size()), state, state.hits, hits,
+                settleSteps, HitBands(grid), ProgressReport(progress)};
   // Every buffer is allocated before any thread starts, so that nothing
   // throws once counting has begun.
   std::vector<std::unique_ptr<Worker>> workers;
@@ -153,6 +183,34 @@ void runFastOrbits(const TorusMap& map,
   work(run, *workers[0]);
   for (std::thread& helper : helpers) helper.join();
   grid.maxCount = std::max(grid.maxCount, run.bands.largestCount());
+  state.hits = hits;
+}
+
+}  // namespace
+
+void runFastOrbits(const TorusMap& map,
+                   const std::vector<std::pair<double, double>>& starts,
+                   uint64_t hits, HitGrid& grid, unsigned threads,
+                   const FastOrbitProgress& progress, uint64_t settleSteps) {
+  if (starts.size() < FastOrbitStarts) {
+    throw std::invalid_argument(
+        "fast orbits need " + std::to_string(FastOrbitStarts) +
+        " start points, got " + std::to_string(starts.size()));
+  }
+  if (hits == 0) return;
+  FastOrbitState state{{starts.begin(), starts.begin() + FastOrbitStarts}, 0};
+  countFastOrbits(map, state, hits, grid, threads, progress, settleSteps);
+}
+
+void continueFastOrbits(const TorusMap& map, FastOrbitState& state,
+                        uint64_t hits, HitGrid& grid, unsigned threads,
+                        const FastOrbitProgress& progress) {
+  if (state.points.size() != FastOrbitStarts) {
+    throw std::invalid_argument(
+        "fast orbits need " + std::to_string(FastOrbitStarts) +
+        " points, got " + std::to_string(state.points.size()));
+  }
+  countFastOrbits(map, state, hits, grid, threads, progress, 0);
 }
 
 }  // namespace marl

@@ -57,6 +57,28 @@ void runFastOrbits(const TorusMap& map,
                    const FastOrbitProgress& progress = nullptr,
                    uint64_t settleSteps = 0);
 
+// Where the orbits of a fast run stand once `hits` hits are counted: chunk
+// k has counted chunkHits(hits, k) of them (see above), and each of its
+// orbits stands after the steps of that chunk's whole rounds, the orbits a
+// last, partial round counted not yet moved. That is all a run needs to go
+// on: since a chunk's share never falls as the total grows, counting on to
+// a larger total gives the grid a single run to that total gives.
+struct FastOrbitState {
+  std::vector<std::pair<double, double>> points;  // FastOrbitStarts
+  uint64_t hits = 0;
+};
+
+// Hits chunk `chunk` counts of a run of `hits` hits.
+uint64_t fastChunkHits(uint64_t hits, std::size_t chunk);
+
+// Counts on from `state` until `hits` hits in all are counted (nothing when
+// it holds as many), leaving `state` there; otherwise as runFastOrbits
+// (progress tells the hits of this call). Throws std::invalid_argument when
+// its points are not FastOrbitStarts.
+void continueFastOrbits(const TorusMap& map, FastOrbitState& state,
+                        uint64_t hits, HitGrid& grid, unsigned threads,
+                        const FastOrbitProgress& progress = nullptr);
+
 }  // namespace marl
 
 #endif  // MARL_ATTRACTOR_FAST_ORBITS_H_

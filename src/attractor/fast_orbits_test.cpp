@@ -185,6 +185,38 @@ TEST(FastOrbitsTest, GridIsTheSameOnEverySimdTargetWithFusedMultiplyAdd) {
         << names[0] << " against " << names[i];
 }
 
+
+// A run counted on in pieces, each stop leaving rounds partial in some
+// chunks, gives the grid of one run to the same total on any thread count.
+TEST(FastOrbitsTest, CountingOnInPiecesGivesTheGridOfOneRun) {
+  TorusMap map = drawMap(7, 6);
+  HitGrid exact;
+  exact.setSize(Side);
+  const Points starts = countExactly(map, 300000, exact, 293);
+  constexpr uint64_t Total = 2000003;
+  HitGrid whole = exact;
+  runFastOrbits(map, starts, Total, whole, 2);
+  const std::size_t bytes = sizeof(uint32_t) * exact.stride() * exact.stride();
+  const std::vector<std::vector<uint64_t>> stops = {
+      {1, 17, 1025, 1000037, Total}, {64 * 16 * 3 + 5, Total}, {Total}};
+  for (std::size_t s = 0; s < stops.size(); ++s) {
+    HitGrid pieces = exact;
+    FastOrbitState state{{starts.begin(), starts.begin() + FastOrbitStarts}, 0};
+    for (uint64_t stop : stops[s]) {
+      continueFastOrbits(map, state, stop, pieces, unsigned(s % 3 + 1));
+      EXPECT_EQ(state.hits, stop);
+    }
+    // Nothing is counted for a total already reached.
+    continueFastOrbits(map, state, 5, pieces, 1);
+    EXPECT_EQ(std::memcmp(whole.row(0), pieces.row(0), bytes), 0)
+        << "stops #" << s;
+    EXPECT_EQ(whole.maxCount, pieces.maxCount);
+  }
+  FastOrbitState wrong{Points(FastOrbitStarts + 1), 0};
+  EXPECT_THROW(continueFastOrbits(map, wrong, 10, exact, 1),
+               std::invalid_argument);
+}
+
 TEST(FastOrbitsTest, TooFewStartsAreRefused) {
   HitGrid grid;
   grid.setSize(8);

@@ -26,7 +26,11 @@ OrbitRun::OrbitRun(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
       itcnt_(firstCount) {
   if (judged == Judged::Already) {
     accepted_ = true;
-    nextCheck_ = RefreshInterval;
+    // A run going on from a count it reached before keeps the refreshes
+    // (and progress lines) it would have made had it never stopped.
+    nextCheck_ = std::max(RefreshInterval,
+                          (firstCount + RefreshInterval - 1) / RefreshInterval *
+                              RefreshInterval);
   }
 }
 

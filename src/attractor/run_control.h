@@ -47,7 +47,9 @@ class OrbitRun {
   enum class Judged { NotYet, Already };
 
   // `firstCount` is the count of the first pass: 0 for a run's first
-  // attempt, 1 for an attempt after a restart (see restart()).
+  // attempt, 1 for an attempt after a restart (see restart()); a judged run
+  // going on from where one stopped gives the count it stopped at, with
+  // the map at the point it stopped on.
   OrbitRun(TorusMap& map, HitGrid& grid, int64_t iterationMaximum,
            RunObserver& observer,
            int32_t maxRejectedAttempts = MaxRejectedAttempts,

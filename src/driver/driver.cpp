@@ -14,6 +14,7 @@
 #include "driver/picture_batch.h"
 #include "driver/run_settings.h"
 #include "driver/thread_count.h"
+#include "image/counts_tiff.h"
 #include "options/option_keys.h"
 #include "driver/usage_text.h"
 #include "driver/version.h"
@@ -50,6 +51,8 @@ bool withinLimits(JobSettings& settings, int64_t count, OptionReader& read,
 
 int runMarl(int argc, const char* const* argv, std::ostream& out,
             std::ostream& err, const Clock& clock, bool errIsTerminal) {
+  // Before any thread opens a TIFF: libtiff's tag extender is one global.
+  registerCountsStateTag();
   const ArgumentMap map(argc, argv, err);
   if (!map.ok()) return 1;  // a parameter file beyond its bounds, reported
   if (printVersionIfAsked(map, out)) return 0;
@@ -92,6 +95,10 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
       1, settings.threads /
              unsigned(std::min<int64_t>(batch.threads, batch.count)));
   batch.progressLine = errIsTerminal;
+  if (run->animated && (settings.keepCounts || settings.checkpointMinutes > 0))
+    err << "marl: warning: ignoring " << key::Counts << "= and "
+        << key::Checkpoint << "=: an animation keeps no counts; give them "
+        << "for stills\n";
   if (run->animated)
     return runAnimationBatch(settings, run->animation, batch, clock, out, err)
                ? 0

@@ -10,6 +10,7 @@
 #include "driver/image_options.h"
 #include "driver/number_text.h"
 #include "options/option_keys.h"
+#include "readers/counts_file_reader.h"
 
 namespace marl {
 
@@ -108,6 +109,16 @@ void readMode(OptionReader& read, JobSettings& s) {
   }
 }
 
+// counts= and checkpoint=, and whether the options came from a counts file,
+// whose counts then stand in for counting.
+void readCountsSettings(OptionReader& read, JobSettings& s) {
+  s.keepCounts = read.onOff(key::Counts).value_or(false);
+  s.checkpointMinutes = read.real(key::Checkpoint).value_or(0.0);
+  const ArgumentMap& map = read.map();
+  const std::string* file = map.find(key::File);
+  if (map.readPicture() && file && isCountsFile(*file)) s.countsSource = *file;
+}
+
 }  // namespace
 
 std::optional<JobSettings> readSettings(OptionReader& read) {
@@ -134,6 +145,7 @@ std::optional<JobSettings> readSettings(OptionReader& read) {
     s.seed = uint32_t(*seed);
   s.quazi = read.onOff(key::Quazi).value_or(s.quazi);
   if (s.quazi) readQuaziSettings(read, s);
+  readCountsSettings(read, s);
   if (read.failed() || !readGivenMap(read, s)) return std::nullopt;
   scaleStepsToSide(map, s);
   scaleShapeToSide(map, s);

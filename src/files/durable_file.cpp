@@ -97,6 +97,18 @@ bool DurableFile::finish(std::string* writtenName) {
   return synced;
 }
 
+bool DurableFile::finishReplacing() {
+  if (!file_.sync() || !file_.close() || !file_.replace(fileName_))
+    return fail(std::strerror(errno));
+  if (!file_.syncFolder()) {
+    err_ << "marl: error: wrote '" << Escaped{fileName_}
+         << "', but its folder cannot be synced, so a power cut may lose it: "
+         << std::strerror(errno) << std::endl;
+    return false;
+  }
+  return true;
+}
+
 FoundFile judgeBySameBytes(const std::string& found, const std::string& made) {
   std::ifstream a(found, std::ios::binary), b(made, std::ios::binary);
   FoundFile verdict;

@@ -69,6 +69,9 @@ class DurableFile {
   bool finish(std::string* writtenName = nullptr);
   // After finish: the name held a twin, and this copy was dropped.
   bool droppedAsTwin() const { return droppedAsTwin_; }
+  // As finish, but replaces the file under the name: for a checkpoint,
+  // which each rewrite supersedes, never for a picture.
+  bool finishReplacing();
 
  private:
   // Puts the file under the name or the first free numbered one, or drops

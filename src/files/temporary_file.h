@@ -45,7 +45,8 @@ class TemporaryFile {
   // two writers can never both take one name, and nothing is ever replaced.
   bool moveToNewName(const std::string& name);
   // Gives the file `name` in one step, replacing the file there: only for a
-  // file found broken, which this one is to mend.
+  // file found broken, which this one is to mend, or a file this program
+  // keeps rewriting (a checkpoint); never a picture that is whole.
   bool replace(const std::string& name);
   // Waits until the folder's entries, the new name among them, are on the
   // storage device. File systems that cannot sync a folder count as done.

@@ -27,11 +27,16 @@ void HitCount::finishOrbit(const PicturePlan& plan) {
     return;
   }
   OrbitRun& run = *run_;
-  if (o.mode != JobSettings::Mode::Fast || !run.isAccepted()) {
-    run.finish();
+  const int64_t maximum = o.iterationMaximum;
+  if (fast_) {
+    // Going on from a counts file whose fast orbits had begun.
+    finishFast(plan, uint64_t(maximum - fastFrom_));
     return;
   }
-  const int64_t maximum = o.iterationMaximum;
+  if (o.mode != JobSettings::Mode::Fast || !run.isAccepted()) {
+    finishExactUpTo(run, maximum);
+    return;
+  }
   // What a fast picture counts, so that its recipe makes it again: the
   // exact orbit's hits up to where the fill check leaves a drawn map's kept
   // attempt (FillCheckInterval + 1 steps, counted as usual), then those of
@@ -45,7 +50,7 @@ void HitCount::finishOrbit(const PicturePlan& plan) {
   // Compared without subtracting: a maximum far below zero must not wrap
   // round to a huge count of fast steps.
   if (maximum < exactSteps + LeastFastSteps) {
-    run.finish();
+    finishExactUpTo(run, maximum);
     return;
   }
   run.finishUpTo(judged);
@@ -56,9 +61,39 @@ void HitCount::finishOrbit(const PicturePlan& plan) {
     starts.emplace_back(map_.x, map_.y);
   }
   // The passes from here to the maximum, all counted.
-  const int64_t from = run.iterationCount();
-  runFastOrbits(map_, starts, uint64_t(maximum - from), grid_, o.threads,
-                fastProgress(from));
+  fastFrom_ = run.iterationCount();
+  fast_ = FastOrbitState{std::move(starts), 0};
+  finishFast(plan, uint64_t(maximum - fastFrom_));
+}
+
+bool HitCount::canGoOn(const PicturePlan& plan, const CountsState& state) {
+  const PictureOptions& o = plan.options;
+  if (state.fast != (o.mode == JobSettings::Mode::Fast) ||
+      state.side != o.side || state.steps > o.iterationMaximum)
+    return false;
+  if (!state.fast || state.fastFrom) return true;
+  // An exact count in fast mode: it goes on only while it has not passed
+  // the point where the fast orbits would take their first start, or when
+  // the maximum is too low for fast orbits at all.
+  const int64_t judged = FillCheckInterval + 1;
+  const int64_t exactSteps = judged + int64_t(FastOrbitStarts) * StartSpacing;
+  return state.steps <= judged ||
+         o.iterationMaximum < exactSteps + LeastFastSteps;
+}
+
+void HitCount::finishFast(const PicturePlan& plan, uint64_t hits) {
+  // Rounds of hits between checkpoints: a fraction of a second on a few
+  // cores, so that the checkpoints come about when they are due.
+  constexpr uint64_t RoundHits = uint64_t(1) << 27;
+  FastOrbitState& state = *fast_;
+  while (state.hits < hits) {
+    const uint64_t target =
+        checkpoint_ && hits - state.hits > RoundHits ? state.hits + RoundHits
+                                                     : hits;
+    continueFastOrbits(map_, state, target, grid_, plan.options.threads,
+                       fastProgress(fastFrom_ + int64_t(state.hits)));
+    checkpointIfDue();
+  }
 }
 
 FastOrbitProgress HitCount::fastProgress(int64_t from) {

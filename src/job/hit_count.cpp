@@ -3,6 +3,7 @@
 #include <new>
 
 #include "base/escaped_text.h"
+#include "base/saturating.h"
 
 namespace marl {
 
@@ -50,6 +51,68 @@ bool HitCount::finish(const PicturePlan& plan) {
     return false;
   }
   return true;
+}
+
+CountsState HitCount::state(const PicturePlan& plan) const {
+  CountsState state;
+  state.fast = plan.options.mode == JobSettings::Mode::Fast;
+  state.side = grid_.size();
+  if (fast_) {
+    state.fastFrom = fastFrom_;
+    state.fastOrbits = *fast_;
+    state.steps = fastFrom_ + int64_t(fast_->hits);
+  } else {
+    state.steps = run_ ? run_->iterationCount() : 0;
+  }
+  state.x = map_.x;
+  state.y = map_.y;
+  describeGrid(grid_, state);
+  return state;
+}
+
+void HitCount::goOnFrom(const PicturePlan& plan, const CountsState& state) {
+  map_ = plan.map;
+  map_.x = state.x;
+  map_.y = state.y;
+  run_.emplace(map_, grid_, plan.options.iterationMaximum, console_,
+               MaxRejectedAttempts, OrbitRun::Judged::Already, state.steps);
+  run_->countStepsInto(steps_);
+  if (state.fastFrom) {
+    fast_ = state.fastOrbits;
+    fastFrom_ = *state.fastFrom;
+  }
+}
+
+void HitCount::checkpointEvery(double minutes, std::function<void()> write) {
+  checkpoint_ = std::move(write);
+  checkpointPeriod_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double, std::ratio<60>>(minutes));
+  lastCheckpoint_ = std::chrono::steady_clock::now();
+}
+
+void HitCount::checkpointIfDue() {
+  if (!checkpoint_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastCheckpoint_ < checkpointPeriod_) return;
+  checkpoint_();
+  // Counted from the end of the writing, so that a slow disk cannot make
+  // the run all checkpoints.
+  lastCheckpoint_ = std::chrono::steady_clock::now();
+}
+
+void HitCount::finishExactUpTo(OrbitRun& run, int64_t count) {
+  if (!checkpoint_) {
+    run.finishUpTo(count);
+    return;
+  }
+  // About a third of a second of steps: the clock is read between blocks.
+  constexpr int64_t Block = int64_t(1) << 20;
+  while (run.iterationCount() < count) {
+    const int64_t before = run.iterationCount();
+    run.finishUpTo(std::min(count, saturatingAdd(before, Block)));
+    if (run.iterationCount() == before) break;  // the maximum was reached
+    checkpointIfDue();
+  }
 }
 
 std::unique_ptr<HitCount> countHits(const PicturePlan& plan,

@@ -2,7 +2,9 @@
 #define MARL_JOB_HIT_COUNT_H_
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -10,6 +12,7 @@
 #include "attractor/hit_grid.h"
 #include "attractor/run_control.h"
 #include "attractor/torus_map.h"
+#include "job/counts_state.h"
 #include "job/job_console.h"
 #include "job/picture_plan.h"
 
@@ -39,6 +42,20 @@ class HitCount {
   // The iterations left; false when they cannot be made (told).
   bool finish(const PicturePlan& plan);
 
+  // Where the count stands, for a counts file: the grid's margin and
+  // largest count, and what the orbit needs to go on.
+  CountsState state(const PicturePlan& plan) const;
+  // Whether a grid counted to `state` can go on to the plan's maximum and
+  // give the grid of a run straight to it: not when fast orbits would have
+  // begun from points the state no longer holds.
+  static bool canGoOn(const PicturePlan& plan, const CountsState& state);
+  // Goes on from `state`, its grid already in grid() (see canGoOn): finish
+  // then counts only the iterations after it.
+  void goOnFrom(const PicturePlan& plan, const CountsState& state);
+  // While finishing, calls `write` about every `minutes` (the clock is read
+  // between blocks of steps), with the counts whole at a step count.
+  void checkpointEvery(double minutes, std::function<void()> write);
+
   HitGrid& grid() { return grid_; }
   const HitGrid& grid() const { return grid_; }
   // The share the last fill check found; none before one.
@@ -65,6 +82,12 @@ class HitCount {
   // Adds fast hits as they are counted to the step counter and tells the
   // progress lines the exact loop would tell from iteration `from`.
   FastOrbitProgress fastProgress(int64_t from);
+  // The exact orbit to `count`, or the maximum, in blocks between which
+  // checkpoints are written.
+  void finishExactUpTo(OrbitRun& run, int64_t count);
+  // The fast orbits from fast_ on until `hits` hits are theirs.
+  void finishFast(const PicturePlan& plan, uint64_t hits);
+  void checkpointIfDue();
 
   JobConsole& console_;
   FillWatch watch_{console_};
@@ -72,6 +95,13 @@ class HitCount {
   TorusMap map_;
   HitGrid grid_;
   std::optional<OrbitRun> run_;
+  // Once the fast orbits have begun: the count they began at, and where
+  // they stand.
+  std::optional<FastOrbitState> fast_;
+  int64_t fastFrom_ = 0;
+  std::function<void()> checkpoint_;
+  std::chrono::steady_clock::duration checkpointPeriod_{};
+  std::chrono::steady_clock::time_point lastCheckpoint_{};
 };
 
 // The hits of a plan whose map faces no fill check, counted to the end;

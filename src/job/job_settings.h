@@ -96,6 +96,14 @@ struct JobSettings {
   // Cores one job may use: its fast orbits, its tiling picture.
   unsigned threads = 1;
 
+  // Whether the hit grid is written beside the picture, and how often (in
+  // minutes, 0 for never) it is rewritten while counting.
+  bool keepCounts = false;
+  double checkpointMinutes = 0.0;
+  // The counts file the options came from, whose counts are taken instead
+  // of counting them again; empty when there is none.
+  std::string countsSource;
+
   bool quazi = false;
   // Read only with quazi. qline is 5..42 and qsize at most MaxSide; qx and
   // qy are at least 20 and are lowered to the job's qsize once it is known.

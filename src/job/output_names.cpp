@@ -29,7 +29,9 @@ OutputNames namesWithSuffix(const std::string& basename, long imageNumber,
                             const std::string& extension) {
   return {formatName("%s%06li%s.%s", basename, imageNumber, suffix, extension),
           formatName("%s_quazi%06li%s.%s", basename, imageNumber, suffix,
-                     extension)};
+                     extension),
+          formatName("%s%06li%s.%s", basename, imageNumber,
+                     suffix + "_counts", "tif")};
 }
 
 }  // namespace

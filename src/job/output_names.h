@@ -9,6 +9,7 @@ namespace marl {
 struct OutputNames {
   std::string fileName;       // the attractor picture
   std::string quaziFileName;  // the tiling picture
+  std::string countsFileName;  // its hit grid, when kept
 };
 
 // "<basename><number, six digits at least>.<extension>" and the same with

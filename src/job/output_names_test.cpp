@@ -11,6 +11,7 @@ TEST(OutputNamesTest, NumberTakesSixDigits) {
   OutputNames zero = makeOutputNames("symmetric_square", 0, "jpg");
   EXPECT_EQ(zero.fileName, "symmetric_square000000.jpg");
   EXPECT_EQ(zero.quaziFileName, "symmetric_square_quazi000000.jpg");
+  EXPECT_EQ(zero.countsFileName, "symmetric_square000000_counts.tif");
 
   OutputNames largest = makeOutputNames("a", 30000, "gif");
   EXPECT_EQ(largest.fileName, "a030000.gif");

@@ -20,6 +20,9 @@ PictureOptions optionsOf(const JobSettings& s) {
   o.mode = s.mode;
   o.threads = s.threads;
   o.seed = s.seed;
+  o.keepCounts = s.keepCounts;
+  o.checkpointMinutes = s.checkpointMinutes;
+  o.countsSource = s.countsSource;
   return o;
 }
 

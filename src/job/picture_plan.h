@@ -40,6 +40,10 @@ struct PictureOptions {
   JobSettings::Mode mode = JobSettings::Mode::Exact;
   unsigned threads = 1;
   std::optional<uint32_t> seed;  // the run's, for its recipe and catalogue
+  // See JobSettings.
+  bool keepCounts = false;
+  double checkpointMinutes = 0.0;
+  std::string countsSource;
 };
 
 PictureOptions optionsOf(const JobSettings& settings);

@@ -141,6 +141,25 @@ std::vector<OptionSpec> runOptionEntries() {
        .byDefault = "none",
        .limits = "a line beyond 64 KiB, or a file beyond 16 MiB, is an "
                  "error"},
+      // Kept counts: a picture's hit grid beside it, to colour again, go
+      // on from, or resume after a kill.
+      {.key = key::Counts, .kind = OptionKind::OnOff,
+       .words = WordSource::Fixed, .fixedWords = "true false",
+       .value = "BOOL",
+       .help = "also write the hit grid as BASENAMEnnnnnn_counts.tif",
+       .meaning = "also write the hit grid, one 32-bit count a cell, with "
+                  "the recipe and the orbit's state, as "
+                  "`BASENAMEnnnnnn_counts.tif`, when the value contains "
+                  "`true` or `TRUE`; `file=` with that file colours it again "
+                  "without counting, or goes on counting to a larger `it`",
+       .byDefault = "off"},
+      {.key = key::Checkpoint, .kind = OptionKind::Real, .low = 0.001,
+       .high = 100000.0, .value = "MINUTES",
+       .help = "rewrite the counts file this often during a run",
+       .meaning = "write the counts file (as `counts=true`) every so many "
+                  "minutes while counting, each time replacing the last; "
+                  "the same command run again after a kill goes on from it",
+       .byDefault = "none", .limits = "0.001 to 100000"},
       {.key = key::Linear, .kind = OptionKind::Whole, .recipe = Only,
        .lo = -3, .hi = 3, .map = true, .value = "N",
        .help = "the map's integer multiple of the point (recipe)",

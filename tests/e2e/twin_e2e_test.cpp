@@ -165,19 +165,19 @@ TEST(TwinEndToEnd, SigkillAtAnyMomentLeavesNoTemporaryFile) {
   for (int kill = 0; kill < 20; ++kill) {
     SCOPED_TRACE(kill);
     MarlProcess marl(killed, args);
-    // Every other kill comes a random while after it starts; the others a
-    // random while after its first temporary file appears, as later runs
-    // spend most of their time before writing anything.
+    // Every other kill comes a random while after it starts; the others
+    // once it holds a temporary file, named or not, as later runs spend most
+    // of their time before writing anything and a write is brief.
     if (kill % 2 == 1) {
-      marl.waitForFiles(
-          [](const std::vector<std::string>& names) {
-            for (const std::string& name : names)
-              if (name.find(".tmp-") != std::string::npos) return true;
-            return false;
-          },
-          std::chrono::seconds(120));
-      std::this_thread::sleep_for(
-          std::chrono::milliseconds(moment(pick) % 100));
+      const auto writing = [&] {
+        for (const std::string& name : marl.namesWithUnnamed())
+          if (name.find(".tmp-") != std::string::npos) return true;
+        return false;
+      };
+      const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+      while (!writing() && !marl.ended() &&
+             std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     } else {
       std::this_thread::sleep_for(std::chrono::milliseconds(moment(pick)));
     }
