@@ -14,7 +14,12 @@ let state = null;        // the view's recipe
 let sequence = 0;        // of colour changes, to measure how soon each shows
 const sentAt = new Map();
 // Read by the browser tests and the benchmark.
-window.marl = { timings: [], candidates: 0, views: 0, lastHits: 0, jobs: {} };
+// Times are performance.now() milliseconds: when candidates were last asked
+// for and when each arrived, when a view was chosen and when each round came.
+window.marl = {
+  timings: [], candidates: 0, views: 0, lastHits: 0, jobs: {},
+  askedAt: 0, candidateTimes: [], chosenAt: 0, viewTimes: [],
+};
 
 function connect() {
   const token = new URLSearchParams(location.search).get('token');
@@ -58,6 +63,8 @@ function hello(message) {
 
 function askForCandidates() {
   const palette = $('#grid-palette').value;
+  window.marl.askedAt = performance.now();
+  window.marl.candidateTimes = [];
   send({ type: 'candidates', count: 12, recipe: palette ? { palette } : {} });
 }
 
@@ -75,6 +82,7 @@ function candidate(message) {
   card.addEventListener('click', () => choose(message.recipe, card));
   $('#grid').append(card);
   window.marl.candidates += 1;
+  window.marl.candidateTimes.push(performance.now() - window.marl.askedAt);
 }
 
 function stateOf(recipe) {
@@ -94,6 +102,8 @@ function choose(recipe, card) {
   $('#palette-previews').replaceChildren();
   showColours();
   saveHash();
+  window.marl.chosenAt = performance.now();
+  window.marl.viewTimes = [];
   send({ type: 'view', recipe: state });
 }
 
@@ -102,6 +112,7 @@ function view(message) {
   $('#view-hits').textContent = `${message.hits} hits a pixel${message.done === false ? ', refining…' : ''}`;
   window.marl.views += 1;
   window.marl.lastHits = message.hits;
+  if (!message.sequence) window.marl.viewTimes.push([message.hits, performance.now() - window.marl.chosenAt]);
   if (message.sequence && sentAt.has(message.sequence)) {
     // Measured once the browser has the new picture decoded and shown.
     const started = sentAt.get(message.sequence);
