@@ -64,6 +64,8 @@ class ExplorePage(unittest.TestCase):
         self.assertLess(difference(after, b.view_pixels()), 1.0)
         if SCREENSHOT:
             b.wait("return window.marl.candidates >= 12")
+            b.wait("return document.querySelectorAll('#palette-previews img').length > 5")
+            b.driver.set_window_size(1400, 1250)
             b.driver.save_screenshot(SCREENSHOT)
 
         # Keep it small: the file equals what the shown command makes.
