@@ -85,6 +85,16 @@ int runExplorer(int argc, const char* const* argv, std::ostream& out,
   OptionReader read(map, err);
   const unsigned port = unsigned(read.integer(key::Port).value_or(DefaultPort));
   const bool open = read.onOff(key::Open).value_or(false);
+  for (const auto& [key, value] : map.values()) {
+    const std::string k = key;
+    if (k == argv[0] || k == key::Explore || k == key::Port ||
+        k == key::Host || k == key::Open)
+      continue;
+    err << "marl: warning: ignoring " << Escaped{k}
+        << ": the explorer takes only port=, host= and open=; the page "
+           "sets the rest\n";
+  }
+
   std::vector<asio::ip::address> addresses;
   if (const std::string* host = read.text(key::Host)) {
     boost::system::error_code ec;
@@ -103,16 +113,6 @@ int runExplorer(int argc, const char* const* argv, std::ostream& out,
     addresses = {asio::ip::make_address("127.0.0.1"),
                  asio::ip::make_address("::1")};
   }
-  for (const auto& [key, value] : map.values()) {
-    const std::string k = key;
-    if (k == argv[0] || k == key::Explore || k == key::Port ||
-        k == key::Host || k == key::Open)
-      continue;
-    err << "marl: warning: ignoring " << Escaped{k}
-        << ": the explorer takes only port=, host= and open=; the page "
-           "sets the rest\n";
-  }
-
   // Before the io_context: its sessions, ended with it, still tell these.
   Explorer explorer(ownProgram(argv[0]), ".");
   std::optional<TrustRules> rules;

@@ -12,6 +12,7 @@ const keepKeys = ['size', 'width', 'height', 'image', 'depth', 'mode', 'it', 'qu
 let socket;
 let state = null;        // the view's recipe
 let sequence = 0;        // of colour changes, to measure how soon each shows
+let batch = 0;           // of candidate grids: a new grid ignores the old one's late cards
 const sentAt = new Map();
 // Read by the browser tests and the benchmark.
 // Times are performance.now() milliseconds: when candidates were last asked
@@ -61,14 +62,16 @@ function hello(message) {
   askForCandidates();
 }
 
-function askForCandidates() {
+function askForCandidates(replace = false) {
   const palette = $('#grid-palette').value;
+  if (replace) batch += 1;
   window.marl.askedAt = performance.now();
   window.marl.candidateTimes = [];
-  send({ type: 'candidates', count: 12, recipe: palette ? { palette } : {} });
+  send({ type: 'candidates', count: 12, recipe: palette ? { palette } : {}, batch, replace });
 }
 
 function candidate(message) {
+  if (message.batch !== batch) return;
   const card = document.createElement('button');
   card.type = 'button';
   card.className = 'card';
@@ -244,10 +247,10 @@ function recipeFromHash() {
   return Object.keys(recipe).length ? recipe : null;
 }
 
-$('#more').addEventListener('click', askForCandidates);
+$('#more').addEventListener('click', () => askForCandidates());
 $('#grid-palette').addEventListener('change', () => {
   $('#grid').replaceChildren();
-  askForCandidates();
+  askForCandidates(true);
 });
 $('#colour-form').addEventListener('input', coloursChanged);
 $('#colour-form').addEventListener('submit', (event) => event.preventDefault());
