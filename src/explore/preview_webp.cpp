@@ -28,8 +28,9 @@ std::vector<unsigned char> previewWebp(RowSource& rows) {
   const PictureShape& shape = rows.shape();
   if (shape.depth != 8) return {};
   WebPConfig config;
-  if (!WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 82)) return {};
+  if (!WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75)) return {};
   config.method = 1;
+  config.thread_level = 1;
   std::vector<unsigned char> pixels = readWholePicture(rows);
   Encoding encoding;
   encoding.picture.width = shape.width;
