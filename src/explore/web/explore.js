@@ -206,7 +206,7 @@ function job(message) {
     item.querySelector('.cancel').addEventListener('click', () => send({ type: 'cancel', job: message.id }));
     $('#jobs').prepend(item);
   }
-  item.querySelector('.state').textContent = message.state;
+  item.querySelector('.state').textContent = message.message ? `${message.state}: ${message.message}` : message.state;
   if (message.command) item.querySelector('code').textContent = message.command;
   if (message.progress !== undefined) item.querySelector('progress').value = message.progress;
   const finished = ['done', 'failed', 'cancelled'].includes(message.state);
