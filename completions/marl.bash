@@ -15,10 +15,10 @@ _marl() {
     local keys="count= it= size= width= height= shiftx= shifty= detail= image=
       depth= background= quality= basename= R0= G0= B0= R1= G1= B1= colors=
       palette= reverse= blend= tone= gamma= quazi= qline= qsize= qx= qy=
-      qscale= qsep= mode= threads= frames= loop= plane= morph= only=
-      keyframes= frame= video= fps= keepframes= file= linear= offset= startx=
-      starty= coefficients= number= attempt= spacings= check= port= host=
-      open="
+      qscale= qsep= mode= threads= seed= catalogue= frames= loop= plane=
+      morph= only= keyframes= frame= video= fps= keepframes= file= linear=
+      offset= startx= starty= coefficients= number= attempt= spacings= check=
+      port= host= open="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version explore"
@@ -42,7 +42,7 @@ _marl() {
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
     video) COMPREPLY=($(compgen -W "mp4 webm gif webp" -- "$value")) ;;
-    basename | morph | file)
+    basename | catalogue | morph | file)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'
       COMPREPLY=($(compgen -f -- "$value"))

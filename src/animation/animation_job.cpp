@@ -1,22 +1,25 @@
 #include "animation/animation_job.h"
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <future>
 #include <new>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "animation/frame_plan.h"
 #include "base/escaped_text.h"
+#include "files/name_claim.h"
+#include "job/found_picture.h"
 #include "job/hit_count.h"
 #include "job/job_console.h"
 #include "job/picture_colours.h"
 #include "job/picture_files.h"
 #include "job/picture_job.h"
 #include "job/recipe.h"
-#include "readers/embedded_text.h"
 
 namespace marl {
 
@@ -31,6 +34,11 @@ struct AnimationJob::Frame {
   std::future<bool> written;
   // Made again for the videos only: its files were there already.
   bool forVideosOnly = false;
+  // Its files as written, and the share of its cells visited, to list it.
+  std::vector<std::string> writtenNames;
+  double cover = 0.0;
+  // Held from the decision to make it until its files have their names.
+  NameClaim claim;
 };
 
 namespace {
@@ -89,16 +97,27 @@ bool AnimationJob::makeFrames() {
   std::unique_ptr<Frame> writing;
   const auto reportWritten = [&] {
     if (!writing) return;
-    const bool written = writing->written.get();
-    report(*writing, written);
-    allWritten &= written;
+    allWritten &= report(*writing, writing->written.get());
     writing.reset();
     videos_.showErrors(console_);
   };
   for (int32_t index = animation_.first; index <= animation_.last; ++index) {
     auto frame = std::make_unique<Frame>(
         framePlan(*plan_, path_->path, index, animation_.frames));
-    const bool made = madeAlready(frame->plan);
+    bool made = madeAlready(frame->plan);
+    const std::string& name = frame->plan.names.fileName;
+    if (!made) {
+      if (!frame->claim.tryClaim(name)) {
+        // A twin is making this frame: once it lets go, the frame is made
+        // (or the twin died, and it is this run's to make).
+        reportWritten();
+        while (!frame->claim.tryClaim(name))
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      // Looked at again under the claim: a twin may have finished it just
+      // before.
+      made = madeAlready(frame->plan);
+    }
     if (made) reportWritten();
     if (made && (videos_.empty() ||
                  videos_.addFrom(frame->plan.names, console_))) {
@@ -127,7 +146,11 @@ bool AnimationJob::makeFrames() {
     writing = std::move(frame);
   }
   reportWritten();
-  return videos_.finish(allWritten, console_) && allWritten;
+  std::vector<std::string> videoNames;
+  bool finished = videos_.finish(allWritten, console_, &videoNames);
+  if (listing_ && !videoNames.empty())
+    finished &= listing_(*plan_, {videoNames, 1, std::nullopt, true});
+  return finished && allWritten;
 }
 
 bool AnimationJob::countFrame(Frame& frame) const {
@@ -144,8 +167,10 @@ bool AnimationJob::writeFrame(Frame& f) {
   return guarded(f, [&] {
     HitGrid& grid = f.hits->grid();
     const PictureColours colours = colourHits(f.plan, grid, video);
-    if (files && !writePictures(f.plan, grid, colours.files, f.console))
+    if (files &&
+        !writePictures(f.plan, grid, colours.files, f.console, &f.writtenNames))
       return false;
+    if (listing_) f.cover = grid.filledFraction();
     if (!video) return true;
     GridRows rows = pictureRows(f.plan, grid, colours.video(), 8);
     videos_.add(rows);
@@ -153,22 +178,24 @@ bool AnimationJob::writeFrame(Frame& f) {
   });
 }
 
-void AnimationJob::report(Frame& frame, bool written) {
+bool AnimationJob::report(Frame& frame, bool written) {
   console_.diagnostics() << frame.console.takeDiagnostics();
   if (written && animation_.keepFrames && !frame.forVideosOnly) {
     console_.frameWritten(frame.plan.frame->index, animation_.frames,
                           frame.plan.names.fileName);
   }
   if (counters_.framesDone) ++*counters_.framesDone;
+  if (written && listing_ && !frame.writtenNames.empty())
+    written = listing_(frame.plan, {frame.writtenNames, 1, frame.cover});
+  return written;
 }
 
 bool AnimationJob::madeAlready(const PicturePlan& frame) const {
+  // Made only when whole: a cut or damaged file is made again, and
+  // replaced as it is written.
   const auto holdsRecipe = [&](const std::string& name) {
-    const EmbeddedTextResult found = readEmbeddedText(name);
-    if (found.status != EmbeddedTextResult::Found) return false;
-    const FoundRecipe recipe = findRecipe(found.texts);
-    return recipe.status == FoundRecipe::Status::Whole &&
-           recipe.text == frame.recipe;
+    return judgeFoundFile(name, frame.recipe).kind ==
+           FoundFile::Kind::Twin;
   };
   return holdsRecipe(frame.names.fileName) &&
          (!frame.tiling || holdsRecipe(frame.names.quaziFileName));

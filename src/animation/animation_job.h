@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -12,6 +13,7 @@
 #include "animation/animation_settings.h"
 #include "animation/frame_videos.h"
 #include "base/random_source.h"
+#include "job/catalogue_line.h"
 #include "job/job_settings.h"
 #include "job/picture_plan.h"
 
@@ -35,16 +37,25 @@ struct FrameCounters {
 // bytes.
 class AnimationJob {
  public:
+  // Lists a picture the animation made, in frame order on the thread of
+  // makeFrames: each frame written, with its files, then the videos. False
+  // when it is not listed (told): the animation then fails.
+  using PictureListing =
+      std::function<bool(const PicturePlan&, const CatalogueEntry&)>;
+
   AnimationJob(const JobSettings& settings, const AnimationSettings& animation,
                AnimationConsole& console);
   ~AnimationJob();
 
   void countInto(const FrameCounters& counters) { counters_ = counters; }
+  void listInto(PictureListing listing) { listing_ = std::move(listing); }
 
   // False when the animation cannot go on (told).
   bool prepare(RandomSource& random, std::time_t now);
   // False when a frame was not written (told). A frame whose files hold its
-  // recipe already is left alone, with a note.
+  // recipe already and decode whole is left alone, with a note; one another
+  // process on this machine is making (its claim, files/name_claim.h) is
+  // waited for and then found made.
   bool makeFrames();
 
  private:
@@ -55,14 +66,16 @@ class AnimationJob {
   // The frame's colours and pictures, on a thread of their own; the frame
   // before has reached the videos already.
   bool writeFrame(Frame& frame);
-  // Shows the frame's diagnostics and, when written, its line.
-  void report(Frame& frame, bool written);
+  // Shows the frame's diagnostics and, when written, its line, and lists
+  // it; false when it was not written or not listed.
+  bool report(Frame& frame, bool written);
   bool madeAlready(const PicturePlan& frame) const;
 
   const JobSettings settings_;
   const AnimationSettings animation_;
   AnimationConsole& console_;
   FrameCounters counters_;
+  PictureListing listing_;
   // The job's plan, every frame's starting point.
   std::optional<PicturePlan> plan_;
   std::optional<AnimationPath> path_;

@@ -24,7 +24,9 @@ bool FrameVideos::begin(const std::vector<VideoFormat>& formats,
                         videoFormatInfo(format).extension)
             .fileName;
     videos_.push_back(std::make_unique<VideoFile>(format, errors_));
-    if (!videos_.back()->begin(name, video)) {
+    // Judged by its bytes: the recipe does not hold the frame rate, and a
+    // video reaches its name only whole.
+    if (!videos_.back()->begin(name, video, judgeBySameBytes)) {
       videos_.clear();
       showErrors(console);
       console.error("no frame is made without its videos; leave out "
@@ -58,7 +60,8 @@ bool FrameVideos::addFrom(const OutputNames& names, JobConsole& console) {
   return false;
 }
 
-bool FrameVideos::finish(bool allFrames, AnimationConsole& console) {
+bool FrameVideos::finish(bool allFrames, AnimationConsole& console,
+                         std::vector<std::string>* written) {
   if (videos_.empty()) return true;
   bool finished = allFrames && !failed_;
   if (!allFrames && !failed_) {
@@ -70,6 +73,7 @@ bool FrameVideos::finish(bool allFrames, AnimationConsole& console) {
     std::string name;
     if (finished && video->finish(&name)) {
       console.videoWritten(video->frames(), name);
+      if (written) written->push_back(name);
     } else {
       finished = false;
     }

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "animation/animation_console.h"
@@ -32,8 +33,10 @@ class FrameVideos {
   // note) when it cannot be, and the frame is to be made again for them.
   bool addFrom(const OutputNames& names, JobConsole& console);
   // Finishes the videos when every frame went in; otherwise drops them.
-  // False when a video is not made (told).
-  bool finish(bool allFrames, AnimationConsole& console);
+  // False when a video is not made (told). The names of those made are
+  // added to `*written` when given.
+  bool finish(bool allFrames, AnimationConsole& console,
+              std::vector<std::string>* written = nullptr);
   // Moves what the videos reported, on whichever thread, to the console.
   void showErrors(JobConsole& console);
 

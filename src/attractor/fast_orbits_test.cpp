@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include <boost/random/uniform_int_distribution.hpp>
 #include <boost/random/uniform_real_distribution.hpp>
 #include <gtest/gtest.h>
+#include <hwy/targets.h>
 
 #include "attractor/fast_orbit_kernel.h"
 #include "attractor/hit_bands.h"
@@ -153,6 +155,34 @@ TEST(FastOrbitsTest, GridIsTheSameForAnyThreadCountAndCountsEveryHit) {
     EXPECT_EQ(std::memcmp(grids[0].row(0), grids[2].row(0), bytes), 0);
     EXPECT_EQ(grids[1].maxCount, largestCell(grids[1]));
   }
+}
+
+// A fast picture's grain is the same on every processor whose SIMD
+// instructions fuse multiply-add (AVX2 and AVX-512 here): the lanes of a
+// group step the same orbits whatever their width. Without fused
+// multiply-add (SSE4 and older) the sums round otherwise.
+TEST(FastOrbitsTest, GridIsTheSameOnEverySimdTargetWithFusedMultiplyAdd) {
+  constexpr int64_t Fused = HWY_AVX2 | HWY_AVX3 | HWY_AVX3_DL;
+  TorusMap map = drawMap(7, 6);
+  HitGrid exact;
+  exact.setSize(Side);
+  const Points starts = countExactly(map, 300000, exact, 293);
+  std::vector<HitGrid> grids;
+  std::vector<std::string> names;
+  for (const int64_t target : hwy::SupportedAndGeneratedTargets()) {
+    if ((target & Fused) == 0) continue;
+    hwy::SetSupportedTargetsForTest(target);
+    grids.push_back(exact);
+    runFastOrbits(map, starts, 3000037, grids.back(), 2);
+    names.push_back(fastKernelTarget());
+  }
+  hwy::SetSupportedTargetsForTest(0);
+  if (grids.size() < 2)
+    GTEST_SKIP() << "this processor has fewer than two such targets";
+  const std::size_t bytes = sizeof(uint32_t) * exact.stride() * exact.stride();
+  for (std::size_t i = 1; i < grids.size(); ++i)
+    EXPECT_EQ(std::memcmp(grids[0].row(0), grids[i].row(0), bytes), 0)
+        << names[0] << " against " << names[i];
 }
 
 TEST(FastOrbitsTest, TooFewStartsAreRefused) {

@@ -11,6 +11,9 @@ namespace marl {
 //
 //  1. Clock: (calendar second mod ClockSkipPeriod) pairs of
 //     drawSmallInteger(0, 200) and drawInteger(0, 99000), thrown away.
+//     A run given seed= takes no such draws: its engine and the C
+//     library's generator are seeded once, before its first job
+//     (RandomSource::startFromSeed).
 //  2. Colour slots: ColourSlotCount colours of three drawSmallInteger(0, 200)
 //     each (red, green, blue), thrown away: the palette, the start and
 //     finish colours and four spare slots all get their values later.

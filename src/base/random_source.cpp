@@ -42,6 +42,11 @@ void RandomSource::advanceForTime(std::time_t now) {
   }
 }
 
+void RandomSource::startFromSeed(uint32_t seed) {
+  engine_.seed(seed);
+  std::srand(seed);
+}
+
 bool RandomSource::drawHalfOffset() { return std::rand() % 2 == 0; }
 
 }  // namespace marl

@@ -11,8 +11,9 @@ namespace marl {
 // Every random choice of a run comes from one RandomSource, owned by the
 // driver and passed to whatever draws. The engine keeps the library's default
 // seed: the clock only decides how far each job moves it on, so the order of
-// draws decides every picture (draw_sequence.h lists it). Copies share the
-// C library's generator, which has one state per process.
+// draws decides every picture (draw_sequence.h lists it). A run given a seed
+// starts both generators from it instead and leaves the clock out. Copies
+// share the C library's generator, which has one state per process.
 class RandomSource {
  public:
   RandomSource() = default;
@@ -28,6 +29,12 @@ class RandomSource {
   // Skips (seconds mod 2000) pairs of draws, so that runs started in
   // different seconds paint different pictures.
   void advanceForTime(std::time_t now);
+
+  // Seeds the engine and the C library's generator from `seed`. Seeding the
+  // engine, rather than skipping draws as the clock does, gives every seed
+  // a sequence of its own: skips would repeat after ClockSkipPeriod seeds,
+  // and neighbouring seeds would draw the same values shifted by one pair.
+  void startFromSeed(uint32_t seed);
 
   // The map offset's coin: true for a half offset. It comes from the C
   // library's rand, never seeded, whose sequence is glibc's.

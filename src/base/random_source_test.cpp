@@ -1,5 +1,9 @@
 #include "base/random_source.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace marl {
@@ -71,6 +75,38 @@ TEST_F(RandomSourceTest, EmptyIntegerRangeStaysBetweenItsBounds) {
   boost::random::mt19937 stepped;
   stepped.discard(2000);
   EXPECT_EQ(random.engine(), stepped);
+}
+
+TEST_F(RandomSourceTest, SeedStartsBothGeneratorsAgainWhateverCameBefore) {
+  random.advanceForTime(1234);
+  random.startFromSeed(7);
+  EXPECT_EQ(random.engine(), boost::random::mt19937(7u));
+  std::vector<bool> coins;
+  for (int i = 0; i < 64; ++i) coins.push_back(random.drawHalfOffset());
+
+  RandomSource again;
+  for (int i = 0; i < 99; ++i) again.drawHalfOffset();
+  again.startFromSeed(7);
+  EXPECT_EQ(again.engine(), random.engine());
+  std::vector<bool> coinsAgain;
+  for (int i = 0; i < 64; ++i) coinsAgain.push_back(again.drawHalfOffset());
+  EXPECT_EQ(coins, coinsAgain);
+
+  // Neighbouring seeds share no run of values, as clock skips would.
+  RandomSource next;
+  next.startFromSeed(8);
+  std::vector<uint32_t> seven, eight;
+  RandomSource fresh;
+  fresh.startFromSeed(7);
+  for (int i = 0; i < 1000; ++i) {
+    seven.push_back(fresh.next());
+    eight.push_back(next.next());
+  }
+  int shared = 0;
+  for (uint32_t v : eight)
+    shared += std::count(seven.begin(), seven.end(), v) > 0;
+  EXPECT_EQ(shared, 0);
+  std::srand(1);  // glibc's unseeded state, as a fresh process has it
 }
 
 }  // namespace

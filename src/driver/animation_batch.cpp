@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <limits>
 #include <optional>
 
 #include "animation/animation_job.h"
+#include "base/escaped_text.h"
 #include "base/random_source.h"
+#include "driver/batch_catalogue.h"
 #include "driver/console_lines.h"
 #include "driver/ordered_console.h"
 #include "driver/progress_line.h"
+#include "job/catalogue_line.h"
 
 namespace marl {
 
@@ -29,13 +33,33 @@ bool runAnimationBatch(const JobSettings& settings,
         settings.iterationMaximum, "frames");
   }
   RandomSource random;
+  if (settings.seed) random.startFromSeed(*settings.seed);
   bool allWritten = true;
+  // The animations run one after another, so their lines take their turns
+  // in the order they come.
+  int64_t lineTurn = 0;
   for (int32_t i = 0; i < options.count; ++i) {
     OrderedConsole::JobStreams& streams = console.open();
     ConsoleLines lines(streams.out(), streams.err());
     AnimationJob job(settings, animation, lines);
     job.countInto({&progress.picturesDone, &progress.steps,
                    &progress.stepsSkipped});
+    if (BatchCatalogue* catalogue = options.catalogue) {
+      job.listInto([&, i](const PicturePlan& plan, CatalogueEntry entry) {
+        entry.picture = i + 1;
+        std::string line;
+        try {
+          line = catalogueLine(plan, entry);
+        } catch (const std::exception& e) {
+          lines.error("cannot list '", Escaped{entry.files.front()},
+                      "' in the catalogue: ", e.what());
+          catalogue->pass(lineTurn++);
+          return false;
+        }
+        return catalogue->record(lineTurn++, line, entry.files.front(),
+                                 lines);
+      });
+    }
     if (!job.prepare(random, clock()) || !job.makeFrames()) allWritten = false;
     console.close(streams);
   }

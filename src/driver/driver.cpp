@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <optional>
 
+#include "base/escaped_text.h"
 #include "driver/animation_batch.h"
+#include "driver/batch_catalogue.h"
 #include "driver/argument_map.h"
 #include "driver/option_reader.h"
 #include "driver/palette_list.h"
@@ -60,11 +63,28 @@ int runMarl(int argc, const char* const* argv, std::ostream& out,
   if (!run) return 1;
   const int64_t count = run->count;
   if (count > 0 && !withinLimits(run->job, count, read, err)) return 1;
+  // Opened before any work, so that a catalogue that cannot take lines
+  // costs no picture.
+  std::unique_ptr<LockedAppendFile> catalogueFile;
+  std::optional<BatchCatalogue> catalogue;
+  if (run->catalogue) {
+    std::string why;
+    catalogueFile = LockedAppendFile::open(*run->catalogue, why);
+    if (!catalogueFile) {
+      err << "marl: error: cannot open the catalogue '"
+          << Escaped{*run->catalogue} << "' for appending: " << why
+          << "; give a file in a folder you may write to; no picture is "
+             "made\n";
+      return 1;
+    }
+    catalogue.emplace(*catalogueFile);
+  }
   out << count << " image(s) will be created" << std::endl;
   if (count <= 0) return 0;
 
   JobSettings& settings = run->job;
   BatchOptions batch;
+  if (catalogue) batch.catalogue = &*catalogue;
   batch.count = count;
   batch.threads = jobsAtOnce(settings);
   // Jobs finished at once share the cores.

@@ -11,9 +11,11 @@
 #include "base/escaped_text.h"
 #include "base/random_source.h"
 #include "base/worker_pool.h"
+#include "driver/batch_catalogue.h"
 #include "driver/console_lines.h"
 #include "driver/ordered_console.h"
 #include "driver/progress_line.h"
+#include "job/catalogue_line.h"
 #include "job/picture_job.h"
 
 namespace marl {
@@ -31,15 +33,39 @@ struct BatchJob {
 
 // The stages after preparing, with anything they throw (memory, mostly)
 // told as a failure of this picture alone.
-bool finishJob(BatchJob& job) {
+bool finishJob(BatchJob& job, std::vector<std::string>* written) {
   try {
-    return finishPicture(*job.picture, job.console);
+    return finishPicture(*job.picture, job.console, written);
   } catch (const std::exception& e) {
     job.console.error("cannot finish '",
                       Escaped{job.picture->plan.names.fileName}, "': ",
                       e.what());
     return false;
   }
+}
+
+// Job `index`'s line, once its pictures are `written` (none when it
+// failed); false when the line is not in the catalogue (told).
+bool catalogueJob(BatchCatalogue& catalogue, int64_t index, BatchJob& job,
+                  const std::vector<std::string>& written) {
+  const PicturePlan& plan = job.picture->plan;
+  std::string line;
+  try {
+    if (!written.empty()) {
+      const double cover = job.picture->hits->grid().filledFraction();
+      line = catalogueLine(plan, {written, index + 1, cover});
+    }
+  } catch (const std::exception& e) {
+    job.console.error("cannot list '", Escaped{plan.names.fileName},
+                      "' in the catalogue: ", e.what());
+    catalogue.pass(index);
+    return false;
+  }
+  if (line.empty()) {
+    catalogue.pass(index);
+    return true;
+  }
+  return catalogue.record(index, line, written.front(), job.console);
 }
 
 }  // namespace
@@ -67,6 +93,7 @@ bool runPictureBatch(const JobSettings& settings, const BatchOptions& options,
   {
     WorkerPool pool(std::min(options.threads, options.count));
     RandomSource random;
+    if (settings.seed) random.startFromSeed(*settings.seed);
     for (int32_t i = 0; i < options.count; ++i) {
       // Room for this job: a thread to prepare it on, and a bound on the
       // jobs held back behind a slow one (those hold only their text).
@@ -78,11 +105,17 @@ bool runPictureBatch(const JobSettings& settings, const BatchOptions& options,
                                     &progress.steps);
       if (!job->picture) {
         job.reset();
+        if (options.catalogue) options.catalogue->pass(i);
         jobDone(streams, false);
         continue;
       }
-      pool.post([job, streams, &jobDone]() mutable {
-        const bool written = finishJob(*job);
+      BatchCatalogue* catalogue = options.catalogue;
+      pool.post([job, streams, &jobDone, catalogue, i]() mutable {
+        std::vector<std::string> names;
+        bool written = finishJob(*job, &names);
+        if (catalogue)
+          written &= catalogueJob(*catalogue, i, *job,
+                                  written ? names : std::vector<std::string>{});
         job.reset();  // its grid goes before the next job is prepared
         jobDone(streams, written);
       });

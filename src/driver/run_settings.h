@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <ostream>
+#include <string>
 
 #include "animation/animation_settings.h"
 #include "driver/argument_map.h"
@@ -18,6 +19,8 @@ struct RunSettings {
   JobSettings job;
   AnimationSettings animation;
   bool animated = false;
+  // catalogue=: the file each picture made is listed in.
+  std::optional<std::string> catalogue;
 };
 
 // Reads the run through `read`. A picture's recipe is read alone first,

@@ -130,6 +130,8 @@ std::optional<JobSettings> readSettings(OptionReader& read) {
   readPictureShape(read, s);
   readImageOptions(read, s);
   readMode(read, s);
+  if (std::optional<int64_t> seed = read.integer(key::Seed))
+    s.seed = uint32_t(*seed);
   s.quazi = read.onOff(key::Quazi).value_or(s.quazi);
   if (s.quazi) readQuaziSettings(read, s);
   if (read.failed() || !readGivenMap(read, s)) return std::nullopt;

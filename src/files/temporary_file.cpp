@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <utility>
 
 #include "base/files_to_remove.h"
+#include "files/leftover_files.h"
 
 namespace marl {
 
@@ -46,15 +48,53 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The folder part of a path with its slash, "" for a bare name.
+std::string folderPrefix(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
 }  // namespace
 
 TemporaryFile::~TemporaryFile() {
   if (fd_ >= 0) ::close(fd_);
-  if (!name_.empty() && !moved_) unlink(name_.c_str());
+  if (!unnamed_ && !name_.empty() && !moved_) unlink(name_.c_str());
   forgetTemporaryFile(entry_);
 }
 
 bool TemporaryFile::create(const std::string& finalName) {
+  const std::string prefix = folderPrefix(finalName);
+  removeDeadLeftovers(prefix.size() > 1 ? prefix.substr(0, prefix.size() - 1)
+                                        : prefix);
+  if (createUnnamed(folderOf(finalName))) return true;
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL &&
+      errno != ENOENT)
+    return false;
+  return createNamed(finalName);
+}
+
+bool TemporaryFile::createUnnamed(const std::string& folder) {
+  const int fd =
+      open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  // Linked by its /proc path, which needs no privilege (AT_EMPTY_PATH
+  // does): without /proc it cannot be named, so the named way is taken.
+  std::string path = "/proc/self/fd/" + std::to_string(fd);
+  if (access(path.c_str(), F_OK) != 0) {
+    ::close(fd);
+    errno = ENOENT;
+    return false;
+  }
+  // Locked like a named one, for the moment replace() gives it a name.
+  flock(fd, LOCK_EX | LOCK_NB);
+  fd_ = fd;
+  unnamed_ = true;
+  name_.swap(path);
+  return true;
+}
+
+bool TemporaryFile::makeNamed(const std::string& finalName, std::string& name,
+                              int& entry) {
   static const char Letters[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   // A private generator: the process-wide random source must not be drawn
@@ -64,38 +104,56 @@ bool TemporaryFile::create(const std::string& finalName) {
       (static_cast<long>(getpid()) << 16)));
   // When the final name is near the limit for one name, a short one in the
   // same folder is used instead.
-  const std::size_t slash = finalName.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? "" : finalName.substr(0, slash + 1);
-  std::string prefix = finalName + ".tmp-";
-  std::string name;
+  const std::string folder = folderPrefix(finalName);
+  const std::string mark = temporaryNameMark();
+  std::string prefix = finalName + mark;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = prefix;
-    for (int i = 0; i < 6; ++i) name += Letters[pick() % (sizeof Letters - 1)];
+    std::string candidate = prefix;
+    for (int i = 0; i < 6; ++i)
+      candidate += Letters[pick() % (sizeof Letters - 1)];
     // Listed before it exists, so that no moment has an unlisted file, and
     // never made unlisted, as nothing would remove it after a signal.
-    const int entry = registerTemporaryFile(name.c_str());
-    const int fd =
-        entry < 0 ? -1
-                  : open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                         0666);
-    if (fd >= 0) {
-      fd_ = fd;
-      entry_ = entry;
-      name_.swap(name);  // cannot throw, so the file is never lost track of
+    entry = registerTemporaryFile(candidate.c_str());
+    bool made = false;
+    if (entry >= 0 && unnamed_) {
+      made = linkat(AT_FDCWD, name_.c_str(), AT_FDCWD, candidate.c_str(),
+                    AT_SYMLINK_FOLLOW) == 0;
+    } else if (entry >= 0) {
+      const int fd = open(candidate.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd >= 0) {
+        // Held while this process lives: a later run that can take the
+        // lock knows the file is a leftover.
+        flock(fd, LOCK_EX | LOCK_NB);
+        fd_ = fd;
+        made = true;
+      }
+    }
+    if (made) {
+      name.swap(candidate);  // cannot throw, so the file is never lost track of
       return true;
     }
     const int error = errno;
     forgetTemporaryFile(entry);
+    entry = -1;
     errno = error;
-    if (error == ENAMETOOLONG && prefix != folder + ".marl.tmp-") {
-      prefix = folder + ".marl.tmp-";
+    if (error == ENAMETOOLONG && prefix != folder + ".marl" + mark) {
+      prefix = folder + ".marl" + mark;
     } else if (error != EEXIST) {
       return false;
     }
   }
   errno = EEXIST;
   return false;
+}
+
+bool TemporaryFile::createNamed(const std::string& finalName) {
+  std::string name;
+  int entry = -1;
+  if (!makeNamed(finalName, name, entry)) return false;
+  entry_ = entry;
+  name_.swap(name);
+  return true;
 }
 
 bool TemporaryFile::writeAt(std::uint64_t offset, const unsigned char* bytes,
@@ -120,18 +178,48 @@ bool TemporaryFile::sync() {
   return true;
 }
 
-bool TemporaryFile::close() {
+bool TemporaryFile::close() { return unnamed_ ? true : closeNow(); }
+
+bool TemporaryFile::closeNow() {
   const int fd = fd_;
   fd_ = -1;
-  return ::close(fd) == 0;
+  return fd < 0 || ::close(fd) == 0;
 }
 
 bool TemporaryFile::moveToNewName(const std::string& name) {
   // Made first: once the file has its name, nothing may throw.
   std::string folder = folderOf(name);
-  if (!renameWithoutReplacing(name_.c_str(), name.c_str())) return false;
+  if (unnamed_) {
+    if (linkat(AT_FDCWD, name_.c_str(), AT_FDCWD, name.c_str(),
+               AT_SYMLINK_FOLLOW) != 0)
+      return false;
+  } else if (!renameWithoutReplacing(name_.c_str(), name.c_str())) {
+    return false;
+  }
   moved_ = true;
   folder_.swap(folder);
+  if (unnamed_) closeNow();
+  return true;
+}
+
+bool TemporaryFile::replace(const std::string& name) {
+  std::string folder = folderOf(name);
+  // rename is the one call that replaces in one step, and it needs a name
+  // to move from: an unnamed file gets a temporary one first.
+  std::string from = name_;
+  int entry = -1;
+  if (unnamed_ && !makeNamed(name, from, entry)) return false;
+  if (rename(from.c_str(), name.c_str()) != 0) {
+    const int error = errno;
+    if (unnamed_) unlink(from.c_str());
+    forgetTemporaryFile(entry);
+    errno = error;
+    return false;
+  }
+  forgetTemporaryFile(entry);
+  moved_ = true;
+  folder_.swap(folder);
+  if (unnamed_) closeNow();
   return true;
 }
 

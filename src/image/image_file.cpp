@@ -55,9 +55,10 @@ bool encodeSafely(EncodeFunction encode, RowSource& rows,
 
 bool writeEncoded(RowSource& rows, const ImageFormat& format,
                   const EncodeOptions& options, const std::string& fileName,
-                  std::ostream& err, std::string* writtenName) {
+                  std::ostream& err, std::string* writtenName,
+                  const FoundFileJudge& judge) {
   DurableFile file(err);
-  if (!file.create(fileName)) return false;
+  if (!file.create(fileName, judge)) return false;
   FileSink sink(file.temporary());
   std::string reason;
   if (!encodeSafely(format.encode, rows, options, sink, reason))
@@ -69,9 +70,11 @@ bool writeEncoded(RowSource& rows, const ImageFormat& format,
 
 bool writeImageFile(RowSource& rows, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err,
-                    const EncodeOptions& options, std::string* writtenName) {
+                    const EncodeOptions& options, std::string* writtenName,
+                    const FoundFileJudge& judge) {
   try {
-    return writeEncoded(rows, format, options, fileName, err, writtenName);
+    return writeEncoded(rows, format, options, fileName, err, writtenName,
+                        judge);
   } catch (const std::bad_alloc&) {
     // The temporary file, if any, has been removed on the way out.
     reportWriteFailure(err, fileName, "out of memory");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/picture_rows.h"
+#include "files/durable_file.h"
 #include "image/image_format.h"
 
 namespace marl {
@@ -19,11 +20,14 @@ namespace marl {
 // `*writtenName` when that is given. On failure (the encoder's exceptions,
 // std::bad_alloc included, are failures too) prints
 // "marl: error: cannot write 'NAME': REASON" on `err`, leaves no file, and
-// returns false.
+// returns false. `judge`, when given, says what a file found under the
+// name is (see DurableFile): a twin is left in place, a broken one
+// replaced.
 bool writeImageFile(RowSource& rows, const ImageFormat& format,
                     const std::string& fileName, std::ostream& err,
                     const EncodeOptions& options,
-                    std::string* writtenName = nullptr);
+                    std::string* writtenName = nullptr,
+                    const FoundFileJudge& judge = {});
 
 }  // namespace marl
 

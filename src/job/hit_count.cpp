@@ -23,7 +23,7 @@ bool HitCount::allocate(uint32_t side) {
 OrbitRun& HitCount::beginAttempts(const TorusMap& map,
                                   int64_t iterationMaximum) {
   map_ = map;
-  run_.emplace(map_, grid_, iterationMaximum, console_);
+  run_.emplace(map_, grid_, iterationMaximum, watch_);
   run_->countStepsInto(steps_);
   return *run_;
 }
@@ -35,7 +35,7 @@ void HitCount::restart(const TorusMap& map) {
 
 void HitCount::beginJudged(const PicturePlan& plan) {
   map_ = plan.map;
-  run_.emplace(map_, grid_, plan.options.iterationMaximum, console_,
+  run_.emplace(map_, grid_, plan.options.iterationMaximum, watch_,
                MaxRejectedAttempts, OrbitRun::Judged::Already,
                plan.attempt > 1 ? 1 : 0);
   run_->countStepsInto(steps_);

@@ -41,8 +41,24 @@ class HitCount {
 
   HitGrid& grid() { return grid_; }
   const HitGrid& grid() const { return grid_; }
+  // The share the last fill check found; none before one.
+  std::optional<double> lastFill() const { return watch_.lastFill; }
 
  private:
+  // Tells the console what the run tells, keeping the last fill found.
+  struct FillWatch : RunObserver {
+    explicit FillWatch(JobConsole& to) : console(to) {}
+    void progress(int64_t itcnt) override { console.progress(itcnt); }
+    void fillChecked(double fillval) override {
+      lastFill = fillval;
+      console.fillChecked(fillval);
+    }
+    void restarted() override { console.restarted(); }
+    void accepted() override { console.accepted(); }
+    JobConsole& console;
+    std::optional<double> lastFill;
+  };
+
   void finishOrbit(const PicturePlan& plan);
   // A frame's fast finish, from the animation's shared start points.
   void finishFrameOrbit(const PicturePlan& plan);
@@ -51,6 +67,7 @@ class HitCount {
   FastOrbitProgress fastProgress(int64_t from);
 
   JobConsole& console_;
+  FillWatch watch_{console_};
   std::atomic<int64_t>* const steps_;
   TorusMap map_;
   HitGrid grid_;

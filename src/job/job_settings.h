@@ -106,6 +106,9 @@ struct JobSettings {
   // spacings given (one per family, each in [0, 1)) the tiling draws none.
   std::optional<GivenMap> map;
   std::optional<std::vector<double>> spacingUnits;
+
+  // seed=: the run's draws start from it instead of the clock's second.
+  std::optional<uint32_t> seed;
 };
 
 }  // namespace marl

@@ -7,6 +7,7 @@
 #include "quazi/bitmap.h"
 #include "quazi/bitmap_rows.h"
 #include "image/image_file.h"
+#include "job/found_picture.h"
 #include "job/picture_limits.h"
 #include "quazi/quazi_band_rows.h"
 #include "quazi/quazi_picture_rows.h"
@@ -16,17 +17,26 @@ namespace marl {
 namespace {
 
 bool writePicture(const PicturePlan& plan, RowSource& rows,
-                  const std::string& fileName, JobConsole& console) {
+                  const std::string& fileName, JobConsole& console,
+                  std::vector<std::string>* written) {
   EncodeOptions options;
   options.text = plan.recipe;
   options.quality = plan.options.quality;
   options.lossless = plan.options.lossless;
-  return writeImageFile(rows, *plan.options.format, fileName,
-                        console.diagnostics(), options);
+  // A file under the name holding this recipe is this picture: made by a
+  // twin run, or broken and to be mended.
+  std::string name;
+  if (!writeImageFile(rows, *plan.options.format, fileName,
+                      console.diagnostics(), options, &name,
+                      twinJudge(plan.recipe)))
+    return false;
+  if (written) written->push_back(name);
+  return true;
 }
 
 bool writeTilingPicture(const PicturePlan& plan, const HitGrid& grid,
-                        const CountColours& colours, JobConsole& console) {
+                        const CountColours& colours, JobConsole& console,
+                        std::vector<std::string>* written) {
   const int side = int(grid.size());
   Bitmap attractor(side, side);
   if (!attractor.ok()) {
@@ -55,7 +65,8 @@ bool writeTilingPicture(const PicturePlan& plan, const HitGrid& grid,
     console.error(error);
     return false;
   }
-  return writePicture(plan, *tiling, plan.names.quaziFileName, console);
+  return writePicture(plan, *tiling, plan.names.quaziFileName, console,
+                      written);
 }
 
 }  // namespace
@@ -67,13 +78,15 @@ GridRows pictureRows(const PicturePlan& plan, const HitGrid& grid,
 }
 
 bool writePictures(const PicturePlan& plan, const HitGrid& grid,
-                   const CountColours& colours, JobConsole& console) {
+                   const CountColours& colours, JobConsole& console,
+                   std::vector<std::string>* written) {
   // The attractor picture goes to its file straight from the grid, band by
   // band; only the tiling needs it as a bitmap, one whole period.
   GridRows rows = pictureRows(plan, grid, colours, plan.options.depth);
-  bool written = writePicture(plan, rows, plan.names.fileName, console);
-  if (plan.tiling) written &= writeTilingPicture(plan, grid, colours, console);
-  return written;
+  bool ok = writePicture(plan, rows, plan.names.fileName, console, written);
+  if (plan.tiling)
+    ok &= writeTilingPicture(plan, grid, colours, console, written);
+  return ok;
 }
 
 }  // namespace marl

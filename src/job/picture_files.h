@@ -1,6 +1,9 @@
 #ifndef MARL_JOB_PICTURE_FILES_H_
 #define MARL_JOB_PICTURE_FILES_H_
 
+#include <string>
+#include <vector>
+
 #include "attractor/hit_grid.h"
 #include "colour/count_colours.h"
 #include "colour/grid_rows.h"
@@ -16,9 +19,11 @@ GridRows pictureRows(const PicturePlan& plan, const HitGrid& grid,
 
 // Writes the attractor picture and, with the tiling, the tiling picture
 // (made even when the attractor file could not be written: it is a file of
-// its own). False when either was not written (told).
+// its own). False when either was not written (told). The names written
+// (a taken name gives a numbered one) are added to `*written` when given.
 bool writePictures(const PicturePlan& plan, const HitGrid& grid,
-                   const CountColours& colours, JobConsole& console);
+                   const CountColours& colours, JobConsole& console,
+                   std::vector<std::string>* written = nullptr);
 
 }  // namespace marl
 

@@ -5,12 +5,13 @@
 
 namespace marl {
 
-bool finishPicture(PreparedPicture& picture, JobConsole& console) {
+bool finishPicture(PreparedPicture& picture, JobConsole& console,
+                   std::vector<std::string>* written) {
   const PicturePlan& plan = picture.plan;
   if (!picture.hits->finish(plan)) return false;
   HitGrid& grid = picture.hits->grid();
   const PictureColours colours = colourHits(plan, grid, false);
-  return writePictures(plan, grid, colours.files, console);
+  return writePictures(plan, grid, colours.files, console, written);
 }
 
 }  // namespace marl

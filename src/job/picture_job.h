@@ -6,6 +6,8 @@
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "base/random_source.h"
 #include "job/hit_count.h"
@@ -39,8 +41,10 @@ std::optional<PreparedPicture> preparePicture(
     JobConsole& console, std::atomic<int64_t>* steps = nullptr);
 
 // Stages 2 to 4, on the console given to preparePicture. False when the
-// picture cannot be made or a requested file was not written (told).
-bool finishPicture(PreparedPicture& picture, JobConsole& console);
+// picture cannot be made or a requested file was not written (told). The
+// names written are added to `*written` when given.
+bool finishPicture(PreparedPicture& picture, JobConsole& console,
+                   std::vector<std::string>* written = nullptr);
 
 }  // namespace marl
 

@@ -13,6 +13,16 @@ namespace marl {
 // picture from one and paints into one; other pictures need none.
 constexpr uint32_t MaxSurfaceSide = 32767;
 
+// The most hits a pixel of its grid that a recipe's own `it` may ask for:
+// far more than any run writes unless someone asked for it (the default at
+// the smallest size gives 125000), so that a stranger's recipe cannot hold
+// the processor for centuries. The command line's `it` is never bounded.
+constexpr int64_t MaxRecipeHitsPerPixel = 1000000;
+
+constexpr int64_t recipeStepsBound(uint32_t side) {
+  return MaxRecipeHitsPerPixel * int64_t(side) * int64_t(side);
+}
+
 // The first limit on picture sides that the settings break (the file
 // format's, Cairo's, or the file size a format's header can record), as an
 // error text naming the option, the limit and what to give instead; empty

@@ -19,6 +19,7 @@ PictureOptions optionsOf(const JobSettings& s) {
   o.shiftY = s.shiftY;
   o.mode = s.mode;
   o.threads = s.threads;
+  o.seed = s.seed;
   return o;
 }
 

@@ -39,6 +39,7 @@ struct PictureOptions {
   double shiftY = 0.0;
   JobSettings::Mode mode = JobSettings::Mode::Exact;
   unsigned threads = 1;
+  std::optional<uint32_t> seed;  // the run's, for its recipe and catalogue
 };
 
 PictureOptions optionsOf(const JobSettings& settings);
@@ -73,6 +74,9 @@ struct PicturePlan {
   TorusMap map;
   int32_t imageNumber = 0;
   int32_t attempt = 1;  // 1 for the run's first attempt
+  // The share of the grid the kept attempt had filled at its fill check;
+  // none when its map faced none (a given map, a run too short for one).
+  std::optional<double> fill;
   // With the tiling: its values and one spacing per line family.
   std::optional<QuaziSettings> tiling;
   std::vector<double> spacingUnits;

@@ -57,6 +57,7 @@ void findAttractor(const JobSettings& settings, RandomSource& random,
     randomize(plan, random);
     picture.hits->restart(plan.map);
   }
+  if (run.isAccepted()) plan.fill = picture.hits->lastFill();
   if (run.keptUnfilled()) {
     console.warning("no map filled ", FillThreshold * 100,
                     "% of the picture in ", MaxRejectedAttempts + 1,
@@ -73,7 +74,8 @@ std::optional<PreparedPicture> preparePicture(const JobSettings& settings,
                                               std::time_t now,
                                               JobConsole& console,
                                               std::atomic<int64_t>* steps) {
-  random.advanceForTime(now);
+  // A seeded run's source was started from its seed once, for all its jobs.
+  if (!settings.seed) random.advanceForTime(now);
   // The palette, the two colours and four spare slots get their values
   // later; only these draws of theirs are kept.
   for (int32_t slot = 0; slot < ColourSlotCount; ++slot) {

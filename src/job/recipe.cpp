@@ -142,8 +142,11 @@ std::string recipeLinesOf(const PicturePlan& p) {
     << shapeLines(s)
     << key::Detail << "=" << map.detail << "\n"
     << key::Mode << "="
-    << (s.mode == JobSettings::Mode::Fast ? "fast" : "exact") << "\n"
-    << key::Number << "=" << p.imageNumber << "\n"
+    << (s.mode == JobSettings::Mode::Fast ? "fast" : "exact") << "\n";
+  // Only with a seed, so that a recipe of a run without one reads as it
+  // always has.
+  if (s.seed) r << key::Seed << "=" << *s.seed << "\n";
+  r    << key::Number << "=" << p.imageNumber << "\n"
     << key::Attempt << "=" << p.attempt << "\n"
     << key::Linear << "=" << map.linearCoefficient << "\n"
     << key::Offset << "=" << real(map.offsetX) << "\n"

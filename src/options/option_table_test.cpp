@@ -65,7 +65,7 @@ TEST(OptionTable, RecipesHoldTheKeysTheyAlwaysHeld) {
       "quazi", "qline", "qsize", "qx", "qy", "qscale", "qsep", "spacings",
       "colors", "palette", "reverse", "blend", "tone", "gamma", "depth",
       "background", "quality", "frames", "loop", "plane", "keyframes",
-      "frame", "check"};
+      "frame", "check", "seed"};
   const std::set<std::string> only = {
       "linear", "offset", "startx", "starty", "coefficients", "number",
       "attempt", "spacings", "check", "keyframes", "frame"};
@@ -121,7 +121,8 @@ TEST(OptionTable, DocsManPageAndCompletionNameEveryOption) {
   // The mode's fixed words reach its completion.
   EXPECT_NE(bash.find("    mode) COMPREPLY=($(compgen -W \"exact fast\""),
             std::string::npos);
-  EXPECT_NE(bash.find("    basename | morph | file)"), std::string::npos);
+  EXPECT_NE(bash.find("    basename | catalogue | morph | file)"),
+            std::string::npos);
 }
 
 }  // namespace

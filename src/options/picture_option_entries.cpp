@@ -28,7 +28,8 @@ std::vector<OptionSpec> pictureOptionEntries() {
        .byDefault = "200000000; in a replay at another `size`, the recipe's "
                     "`it` times the square of the size ratio",
        .limits = "none; 3001 or less counts no hit, 1000000 or less skips "
-                 "the fill check"},
+                 "the fill check; a recipe's past a million hits a pixel of "
+                 "its grid is refused unless the command line gives `it`"},
       {.key = key::Size, .kind = OptionKind::Whole, .recipe = Carried,
        .lo = 40, .hi = MaxSide, .value = "N",
        .help = "side of the square torus picture in pixels (its hit grid)",

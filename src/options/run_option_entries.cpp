@@ -30,6 +30,25 @@ std::vector<OptionSpec> runOptionEntries() {
        .byDefault = "the CPUs the process may use (its affinity mask)",
        .limits = "1 to 1024; below 1 or not a number: a warning and the "
                  "default"},
+      // A batch spread over processes: its draws and its record.
+      {.key = key::Seed, .kind = OptionKind::Whole, .recipe = Carried,
+       .lo = 0, .hi = 4294967295, .value = "S",
+       .help = "start the run's draws from this number instead of the clock",
+       .meaning = "start the run's draws from this number instead of the "
+                  "clock's second: one seed makes the same pictures on any "
+                  "machine at any time, other seeds other pictures",
+       .byDefault = "none: the clock's second",
+       .limits = "0 to 4294967295"},
+      {.key = key::Catalogue, .kind = OptionKind::Path,
+       .words = WordSource::Files, .value = "FILE",
+       .help = "append one JSON line per picture made to this file",
+       .meaning = "append one JSON line per picture made to this file "
+                  "(its files, number, seed, fill, size, mode, colours and "
+                  "recipe check), each line whole under an advisory lock, so "
+                  "that many processes may share one catalogue",
+       .byDefault = "none",
+       .limits = "a file that cannot be opened for appending is an error "
+                 "before any picture is made"},
       {.key = key::Frames, .kind = OptionKind::Whole, .recipe = Carried,
        .lo = 2, .hi = MaxFrames, .value = "N",
        .help = "make each job an animation of this many frames",
@@ -77,8 +96,9 @@ std::vector<OptionSpec> runOptionEntries() {
                   "`gif`, `webp` (animated), each `BASENAMEnnnnnn.EXT` with "
                   "the animation's recipe inside",
        .byDefault = "none",
-       .limits = "unknown words: a warning, left out; with `only=` short of "
-                 "every frame: a warning, no video"},
+       .limits = "unknown words: a warning, left out; empty or no known "
+                 "word: a warning, no video; with `only=` short of every "
+                 "frame: a warning, no video"},
       {.key = key::Fps, .kind = OptionKind::Whole, .lo = 1, .hi = 120,
        .animation = true, .value = "N",
        .help = "frames a second of the videos", .byDefault = "30",

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+extern "C" {
+#include <libavutil/cpu.h>
+}
+
 #include "video/ffmpeg_handles.h"
 #include "video/ffmpeg_log.h"
 #include "video/ffmpeg_module.h"
@@ -108,6 +112,12 @@ bool FfmpegEncoder::openCodec(const VideoSettings& settings,
   if (container_.format == VideoFormat::Mp4) {
     options.set("crf", settings.h264Crf);
     options.set("preset", settings.h264Preset.c_str());
+    // x264's AVX-512 kernels read memory that x264 never wrote, so its
+    // stream would follow whatever the process freed before (the animated
+    // WebP's frames, say). Its kernels up to AVX2 give one stream, the
+    // same as on a processor that has no AVX-512.
+    if (av_get_cpu_flags() & AV_CPU_FLAG_AVX512)
+      options.set("x264-params", "asm=avx2");
   } else {
     // Constant quality: no bit rate target.
     codec_->bit_rate = 0;

@@ -93,7 +93,8 @@ bool VideoFile::guarded(Step step) {
 }
 
 bool VideoFile::begin(const std::string& fileName,
-                      const VideoSettings& settings) {
+                      const VideoSettings& settings,
+                      const FoundFileJudge& judge) {
   return guarded([&] {
     fileName_ = fileName;
     if (settings.width < 1 || settings.height < 1)
@@ -106,7 +107,7 @@ bool VideoFile::begin(const std::string& fileName,
     // The module before the file: a run without it makes nothing.
     encoder_ = makeVideoEncoder(format_, reason);
     if (!encoder_) return fail(reason);
-    if (!file_.create(fileName)) {
+    if (!file_.create(fileName, judge)) {
       failed_ = true;
       encoder_.reset();
       return false;

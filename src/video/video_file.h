@@ -36,7 +36,10 @@ class VideoFile {
   VideoFile(const VideoFile&) = delete;
   VideoFile& operator=(const VideoFile&) = delete;
 
-  bool begin(const std::string& fileName, const VideoSettings& settings);
+  // `judge`, when given, says what a file found under the name at finish
+  // is (see DurableFile): a twin is left in place, a broken one replaced.
+  bool begin(const std::string& fileName, const VideoSettings& settings,
+             const FoundFileJudge& judge = {});
   // `frame` gives the rows of one frame: the size given to begin, 8 bits a
   // sample, RGB or RGBA with unassociated alpha, read once top to bottom
   // (twice, for GIF, when it is rereadable). No video holds alpha: an RGBA

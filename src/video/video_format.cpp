@@ -64,6 +64,11 @@ std::vector<VideoFormat> parseVideoFormats(const std::string& value,
   std::vector<VideoFormat> chosen;
   for (std::size_t i = 0; i < named.size(); ++i)
     if (named[i]) chosen.push_back(videoFormats()[i].format);
+  // An unset shell variable gives video= alone: say that no video comes.
+  if (chosen.empty())
+    err << "marl: warning: video=" << Escaped{value}
+        << ": no video format named (mp4, webm, gif or webp); no video is "
+           "made\n";
   return chosen;
 }
 

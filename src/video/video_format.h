@@ -24,7 +24,8 @@ const VideoFormatInfo& videoFormatInfo(VideoFormat format);
 // The formats a video= value names, as comma-separated words ("mp4,gif"),
 // in the table's order, each once. Letter case and spaces around a word do
 // not matter. Each unknown word is left out with a warning on `err`
-// naming it and the known ones; an empty value names none, silently.
+// naming it and the known ones; a value that names none (empty, say) warns
+// that no video is made.
 std::vector<VideoFormat> parseVideoFormats(const std::string& value,
                                            std::ostream& err);
 

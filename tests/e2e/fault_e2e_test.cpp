@@ -63,7 +63,7 @@ TEST(FaultEndToEnd, SignalsRemoveTheTemporaryFileAndKeepFinishedPictures) {
       MarlProcess marl(folder, {"count=2", "it=0", "size=2000", "image=bmp",
                                 "threads=1"});
       caught = marl.waitForFiles(writingSecondPicture, Patience) &&
-               marl.halt() && writingSecondPicture(folder.files());
+               marl.halt() && writingSecondPicture(marl.namesWithUnnamed());
       if (!caught) {
         marl.resume();
         const RunResult missed = marl.waitAtMost(Patience);

@@ -3,6 +3,7 @@
 // ends with status 1 before any work, makes nothing and says why.
 #include <chrono>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/marl_process.h"
+#include "options/option_table.h"
 #include "readers/embedded_text.h"
 #include "support/picture_texts.h"
 
@@ -40,8 +42,50 @@ const Forgery Forgeries[] = {
     {"tone", "x"}, {"gamma", "99"}, {"depth", "12"}, {"background", "qq"},
     {"quality", "500"}, {"frames", "999999999"}, {"loop", "2"},
     {"plane", "-1"}, {"keyframes", "2", "keyframes value 1 "},
-    {"frame", "-1"},
+    {"frame", "-1"}, {"seed", "-1"},
+    // Past the steps a recipe may ask of its 40 x 40 grid by itself.
+    {"it", "1600000001",
+     "it=1600000001 is above 1600000000, a million hits a pixel of its 40 x "
+     "40 grid; give it= on the command line"},
+    {"it", "9000000000000000000", "it=9000000000000000000 is above "},
 };
+
+// Keys no recipe holds but for these, whose forging is a case of its own.
+bool forgedApart(const std::string& key) {
+  return key == "basename" || key == "check";
+}
+
+// Every key a recipe holds has a forgery above, so that a key added to the
+// table is forged too; every other key of the table is forged from the
+// table itself (see forgeries()).
+TEST(ForgedRecipeTable, EveryKeyARecipeHoldsIsForged) {
+  for (const marl::OptionSpec& spec : marl::optionTable()) {
+    if (spec.recipe == marl::InRecipe::Never || forgedApart(spec.key))
+      continue;
+    bool forged = false;
+    for (const Forgery& f : Forgeries) forged |= spec.key == std::string(f.key);
+    EXPECT_TRUE(forged) << "forge " << spec.key << "= in Forgeries";
+  }
+}
+
+// Forgeries, and a line for each key of the table that no recipe holds:
+// the recipe naming it is refused for holding it at all.
+const std::vector<Forgery>& forgeries() {
+  static std::vector<std::string> says;  // what the added lines say
+  static const std::vector<Forgery> all = [] {
+    std::vector<const char*> never;
+    for (const marl::OptionSpec& spec : marl::optionTable())
+      if (spec.recipe == marl::InRecipe::Never) never.push_back(spec.key);
+    for (const char* key : never)
+      says.push_back(std::string("its recipe holds the key '") + key +
+                     "', which marl never writes into a recipe");
+    std::vector<Forgery> list(std::begin(Forgeries), std::end(Forgeries));
+    for (std::size_t i = 0; i < never.size(); ++i)
+      list.push_back({never[i], "1", says[i].c_str()});
+    return list;
+  }();
+  return all;
+}
 
 const char HeaderStart[] = "\\ marl recipe:";
 
@@ -150,11 +194,24 @@ TEST_P(ForgedRecipeEndToEnd, EveryForgedValueEndsTheRunBeforeAnyWork) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_GT(replay.files().size(), 1u);
   }
+  // A recipe asking for more steps than its own may is made when the
+  // command line gives them.
+  {
+    TempFolder replay;
+    replay.write(input,
+                 withRecipe(c.bytes, c.recipe,
+                            forgedRecipe(c.recipe, "it", "9000000000000000000")));
+    const RunResult run = runMarl(replay, {"file=" + input, "it=50000"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("marl: error"), std::string::npos) << run.err;
+    EXPECT_GT(replay.files().size(), 1u);
+  }
   std::vector<std::pair<std::string, std::string>> cases;  // recipe, says
-  for (const Forgery& f : Forgeries) {
+  for (const Forgery& f : forgeries()) {
     const std::string key = f.key;
     if (!everyKey && key != "frames" && key != "loop" && key != "plane" &&
-        key != "keyframes" && key != "frame" && key != "image" && key != "R0")
+        key != "keyframes" && key != "frame" && key != "image" &&
+        key != "R0" && key != "it" && key != "count")
       continue;
     const std::string pair = key + "=" + f.value;
     cases.emplace_back(forgedRecipe(c.recipe, f.key, f.value),

@@ -119,6 +119,12 @@ MarlProcess::MarlProcess(const TempFolder& folder,
     settings = {"LD_PRELOAD=/usr/$LIB/faketime/libfaketime.so.1",
                 std::string("FAKETIME=") + FrozenTime, "TZ=UTC"};
   }
+  if (!launch.preload.empty()) {
+    if (settings.empty())
+      settings.push_back("LD_PRELOAD=" + launch.preload);
+    else
+      settings[0] += " " + launch.preload;
+  }
   std::vector<char*> envp;
   for (std::string& setting : settings) envp.push_back(setting.data());
   for (char** e = environ; *e; ++e) envp.push_back(*e);
@@ -195,6 +201,37 @@ bool MarlProcess::ended() {
   return ended_;
 }
 
+std::vector<std::string> MarlProcess::namesWithUnnamed() const {
+  std::vector<std::string> names = folder_.files();
+  char* const real = realpath(folder_.path().c_str(), nullptr);
+  const std::string folder = real ? real : folder_.path();
+  std::free(real);
+  const std::string fds = "/proc/" + std::to_string(pid_) + "/fd";
+  DIR* const listing = opendir(fds.c_str());
+  if (!listing) return names;
+  // An unnamed file shows as FOLDER/#INODE (deleted) among the links.
+  const std::string unnamed = folder + "/#";
+  const std::string deleted = " (deleted)";
+  while (const dirent* entry = readdir(listing)) {
+    char link[4096];
+    const ssize_t n = readlink((fds + "/" + entry->d_name).c_str(), link,
+                               sizeof link);
+    const std::string target = n > 0 ? std::string(link, std::size_t(n)) : "";
+    if (target.rfind(unnamed, 0) == 0 && target.size() > deleted.size() &&
+        target.compare(target.size() - deleted.size(), deleted.size(),
+                       deleted) == 0 &&
+        target.find('/', unnamed.size()) == std::string::npos) {
+      names.push_back(target.substr(folder.size() + 1,
+                                    target.size() - deleted.size() -
+                                        folder.size() - 1) +
+                      ".tmp-unnamed");
+    }
+  }
+  closedir(listing);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 bool MarlProcess::waitForFiles(
     const std::function<bool(const std::vector<std::string>&)>& holds,
     std::chrono::seconds limit) {
@@ -205,7 +242,7 @@ bool MarlProcess::waitForFiles(
     inotify_add_watch(watch, folder_.path().c_str(),
                       IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO);
   bool held = false;
-  while (!(held = holds(folder_.files())) && !ended() &&
+  while (!(held = holds(namesWithUnnamed())) && !ended() &&
          std::chrono::steady_clock::now() < deadline) {
     // A change wakes it at once; the timeout is for noticing the end.
     pollfd ready = {watch, POLLIN, 0};

@@ -55,6 +55,8 @@ struct Launch {
   bool closedPipe = false;
   // Another copy of the program to run; empty for the one built.
   std::string binary;
+  // A library preloaded into it (beside libfaketime); empty for none.
+  std::string preload;
 };
 
 // The built marl started in `folder` while the test goes on, with standard
@@ -77,11 +79,14 @@ class MarlProcess {
   bool ended();
   int pid() const { return pid_; }
   // Waits, without halting the process, until `holds` is true of the names
-  // in the folder (as TempFolder::files gives them), looking again at each
-  // change there. False when the process ends first or `limit` passes.
+  // in the folder (as TempFolder::files gives them) and, for each unnamed
+  // temporary file the process holds open there, "#INODE.tmp-unnamed",
+  // looking again at each change there. False when the process ends first
+  // or `limit` passes.
   bool waitForFiles(
       const std::function<bool(const std::vector<std::string>&)>& holds,
       std::chrono::seconds limit);
+  std::vector<std::string> namesWithUnnamed() const;
   // Waits for the end; the output files are read and removed.
   RunResult wait();
   // As wait, but kills the process (SIGKILL) if it has not ended within

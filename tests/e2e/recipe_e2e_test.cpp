@@ -22,7 +22,7 @@ std::vector<std::string> withImage(const std::string& image) {
   return args;
 }
 
-TEST(RecipeEndToEnd, ReplayMakesTheSameFilesAndNeverOverwrites) {
+TEST(RecipeEndToEnd, ReplayMakesTheSameFilesAndNeverDoublesOrOverwrites) {
   for (const char* image : {"jpeg", "tiff", "gif", "png", "webp"}) {
     SCOPED_TRACE(image);
     TempFolder made;
@@ -41,13 +41,26 @@ TEST(RecipeEndToEnd, ReplayMakesTheSameFilesAndNeverOverwrites) {
       for (const std::string& name : names)
         EXPECT_TRUE(elsewhere.read(name) == made.read(name)) << name;
     }
-    // In its own folder the replay takes the next free names.
+    // In its own folder the replay finds its very files there and drops
+    // its copies, doubling nothing.
     const std::string original = made.read(names[0]);
     const RunResult again = runMarl(made, {"file=" + names[0]});
     ASSERT_EQ(again.status, 0) << again.err;
-    EXPECT_NE(again.err.find("wrote '"), std::string::npos) << again.err;
-    EXPECT_EQ(made.files().size(), 4u);
+    for (const std::string& name : names) {
+      EXPECT_NE(again.err.find("marl: note: '" + name +
+                               "' holds this very picture already"),
+                std::string::npos)
+          << again.err;
+    }
+    EXPECT_EQ(made.files(), names);
     EXPECT_TRUE(made.read(names[0]) == original);
+    // A foreign file under the name still gives the next free name.
+    made.write(names[0], "not this picture");
+    const RunResult foreign = runMarl(made, {"file=" + names[1]});
+    ASSERT_EQ(foreign.status, 0) << foreign.err;
+    EXPECT_NE(foreign.err.find("' exists; wrote '"), std::string::npos)
+        << foreign.err;
+    EXPECT_EQ(made.files().size(), 3u);
   }
 }
 

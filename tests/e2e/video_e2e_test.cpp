@@ -175,5 +175,70 @@ TEST(VideoEndToEnd, KeepframesFalseWritesOnlyTheVideoAndAFullDiskNone) {
   EXPECT_TRUE(filesEnding(full, "").empty());
 }
 
+// video= that names no format (an unset shell variable, a typing slip)
+// makes the frames alone and says so, never silently.
+TEST(VideoEndToEnd, AVideoValueNamingNoFormatWarnsAndMakesTheFramesAlone) {
+  for (const char* video : {"video=", "video=,", "video=avi,mov"}) {
+    SCOPED_TRACE(video);
+    TempFolder folder;
+    const RunResult run = runMarl(folder, with(Six, {video}));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(std::string("marl: warning: ") + video +
+                           ": no video format named (mp4, webm, gif or "
+                           "webp); no video is made\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(filesEnding(folder, ".png").size(), 6u);
+    EXPECT_EQ(folder.files().size(), 6u);
+  }
+}
+
+// Sets an environment variable for the runs started while it lives.
+class EnvironmentFor {
+ public:
+  EnvironmentFor(const char* name, const char* value) : name_(name) {
+    if (value) setenv(name, value, 1);
+  }
+  ~EnvironmentFor() { unsetenv(name_); }
+
+ private:
+  const char* name_;
+};
+
+// A video's bytes come from its format and the frames alone: not from the
+// other formats asked for, nor from what the process's memory held before
+// (MALLOC_PERTURB_ gives every allocation other leftover bytes).
+TEST(VideoEndToEnd, EachVideoIsTheSameAloneAsBesideEveryOtherFormat) {
+  const std::vector<std::string> frames = {"frames=12", "size=240",
+                                           "keepframes=false"};
+  TempFolder every;
+  const RunResult all =
+      runMarl(every, with(frames, {"video=mp4,webm,gif,webp"}));
+  ASSERT_EQ(all.status, 0) << all.err;
+  ASSERT_EQ(filesEnding(every, "").size(), 4u);
+  struct Alone {
+    const char* video;
+    const char* perturb;  // MALLOC_PERTURB_, or none
+  };
+  const Alone cases[] = {
+      {"mp4", nullptr}, {"mp4", "85"},   {"webm", "85"},
+      {"gif", "170"},   {"webp", "85"},  {"mp4,webp", "170"},
+  };
+  for (const Alone& c : cases) {
+    SCOPED_TRACE(std::string(c.video) + " " + (c.perturb ? c.perturb : "-"));
+    TempFolder folder;
+    const EnvironmentFor perturbed("MALLOC_PERTURB_", c.perturb);
+    const RunResult run =
+        runMarl(folder, with(frames, {std::string("video=") + c.video}));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> videos = filesEnding(folder, "");
+    EXPECT_EQ(videos.size(), std::string(c.video).find(',') == std::string::npos
+                                 ? 1u
+                                 : 2u);
+    for (const std::string& video : videos)
+      EXPECT_TRUE(folder.read(video) == every.read(video)) << video;
+  }
+}
+
 }  // namespace
 }  // namespace marl_e2e

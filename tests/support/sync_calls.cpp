@@ -51,3 +51,12 @@ extern "C" int renameat2(int fromFolder, const char* from, int toFolder,
   sync_calls::note(std::string("rename ") + from + " " + to);
   return real(fromFolder, from, toFolder, to, flags);
 }
+
+extern "C" int linkat(int fromFolder, const char* from, int toFolder,
+                      const char* to, int flags) {
+  static const auto real =
+      reinterpret_cast<int (*)(int, const char*, int, const char*, int)>(
+          dlsym(RTLD_NEXT, "linkat"));
+  sync_calls::note(std::string("link ") + from + " " + to);
+  return real(fromFolder, from, toFolder, to, flags);
+}

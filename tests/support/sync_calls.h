@@ -7,10 +7,11 @@
 #include <vector>
 
 // The durability calls the writing makes, seen through wrappers of the C
-// library's fsync and renameat2 in the test program: while `recording`,
-// each is noted as "fsync file PATH", "fsync folder PATH" or
-// "rename FROM TO", and the one whose note starts with `failing` fails
-// with EIO instead.
+// library's fsync, renameat2 and linkat in the test program: while
+// `recording`, each is noted as "fsync file PATH" (an unnamed file's PATH is
+// "FOLDER/#INODE (deleted)"), "fsync folder PATH", "rename FROM TO" or
+// "link FROM TO", and the one whose note starts with `failing` fails with
+// EIO instead.
 namespace sync_calls {
 extern std::atomic<bool> recording;
 extern std::mutex mutex;
