@@ -73,6 +73,10 @@ void openInBrowser(const std::string& url, std::ostream& err) {
 bool asksForExplorer(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strchr(argv[i], '=')) return false;
+    // A request for help or the version is answered first, as always.
+    for (const char* word : {key::Help, key::DashH, key::Version,
+                             key::DashDashVersion})
+      if (std::strcmp(argv[i], word) == 0) return false;
     if (std::strcmp(argv[i], key::Explore) == 0) return true;
   }
   return false;

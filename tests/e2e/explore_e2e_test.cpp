@@ -264,6 +264,11 @@ TEST(ExploreEndToEnd, StartingProblemsAreToldAndNothingIsServed) {
             std::string::npos) << busy.err;
   EXPECT_NE(busy.err.find("port=0 lets the system choose"), std::string::npos);
   EXPECT_TRUE(folder.files().empty());
+
+  // Help asked for first is help, as always.
+  const RunResult help = runMarl(folder, {"help", "explore"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out, usageText());
 }
 
 }  // namespace
