@@ -1,7 +1,7 @@
 #include "explore/counted_picture.h"
 
 #include "colour/palettes.h"
-#include "image/image_encoders.h"
+#include "explore/preview_webp.h"
 #include "job/picture_colours.h"
 #include "job/picture_draws.h"
 #include "job/picture_files.h"
@@ -50,12 +50,7 @@ PicturePlan recolouredPlan(const PicturePlan& kept,
 std::vector<unsigned char> previewOf(const PicturePlan& plan, HitGrid& grid) {
   PictureColours colours = colourHits(plan, grid, false);
   GridRows rows = pictureRows(plan, grid, colours.files, 8);
-  EncodeOptions options;
-  options.quality = 85;
-  MemorySink sink;
-  std::string error;
-  if (!encodeWebp(rows, options, sink, error)) return {};
-  return std::move(sink.bytes);
+  return previewWebp(rows);
 }
 
 std::string dataUrlOf(const std::vector<unsigned char>& webp) {

@@ -73,6 +73,10 @@ void openInBrowser(const std::string& url, std::ostream& err) {
 bool asksForExplorer(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strchr(argv[i], '=')) return false;
+    // A request for help or the version is answered first, as always.
+    for (const char* word : {key::Help, key::DashH, key::Version,
+                             key::DashDashVersion})
+      if (std::strcmp(argv[i], word) == 0) return false;
     if (std::strcmp(argv[i], key::Explore) == 0) return true;
   }
   return false;
@@ -85,6 +89,16 @@ int runExplorer(int argc, const char* const* argv, std::ostream& out,
   OptionReader read(map, err);
   const unsigned port = unsigned(read.integer(key::Port).value_or(DefaultPort));
   const bool open = read.onOff(key::Open).value_or(false);
+  for (const auto& [key, value] : map.values()) {
+    const std::string k = key;
+    if (k == argv[0] || k == key::Explore || k == key::Port ||
+        k == key::Host || k == key::Open)
+      continue;
+    err << "marl: warning: ignoring " << Escaped{k}
+        << ": the explorer takes only port=, host= and open=; the page "
+           "sets the rest\n";
+  }
+
   std::vector<asio::ip::address> addresses;
   if (const std::string* host = read.text(key::Host)) {
     boost::system::error_code ec;
@@ -103,16 +117,6 @@ int runExplorer(int argc, const char* const* argv, std::ostream& out,
     addresses = {asio::ip::make_address("127.0.0.1"),
                  asio::ip::make_address("::1")};
   }
-  for (const auto& [key, value] : map.values()) {
-    const std::string k = key;
-    if (k == argv[0] || k == key::Explore || k == key::Port ||
-        k == key::Host || k == key::Open)
-      continue;
-    err << "marl: warning: ignoring " << Escaped{k}
-        << ": the explorer takes only port=, host= and open=; the page "
-           "sets the rest\n";
-  }
-
   // Before the io_context: its sessions, ended with it, still tell these.
   Explorer explorer(ownProgram(argv[0]), ".");
   std::optional<TrustRules> rules;

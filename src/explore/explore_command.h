@@ -6,7 +6,8 @@
 namespace marl {
 
 // Whether the command line asks for the explorer: the bare word "explore"
-// before any key=value word, as "help" is asked for.
+// before any key=value word, as "help" is asked for, and no request for
+// help or the version before it.
 bool asksForExplorer(int argc, const char* const* argv);
 
 // `marl explore [port=N] [host=ADDRESS] [open=true]`: serves the explorer

@@ -50,7 +50,7 @@ Explorer::Explorer(const std::string& program, const std::string& folder)
     : nextCandidate_(uint64_t(std::time(nullptr)) % 1000 * 1000 + 1),
       cache_(std::size_t(384) << 20),
       candidates_(cores(), 64, 1024),
-      views_(1, 2, 64),
+      views_(1, 8, 64),
       colours_(1, 4, 128),
       keeps_(program, folder, [this](uint64_t id, const json& message) {
         if (auto c = client(id)) c->send(message);
@@ -146,11 +146,14 @@ void Explorer::candidates(const std::shared_ptr<ClientState>& client,
     recipe.erase(k);
   const PageSettings checked = readPageRecipe(recipe);
   if (!checked.run) return client->send(refusal("candidates", checked.refusal));
+  // A new grid (other colours, say) drops the candidates still waiting.
+  if (message.value("replace", false)) candidates_.forget(client->id);
+  const json batch = message.value("batch", json(0));
   for (int i = 0; i < count; ++i) {
     const uint64_t number = nextCandidate_++;
     const bool taken = candidates_.add(
-        client->id, [this, client, recipe, number] {
-          makeCandidate(client, recipe, number);
+        client->id, [this, client, recipe, number, batch] {
+          makeCandidate(client, recipe, number, batch);
         });
     if (!taken)
       return client->send(refusal(
@@ -159,7 +162,8 @@ void Explorer::candidates(const std::shared_ptr<ClientState>& client,
 }
 
 void Explorer::makeCandidate(const std::shared_ptr<ClientState>& client,
-                             const PageRecipe& recipe, uint64_t number) {
+                             const PageRecipe& recipe, uint64_t number,
+                             const json& batch) {
   if (client->link.expired()) return;
   PageSettings settings = readPageRecipe(recipe);
   if (!settings.run) return client->send(refusal("candidates", settings.refusal));
@@ -174,6 +178,7 @@ void Explorer::makeCandidate(const std::shared_ptr<ClientState>& client,
       previewOf(counted->plan, counted->hits->grid());
   const json message = {{"type", "candidate"},
                         {"id", "c" + std::to_string(number)},
+                        {"batch", batch},
                         {"number", counted->plan.imageNumber},
                         {"fill", counted->fill()},
                         {"recipe", pageRecipeOf(counted->plan.recipe)},

@@ -66,7 +66,8 @@ class Explorer {
   void candidates(const std::shared_ptr<ClientState>& client,
                   const nlohmann::json& message);
   void makeCandidate(const std::shared_ptr<ClientState>& client,
-                     const PageRecipe& recipe, uint64_t number);
+                     const PageRecipe& recipe, uint64_t number,
+                     const nlohmann::json& batch);
   void view(const std::shared_ptr<ClientState>& client,
             const nlohmann::json& message);
   void refine(const std::shared_ptr<ClientState>& client, uint64_t view);

@@ -78,7 +78,7 @@ TEST_F(ExplorerTest, CandidatesThenAViewRefinedAndRecolouredFromItsCounts) {
     lastImage = view["image"];
     if (view["done"]) break;
   }
-  EXPECT_EQ(hits, (std::vector<int64_t>{8, 64, 256}));
+  EXPECT_EQ(hits, (std::vector<int64_t>{4, 32, 200}));
   const json palettes = page->next("palettes");
   ASSERT_FALSE(palettes.is_null());
   EXPECT_EQ(palettes["previews"].size(), builtInPalettes().size());
@@ -88,7 +88,7 @@ TEST_F(ExplorerTest, CandidatesThenAViewRefinedAndRecolouredFromItsCounts) {
   const json recoloured = page->next("view");
   ASSERT_FALSE(recoloured.is_null());
   EXPECT_EQ(recoloured["sequence"], 7);
-  EXPECT_EQ(recoloured["hits"], 256);  // the kept counts, not a new orbit
+  EXPECT_EQ(recoloured["hits"], 200);  // the kept counts, not a new orbit
   EXPECT_NE(recoloured["image"], lastImage);
 }
 

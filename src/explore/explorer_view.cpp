@@ -18,7 +18,7 @@ json refusal(const std::string& about, const std::string& message) {
 
 // Hits a pixel of each round: each round counts afresh, so the last costs
 // most and the ones before add a third at most.
-constexpr int64_t RoundHits[] = {8, 64, 256};
+constexpr int64_t RoundHits[] = {4, 32, 200};
 
 // The view's recipe at `side` pixels and `hits` a pixel, in fast mode.
 PageRecipe viewRecipe(PageRecipe recipe, int side, int64_t hits) {

@@ -24,6 +24,19 @@ namespace websocket = beast::websocket;
 using tcp = asio::ip::tcp;
 using Request = http::request<http::string_body>;
 
+// Connections open at once, HTTP and WebSocket: past MaxConnections a new
+// one is closed at once, so that a flood of idle connections cannot use up
+// the process's file descriptors. Sessions live on the one I/O thread.
+int openConnections = 0;
+constexpr int MaxConnections = 512;
+
+struct Counted {
+  Counted() { ++openConnections; }
+  ~Counted() { --openConnections; }
+  Counted(const Counted&) = delete;
+  Counted& operator=(const Counted&) = delete;
+};
+
 // A header's NAME=VALUE parameter.
 std::string parameter(const char* name, const char* value) {
   return std::string(name) + "=" + value;
@@ -105,6 +118,7 @@ class SocketSession : public ClientLink,
     client_ = 0;
   }
 
+  Counted counted_;
   websocket::stream<beast::tcp_stream> ws_;
   Explorer& explorer_;
   beast::flat_buffer buffer_;
@@ -221,6 +235,7 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
   }
 
+  Counted counted_;
   beast::tcp_stream stream_;
   asio::steady_timer deadline_;
   bool timedOut_ = false;
@@ -237,7 +252,14 @@ void Listener::accept() {
       asio::make_strand(io_),
       [self = shared_from_this()](beast::error_code ec, tcp::socket socket) {
         if (ec == asio::error::operation_aborted) return;
-        if (!ec)
+        if (ec) {
+          // Out of descriptors, say: wait a moment instead of spinning.
+          auto pause = std::make_shared<asio::steady_timer>(
+              self->io_, std::chrono::milliseconds(100));
+          pause->async_wait([self, pause](beast::error_code) { self->accept(); });
+          return;
+        }
+        if (openConnections < MaxConnections)
           std::make_shared<HttpSession>(std::move(socket), self->rules_,
                                         self->explorer_)
               ->run();

@@ -93,9 +93,10 @@ void KeepQueue::cancel(uint64_t client, uint64_t id) {
     report_(client, {{"type", "job"}, {"id", id}, {"state", "cancelled"}});
     return;
   }
-  if (runningId_ == id && runningPid_ > 0) {
+  if (runningId_ == id && runningClient_ == client) {
+    // Before its start too: then it is not started.
     cancelRunning_ = true;
-    kill(runningPid_, SIGTERM);
+    if (runningPid_ > 0) kill(runningPid_, SIGTERM);
   }
 }
 
@@ -123,6 +124,7 @@ void KeepQueue::work() {
       job = std::move(waiting_.front());
       waiting_.pop_front();
       runningId_ = job.id;
+      runningClient_ = job.client;
       cancelRunning_ = false;
     }
     run(job);
@@ -142,7 +144,9 @@ void KeepQueue::run(const Job& job) {
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  // Its diagnostics too, so that the page can say why a job failed.
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
   std::vector<char*> argv = {const_cast<char*>("marl")};
   for (const std::string& word : job.words)
     argv.push_back(const_cast<char*>(word.c_str()));
@@ -169,7 +173,7 @@ void KeepQueue::run(const Job& job) {
   }
   report_(job.client, {{"type", "job"}, {"id", job.id}, {"state", "running"},
                        {"progress", 0.0}});
-  follow(job, out[0]);
+  const std::string diagnostics = follow(job, out[0]);
   close(out[0]);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -186,11 +190,13 @@ void KeepQueue::run(const Job& job) {
   report_(job.client,
           {{"type", "job"}, {"id", job.id},
            {"state", cancelled ? "cancelled" : ok ? "done" : "failed"},
-           {"files", files}, {"command", job.command}});
+           {"files", files}, {"command", job.command},
+           {"message", diagnostics}});
 }
 
-void KeepQueue::follow(const Job& job, int fd) {
+std::string KeepQueue::follow(const Job& job, int fd) {
   std::string pending;
+  std::string diagnostics;
   char chunk[4096];
   double progress = 0.0;
   double told = 0.0;
@@ -198,11 +204,14 @@ void KeepQueue::follow(const Job& job, int fd) {
   for (;;) {
     const ssize_t n = read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
+    if (n <= 0) return diagnostics;
     pending.append(chunk, std::size_t(n));
     std::size_t end;
     while ((end = pending.find('\n')) != std::string::npos) {
-      progress = progressFrom(pending.substr(0, end), progress, runTo);
+      const std::string line = pending.substr(0, end);
+      progress = progressFrom(line, progress, runTo);
+      if (line.compare(0, 6, "marl: ") == 0 && diagnostics.size() < 4096)
+        diagnostics += line + "\n";
       pending.erase(0, end + 1);
     }
     // Kept short: a console line too long for the buffer is dropped.

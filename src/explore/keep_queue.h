@@ -53,8 +53,9 @@ class KeepQueue {
   };
   void work();
   void run(const Job& job);
-  // Reads the job's console as it comes, telling the page its progress.
-  void follow(const Job& job, int fd);
+  // Reads the job's console as it comes, telling the page its progress;
+  // its diagnostic lines ("marl: ...").
+  std::string follow(const Job& job, int fd);
 
   const std::string program_;
   const std::string folder_;
@@ -64,6 +65,7 @@ class KeepQueue {
   std::deque<Job> waiting_;
   uint64_t nextId_ = 1;
   uint64_t runningId_ = 0;
+  uint64_t runningClient_ = 0;
   pid_t runningPid_ = -1;
   bool cancelRunning_ = false;
   bool stopping_ = false;

@@ -87,6 +87,12 @@ TrustRules trustRulesFor(const std::string& token, const std::string& address,
   const std::string bound =
       address.find(':') != std::string::npos ? "[" + address + "]" : address;
   if (!isOwnHost(bound + p, rules)) rules.hosts.push_back(bound + p);
+  // A browser leaves out the port it need not name.
+  if (port == 80) {
+    const std::size_t named = rules.hosts.size();
+    for (std::size_t i = 0; i < named; ++i)
+      rules.hosts.push_back(rules.hosts[i].substr(0, rules.hosts[i].size() - p.size()));
+  }
   rules.cookieName = "marl_token_" + std::to_string(port);
   return rules;
 }

@@ -63,11 +63,15 @@ TEST(TrustRules, EachRequestIsJudgedByTokenHostAndOrigin) {
 TEST(TrustRules, ABoundAddressIsAHostOfItsOwn) {
   const TrustRules v4 = trustRulesFor(Token, "192.168.1.5", 80);
   EXPECT_EQ(judgeRequest({"GET", "/?token=" + Token, "192.168.1.5:80"}, v4).status, 200);
-  const TrustRules v6 = trustRulesFor(Token, "fe80::1", 80);
-  EXPECT_EQ(judgeRequest({"GET", "/?token=" + Token, "[fe80::1]:80"}, v6).status, 200);
+  const TrustRules v6 = trustRulesFor(Token, "fe80::1", 8000);
+  EXPECT_EQ(judgeRequest({"GET", "/?token=" + Token, "[fe80::1]:8000"}, v6).status, 200);
   EXPECT_EQ(v6.hosts.size(), 4u);
   // Loopback is not listed twice.
-  EXPECT_EQ(trustRulesFor(Token, "::1", 80).hosts.size(), 3u);
+  EXPECT_EQ(trustRulesFor(Token, "::1", 8000).hosts.size(), 3u);
+  // Port 80 may go unnamed.
+  const TrustRules web = trustRulesFor(Token, "127.0.0.1", 80);
+  EXPECT_EQ(judgeRequest({"GET", "/?token=" + Token, "localhost"}, web).status, 200);
+  EXPECT_EQ(judgeRequest({"GET", "/?token=" + Token, "localhost:80"}, web).status, 200);
 }
 
 TEST(TrustRules, QueryAndCookieValuesAreFoundByWholeName) {

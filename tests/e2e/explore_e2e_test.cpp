@@ -240,3 +240,36 @@ TEST(ExploreEndToEnd, KeepsWhatTheShownCommandMakesAndStopsCleanlyOnCtrlC) {
 
 }  // namespace
 }  // namespace marl_e2e
+
+namespace marl_e2e {
+namespace {
+
+TEST(ExploreEndToEnd, StartingProblemsAreToldAndNothingIsServed) {
+  TempFolder folder;
+  const RunResult bad = runMarl(folder, {"explore", "size=5", "host=nowhere"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.out, "");  // neither the usage text nor an address
+  EXPECT_NE(bad.err.find("marl: warning: ignoring size: the explorer takes only"),
+            std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("marl: error: host=nowhere is not a numeric address"),
+            std::string::npos) << bad.err;
+
+  // A port already taken.
+  asio::io_context io;
+  tcp::acceptor taken(io, {asio::ip::make_address("127.0.0.1"), 0});
+  const std::string port = std::to_string(taken.local_endpoint().port());
+  const RunResult busy = runMarl(folder, {"explore", "port=" + port});
+  EXPECT_EQ(busy.status, 1);
+  EXPECT_NE(busy.err.find("marl: error: cannot listen on 127.0.0.1:" + port),
+            std::string::npos) << busy.err;
+  EXPECT_NE(busy.err.find("port=0 lets the system choose"), std::string::npos);
+  EXPECT_TRUE(folder.files().empty());
+
+  // Help asked for first is help, as always.
+  const RunResult help = runMarl(folder, {"help", "explore"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out, usageText());
+}
+
+}  // namespace
+}  // namespace marl_e2e

@@ -12,9 +12,15 @@ const keepKeys = ['size', 'width', 'height', 'image', 'depth', 'mode', 'it', 'qu
 let socket;
 let state = null;        // the view's recipe
 let sequence = 0;        // of colour changes, to measure how soon each shows
+let batch = 0;           // of candidate grids: a new grid ignores the old one's late cards
 const sentAt = new Map();
 // Read by the browser tests and the benchmark.
-window.marl = { timings: [], candidates: 0, views: 0, lastHits: 0, jobs: {} };
+// Times are performance.now() milliseconds: when candidates were last asked
+// for and when each arrived, when a view was chosen and when each round came.
+window.marl = {
+  timings: [], candidates: 0, views: 0, lastHits: 0, jobs: {},
+  askedAt: 0, candidateTimes: [], chosenAt: 0, viewTimes: [],
+};
 
 function connect() {
   const token = new URLSearchParams(location.search).get('token');
@@ -56,12 +62,16 @@ function hello(message) {
   askForCandidates();
 }
 
-function askForCandidates() {
+function askForCandidates(replace = false) {
   const palette = $('#grid-palette').value;
-  send({ type: 'candidates', count: 12, recipe: palette ? { palette } : {} });
+  if (replace) batch += 1;
+  window.marl.askedAt = performance.now();
+  window.marl.candidateTimes = [];
+  send({ type: 'candidates', count: 12, recipe: palette ? { palette } : {}, batch, replace });
 }
 
 function candidate(message) {
+  if (message.batch !== batch) return;
   const card = document.createElement('button');
   card.type = 'button';
   card.className = 'card';
@@ -75,6 +85,7 @@ function candidate(message) {
   card.addEventListener('click', () => choose(message.recipe, card));
   $('#grid').append(card);
   window.marl.candidates += 1;
+  window.marl.candidateTimes.push(performance.now() - window.marl.askedAt);
 }
 
 function stateOf(recipe) {
@@ -94,6 +105,8 @@ function choose(recipe, card) {
   $('#palette-previews').replaceChildren();
   showColours();
   saveHash();
+  window.marl.chosenAt = performance.now();
+  window.marl.viewTimes = [];
   send({ type: 'view', recipe: state });
 }
 
@@ -102,6 +115,7 @@ function view(message) {
   $('#view-hits').textContent = `${message.hits} hits a pixel${message.done === false ? ', refining…' : ''}`;
   window.marl.views += 1;
   window.marl.lastHits = message.hits;
+  if (!message.sequence) window.marl.viewTimes.push([message.hits, performance.now() - window.marl.chosenAt]);
   if (message.sequence && sentAt.has(message.sequence)) {
     // Measured once the browser has the new picture decoded and shown.
     const started = sentAt.get(message.sequence);
@@ -192,7 +206,7 @@ function job(message) {
     item.querySelector('.cancel').addEventListener('click', () => send({ type: 'cancel', job: message.id }));
     $('#jobs').prepend(item);
   }
-  item.querySelector('.state').textContent = message.state;
+  item.querySelector('.state').textContent = message.message ? `${message.state}: ${message.message}` : message.state;
   if (message.command) item.querySelector('code').textContent = message.command;
   if (message.progress !== undefined) item.querySelector('progress').value = message.progress;
   const finished = ['done', 'failed', 'cancelled'].includes(message.state);
@@ -233,10 +247,10 @@ function recipeFromHash() {
   return Object.keys(recipe).length ? recipe : null;
 }
 
-$('#more').addEventListener('click', askForCandidates);
+$('#more').addEventListener('click', () => askForCandidates());
 $('#grid-palette').addEventListener('change', () => {
   $('#grid').replaceChildren();
-  askForCandidates();
+  askForCandidates(true);
 });
 $('#colour-form').addEventListener('input', coloursChanged);
 $('#colour-form').addEventListener('submit', (event) => event.preventDefault());
