@@ -43,6 +43,8 @@ const Forgery Forgeries[] = {
     {"quality", "500"}, {"frames", "999999999"}, {"loop", "2"},
     {"plane", "-1"}, {"keyframes", "2", "keyframes value 1 "},
     {"frame", "-1"}, {"seed", "-1"},
+    {"filter", "blur"}, {"deradius", "17"}, {"decurve", "-1"},
+    {"demirror", "maybe"},
     // Past the steps a recipe may ask of its 40 x 40 grid by itself.
     {"it", "1600000001",
      "it=1600000001 is above 1600000000, a million hits a pixel of its 40 x "
