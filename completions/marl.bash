@@ -18,7 +18,7 @@ _marl() {
       qscale= qsep= mode= threads= seed= catalogue= frames= loop= plane=
       morph= only= keyframes= frame= video= fps= keepframes= file= linear=
       offset= startx= starty= coefficients= number= attempt= spacings= check=
-      port= host= open="
+      port= host= open= folder="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version explore"
@@ -42,7 +42,7 @@ _marl() {
     tone) COMPREPLY=($(compgen -W "equalize log linear" -- "$value")) ;;
     mode) COMPREPLY=($(compgen -W "exact fast" -- "$value")) ;;
     video) COMPREPLY=($(compgen -W "mp4 webm gif webp" -- "$value")) ;;
-    basename | catalogue | morph | file)
+    basename | catalogue | morph | file | folder)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'
       COMPREPLY=($(compgen -f -- "$value"))

@@ -60,6 +60,7 @@ Explorer::~Explorer() { stop(); }
 
 void Explorer::stop() {
   keeps_.stop();
+  if (folders_) folders_->stop();
   candidates_.stop();
   views_.stop();
   colours_.stop();
@@ -87,7 +88,7 @@ uint64_t Explorer::connect(std::shared_ptr<ClientLink> link) {
                        {"alpha", f.alpha}});
   state->send({{"type", "hello"}, {"palettes", palettes},
                {"formats", formats}, {"candidateSide", CandidateSide},
-               {"viewSide", ViewSide}});
+               {"viewSide", ViewSide}, {"folder", !folder_.empty()}});
   return state->id;
 }
 
@@ -102,6 +103,7 @@ void Explorer::disconnect(uint64_t id) {
   }
   state->viewNumber++;  // ends its refining
   candidates_.forget(id);
+  if (folders_) folders_->forget(id);
   views_.forget(id);
   colours_.forget(id);
 }
@@ -120,6 +122,7 @@ void Explorer::receive(uint64_t id, const std::string& text) {
   if (type == "view") return view(state, message);
   if (type == "colour") return colour(state, message);
   if (type == "keep") return keep(state, message);
+  if (type == "folder") return folder(state);
   if (type == "cancel" && message.contains("job") &&
       message["job"].is_number_unsigned())
     return keeps_.cancel(id, message["job"].get<uint64_t>());

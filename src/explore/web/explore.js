@@ -31,10 +31,14 @@ function send(message) {
   if (socket.readyState === WebSocket.OPEN) socket.send(JSON.stringify(message));
 }
 
+// Messages the page's other modules (breed.js) handle, by type.
+const moduleHandlers = {};
+
 function receive(message) {
   const handlers = { hello, candidate, view, palettes, job, refused };
   const handler = handlers[message.type];
   if (handler) handler(message);
+  if (moduleHandlers[message.type]) moduleHandlers[message.type](message);
 }
 
 function option(select, value, text = value) {
@@ -232,6 +236,14 @@ function recipeFromHash() {
   const recipe = Object.fromEntries(new URLSearchParams(location.hash.slice(1)));
   return Object.keys(recipe).length ? recipe : null;
 }
+
+// What the page's other modules may use.
+window.marlPage = {
+  send,
+  choose,
+  on(type, handler) { moduleHandlers[type] = handler; },
+  state: () => state,
+};
 
 $('#more').addEventListener('click', askForCandidates);
 $('#grid-palette').addEventListener('change', () => {

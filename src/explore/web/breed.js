@@ -1,0 +1,73 @@
+// The pictures already made (marl explore folder=DIR): shown beside the
+// candidates, each chosen like one, so that a batch made elsewhere can be
+// browsed, tuned and kept.
+
+const page = window.marlPage;
+const $ = (selector) => document.querySelector(selector);
+// Read by the browser tests and the benchmark.
+window.marl.folder = { asked: 0, shown: 0, refused: 0, done: false, loaded: 0 };
+
+function askForFolder() {
+  $('#folder-grid').replaceChildren();
+  $('#folder-refusals ul').replaceChildren();
+  Object.assign(window.marl.folder, { asked: performance.now(), shown: 0, refused: 0, done: false, loaded: 0 });
+  $('#folder-status').textContent = 'reading…';
+  page.send({ type: 'folder' });
+}
+
+page.on('hello', (message) => {
+  if (message.folder) askForFolder();
+});
+
+page.on('folder', (message) => {
+  if (!message.given) return;
+  $('#folder').hidden = false;
+  $('#folder-name').textContent = message.name;
+  if (message.error) $('#folder-status').textContent = message.error;
+});
+
+page.on('folder-picture', (message) => {
+  const card = document.createElement('button');
+  card.type = 'button';
+  card.className = 'card';
+  card.dataset.id = message.id;
+  const img = document.createElement('img');
+  img.alt = message.name;
+  img.decoding = 'async';
+  img.addEventListener('load', () => { window.marl.folder.loaded += 1; }, { once: true });
+  if (message.image) img.src = message.image;
+  const label = document.createElement('span');
+  label.textContent = message.name;
+  card.append(img, label);
+  card.addEventListener('click', () => page.choose(message.recipe, card));
+  $('#folder-grid').append(card);
+  window.marl.folder.shown += 1;
+});
+
+page.on('folder-image', (message) => {
+  const img = document.querySelector(`#folder-grid [data-id="${message.id}"] img`);
+  if (img) img.src = message.image;
+});
+
+page.on('folder-refused', (message) => {
+  const li = document.createElement('li');
+  li.textContent = message.message;
+  $('#folder-refusals ul').append(li);
+  window.marl.folder.refused += 1;
+});
+
+page.on('folder-done', (message) => {
+  const f = window.marl.folder;
+  f.done = true;
+  f.seconds = (performance.now() - f.asked) / 1000;
+  const parts = [`${message.shown} pictures`];
+  if (message.refused) parts.push(`${message.refused} refused`);
+  if (message.notPictures) parts.push(`${message.notPictures} other files`);
+  if (message.leftOut) parts.push(`${message.leftOut} beyond the first 5000 left out`);
+  $('#folder-status').textContent = parts.join(' · ');
+  const refusals = $('#folder-refusals');
+  refusals.hidden = message.refused === 0;
+  refusals.querySelector('summary').textContent = `${message.refused} files not shown: why`;
+});
+
+$('#folder-again').addEventListener('click', askForFolder);
