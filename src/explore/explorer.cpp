@@ -123,6 +123,7 @@ void Explorer::receive(uint64_t id, const std::string& text) {
   if (type == "colour") return colour(state, message);
   if (type == "keep") return keep(state, message);
   if (type == "folder") return folder(state);
+  if (type == "mutate" || type == "cross") return breed(state, message);
   if (type == "cancel" && message.contains("job") &&
       message["job"].is_number_unsigned())
     return keeps_.cancel(id, message["job"].get<uint64_t>());

@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "explore/breeding.h"
 #include "explore/folder_pictures.h"
 #include "explore/grid_cache.h"
 #include "explore/keep_queue.h"
@@ -87,6 +88,11 @@ class Explorer {
   void keep(const std::shared_ptr<ClientState>& client,
             const nlohmann::json& message);
 
+  // Mutations and crossings (explorer_breed.cpp).
+  void breed(const std::shared_ptr<ClientState>& client,
+             const nlohmann::json& message);
+  void makeChild(const std::shared_ptr<ClientState>& client,
+                 const Child& child, const nlohmann::json& brood);
   // folder= (explorer_folder.cpp).
   void folder(const std::shared_ptr<ClientState>& client);
   void folderPreview(const std::shared_ptr<ClientState>& client,

@@ -56,7 +56,15 @@ page.on('folder-refused', (message) => {
   window.marl.folder.refused += 1;
 });
 
+let candidatesAsked = false;
+
 page.on('folder-done', (message) => {
+  // The folder first, then the candidates: they would share the cores.
+  if (!candidatesAsked) {
+    candidatesAsked = true;
+    const images = [...document.querySelectorAll('#folder-grid img')];
+    Promise.all(images.map((i) => i.decode().catch(() => {}))).then(page.askForCandidates);
+  }
   const f = window.marl.folder;
   f.done = true;
   f.seconds = (performance.now() - f.asked) / 1000;

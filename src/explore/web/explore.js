@@ -57,7 +57,8 @@ function hello(message) {
   for (const format of message.formats) option($('#keep-form [name=image]'), format.name);
   const fromLink = recipeFromHash();
   if (fromLink) choose(fromLink, null);
-  askForCandidates();
+  // With a folder to show, breed.js asks for candidates once it is shown.
+  if (!message.folder) askForCandidates();
 }
 
 function askForCandidates() {
@@ -241,6 +242,7 @@ function recipeFromHash() {
 window.marlPage = {
   send,
   choose,
+  askForCandidates,
   on(type, handler) { moduleHandlers[type] = handler; },
   state: () => state,
 };
