@@ -1,10 +1,13 @@
 """The explorer's page in headless Chromium, beyond its candidates: a
 folder of pictures already made (folder=) shown, its hostile files refused
-without stopping the rest, and one of its pictures chosen like a candidate.
+without stopping the rest, and one of its pictures chosen like a candidate;
+children of the view (mutations, crossings) shown, one adopted as the view,
+and its kept file equal to what its command makes.
 
 Usage: /usr/bin/python3 breed_browser_test.py MARL"""
 
 import os
+import shlex
 import shutil
 import subprocess
 import sys
@@ -12,7 +15,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from explorer_page import Browser, Server  # noqa: E402
+from explorer_page import Browser, Server, difference  # noqa: E402
 
 MARL = None
 
@@ -42,7 +45,7 @@ def make_folder(marl):
     return folder, pictures
 
 
-class FolderPage(unittest.TestCase):
+class BreedPage(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.pictures_folder, cls.pictures = make_folder(MARL)
@@ -87,6 +90,62 @@ class FolderPage(unittest.TestCase):
         coefficients = jpeg[at:jpeg.index(b"\n", at)].decode()
         self.assertEqual(b.js("return window.marlPage.state().coefficients"), coefficients)
         self.assertIn("coefficients=", b.driver.current_url)
+    def test_children_shown_adopted_and_kept(self):
+        b = self.browser
+        b.driver.get(self.server.url)
+        self.assertTrue(b.wait("return window.marl.candidates >= 2"), "no candidates")
+        b.js("document.querySelector('#grid .card').click()")
+        self.assertTrue(b.wait("return window.marl.lastHits >= 256"), "the view was not refined")
+        parent = b.js("return {...window.marlPage.state()}")
+        before = b.view_pixels()
+
+        # Mutations: each judged and shown as it is done, one adopted.
+        b.js("document.querySelector('#mutate').click()")
+        self.assertTrue(b.wait("return window.marl.children.length >= 8"), "no 8 mutations")
+        children = b.js("return window.marl.children")
+        self.assertEqual({c["kind"] for c in children}, {"step"})
+        kept = [c for c in children if not c.get("rejected")]
+        self.assertTrue(kept, "every mutation was refused by the fill check")
+        child = kept[0]
+        for key in ("linear", "offset", "detail", "startx", "starty"):
+            self.assertEqual(child["recipe"][key], parent[key])
+        self.assertNotEqual(child["recipe"]["coefficients"], parent["coefficients"])
+        views = b.js("return window.marl.views")
+        b.js(f"document.querySelector('#children-grid [data-id=\"{child['id']}\"]').click()")
+        self.assertTrue(b.wait(f"return window.marl.views > {views} && window.marl.lastHits >= 256"))
+        self.assertEqual(b.js("return window.marlPage.state().coefficients"),
+                         child["recipe"]["coefficients"])
+        self.assertGreater(difference(before, b.view_pixels()), 1.0)
+
+        # Kept, it is a recipe like any other: its command makes its bytes.
+        b.js("""const f = document.querySelector('#keep-form');
+                f.size.value = '120'; f.it.value = '1500000'; f.image.value = 'png';
+                f.mode.value = 'exact';""")
+        b.js("document.querySelector('#keep').click()")
+        job = b.wait("""const jobs = Object.values(window.marl.jobs);
+                        return jobs.length && ['done', 'failed'].includes(jobs[0].state) && jobs[0];""")
+        self.assertIsNotNone(job, "the keep job did not end")
+        self.assertEqual(job["state"], "done")
+        self.assertIn("coefficients=" + child["recipe"]["coefficients"], job["command"])
+        words = shlex.split(job["command"])[1:]
+        with tempfile.TemporaryDirectory() as elsewhere:
+            subprocess.run([MARL] + words, cwd=elsewhere, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            with open(os.path.join(elsewhere, job["files"][0]), "rb") as again, \
+                 open(os.path.join(self.server.folder, job["files"][0]), "rb") as made:
+                self.assertEqual(again.read(), made.read())
+
+        # Crossing with a second candidate: blends and block-wise mixes.
+        b.js("document.querySelector('#cross').click()")
+        b.js("document.querySelectorAll('#grid .card')[1].click()")
+        self.assertTrue(b.wait("return window.marl.children.length >= 6"), "no crossings")
+        kinds = [c["kind"] for c in b.js("return window.marl.children")]
+        self.assertEqual(sorted(kinds), sorted(["blend 25%", "blend 50%", "blend 75%",
+                                                "rows", "columns", "checkerboard"]))
+        # Picking the second parent did not change the view.
+        self.assertEqual(b.js("return window.marlPage.state().coefficients"),
+                         child["recipe"]["coefficients"])
+
 
 if __name__ == "__main__":
     MARL = os.path.abspath(sys.argv[1])

@@ -79,3 +79,78 @@ page.on('folder-done', (message) => {
 });
 
 $('#folder-again').addEventListener('click', askForFolder);
+
+// Children of the view: mutations of its map, and crossings with a second
+// picture picked from any grid.
+const recipes = new Map();  // a card's id to its recipe
+for (const type of ['candidate', 'folder-picture']) {
+  page.on(type, (message) => recipes.set(message.id, message.recipe));
+}
+let brood = 0;
+let picking = false;
+window.marl.children = [];
+
+function step() {
+  return Number(Math.pow(10, Number($('#step').value)).toPrecision(2));
+}
+
+function newBrood() {
+  brood += 1;
+  $('#children-grid').replaceChildren();
+  window.marl.children = [];
+  return brood;
+}
+
+$('#step').addEventListener('input', () => { $('#step-value').textContent = String(step()); });
+
+$('#mutate').addEventListener('click', () => {
+  if (!page.state()) return;
+  page.send({ type: 'mutate', recipe: page.state(), step: step(), count: 8, brood: newBrood() });
+});
+
+$('#cross').addEventListener('click', () => {
+  if (!page.state()) return;
+  picking = !picking;
+  document.body.classList.toggle('picking', picking);
+  $('#cross-status').textContent = picking ? 'click a second picture' : '';
+});
+
+// In the capture phase, so the picked card is not chosen as the view.
+document.addEventListener('click', (event) => {
+  const card = event.target.closest('.card');
+  if (!picking || !card) return;
+  event.stopPropagation();
+  event.preventDefault();
+  const other = recipes.get(card.dataset.id);
+  if (!other) return;
+  picking = false;
+  document.body.classList.remove('picking');
+  $('#cross-status').textContent = `crossed with ${card.querySelector('span').textContent}`;
+  page.send({ type: 'cross', recipe: page.state(), other, brood: newBrood() });
+}, true);
+
+page.on('child', (message) => {
+  if (message.brood !== brood) return;
+  window.marl.children.push(message);
+  const card = document.createElement('button');
+  card.type = 'button';
+  card.className = 'card';
+  card.dataset.id = message.id;
+  const label = document.createElement('span');
+  const fill = `fill ${(message.fill * 100).toFixed(1)}%`;
+  label.textContent = `#${String(message.number).padStart(6, '0')} · ${message.kind} · ${fill}`;
+  if (message.rejected) {
+    // Refused by the fill check, as a drawn map would be: shown, not adopted.
+    card.disabled = true;
+    label.textContent += ' · too empty';
+    card.append(label);
+  } else {
+    recipes.set(message.id, message.recipe);
+    const img = document.createElement('img');
+    img.src = message.image;
+    img.alt = `child ${message.number}`;
+    card.append(img, label);
+    card.addEventListener('click', () => page.choose(message.recipe, card));
+  }
+  $('#children-grid').append(card);
+});

@@ -38,7 +38,7 @@ function receive(message) {
   const handlers = { hello, candidate, view, palettes, job, refused };
   const handler = handlers[message.type];
   if (handler) handler(message);
-  if (moduleHandlers[message.type]) moduleHandlers[message.type](message);
+  for (const h of moduleHandlers[message.type] || []) h(message);
 }
 
 function option(select, value, text = value) {
@@ -243,7 +243,7 @@ window.marlPage = {
   send,
   choose,
   askForCandidates,
-  on(type, handler) { moduleHandlers[type] = handler; },
+  on(type, handler) { (moduleHandlers[type] ||= []).push(handler); },
   state: () => state,
 };
 
