@@ -16,6 +16,7 @@
 #include "explore/folder_pictures.h"
 #include "explore/grid_cache.h"
 #include "explore/keep_queue.h"
+#include "explore/loop_preview.h"
 #include "explore/page_recipe.h"
 #include "explore/task_queue.h"
 
@@ -67,6 +68,11 @@ class Explorer {
   bool folderFile(std::size_t number, std::string& bytes,
                   std::string& type) const;
 
+  // The bytes of the loop preview `number`, for the page's <video>.
+  bool loopVideo(std::size_t number, std::string& bytes) const;
+  static constexpr int LoopSide = 256;
+  static constexpr int MaxLoopFrames = 120;
+
   // The side of a candidate, and of the large view.
   static constexpr int CandidateSide = 256;
   static constexpr int ViewSide = 1024;
@@ -88,6 +94,10 @@ class Explorer {
   void keep(const std::shared_ptr<ClientState>& client,
             const nlohmann::json& message);
 
+  // Loop previews (explorer_loop.cpp).
+  void loop(const std::shared_ptr<ClientState>& client,
+            const nlohmann::json& message);
+  std::unique_ptr<LoopPreviews> loops_;
   // Mutations and crossings (explorer_breed.cpp).
   void breed(const std::shared_ptr<ClientState>& client,
              const nlohmann::json& message);

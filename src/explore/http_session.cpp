@@ -173,6 +173,8 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     }
     if (facts.method == "GET" && path.rfind(FolderPrefix, 0) == 0)
       return folderFile(path.substr(sizeof FolderPrefix - 1), request);
+    if (facts.method == "GET" && path.rfind(LoopPrefix, 0) == 0)
+      return loopVideo(path.substr(sizeof LoopPrefix - 1), request);
     const PageFile* file = facts.method == "GET" ? findPageFile(path) : nullptr;
     if (!file) return refuse(404, "there is no such page");
     auto response = std::make_shared<http::response<http::string_body>>(
@@ -199,6 +201,21 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     auto response = std::make_shared<http::response<http::string_body>>(
         http::status::ok, request.version());
     response->set(http::field::content_type, type);
+    response->body() = std::move(bytes);
+    respond(response, !request.keep_alive());
+  }
+
+  // A loop preview, by the number the page was told.
+  static constexpr char LoopPrefix[] = "/loop/";
+  void loopVideo(const std::string& number, const Request& request) {
+    const bool digits = !number.empty() && number.size() < 10 &&
+                        number.find_first_not_of("0123456789") == std::string::npos;
+    std::string bytes;
+    if (!digits || !explorer_.loopVideo(std::stoul(number), bytes))
+      return refuse(404, "there is no such loop");
+    auto response = std::make_shared<http::response<http::string_body>>(
+        http::status::ok, request.version());
+    response->set(http::field::content_type, "video/webm");
     response->body() = std::move(bytes);
     respond(response, !request.keep_alive());
   }

@@ -2,7 +2,8 @@
 folder of pictures already made (folder=) shown, its hostile files refused
 without stopping the rest, and one of its pictures chosen like a candidate;
 children of the view (mutations, crossings) shown, one adopted as the view,
-and its kept file equal to what its command makes.
+and its kept file equal to what its command makes; a loop of the view
+playing within 10 s.
 
 Usage: /usr/bin/python3 breed_browser_test.py MARL"""
 
@@ -90,6 +91,27 @@ class BreedPage(unittest.TestCase):
         coefficients = jpeg[at:jpeg.index(b"\n", at)].decode()
         self.assertEqual(b.js("return window.marlPage.state().coefficients"), coefficients)
         self.assertIn("coefficients=", b.driver.current_url)
+    def test_a_loop_plays_within_ten_seconds(self):
+        b = self.browser
+        b.driver.get(self.server.url)
+        self.assertTrue(b.wait("return window.marl.candidates >= 1"), "no candidates")
+        b.js("document.querySelector('#grid .card').click()")
+        b.js("document.querySelector('#loop-preview').click()")
+        # Playing: frames shown, and its time moving between two looks.
+        started = b.wait("""const v = document.querySelector('#loop-video');
+            return v.src && v.readyState >= 2 && v.currentTime > 0 &&
+                   v.getVideoPlaybackQuality().totalVideoFrames > 0 &&
+                   {at: performance.now() - window.marl.loop.asked, time: v.currentTime,
+                    side: v.videoWidth};""", limit=10)
+        self.assertIsNotNone(started, "no loop playing within 10 s: "
+                             + str(b.js("return window.marl.loop")))
+        self.assertEqual(started["side"], 256)
+        self.assertLess(started["at"], 10000)
+        later = b.wait(f"""const v = document.querySelector('#loop-video');
+            return v.currentTime != {started['time']} && v.currentTime;""", limit=5)
+        self.assertTrue(later, "the loop's time did not move")
+        print(f"\nloop playing {started['at'] / 1000:.2f} s after it was asked", file=sys.stderr)
+
     def test_children_shown_adopted_and_kept(self):
         b = self.browser
         b.driver.get(self.server.url)

@@ -154,3 +154,48 @@ page.on('child', (message) => {
   }
   $('#children-grid').append(card);
 });
+
+// A loop of the view: previewed small in seconds, kept at full size
+// through the keep form's size, format and video.
+window.marl.loop = { state: '', asked: 0 };
+
+function loopWords() {
+  const words = { frames: $('#loop-frames').value.trim() || '24' };
+  const radius = $('#loop-radius').value.trim();
+  const plane = $('#loop-plane').value.trim();
+  if (radius) words.loop = radius;
+  if (plane) words.plane = plane;
+  return words;
+}
+
+$('#loop-preview').addEventListener('click', () => {
+  if (!page.state()) return;
+  window.marl.loop = { state: 'asked', asked: performance.now() };
+  $('#loop-status').textContent = 'making the loop…';
+  $('#loop-progress').hidden = false;
+  $('#loop-progress').value = 0;
+  page.send({ type: 'loop', recipe: { ...page.state(), ...loopWords() } });
+});
+
+$('#loop-keep').addEventListener('click', () => {
+  if (!page.state()) return;
+  const recipe = { ...page.keepRecipe(), ...loopWords() };
+  if (!recipe.video) recipe.video = 'mp4';
+  page.send({ type: 'keep', recipe });
+});
+
+page.on('loop', (message) => {
+  window.marl.loop.state = message.state;
+  if (message.progress !== undefined) $('#loop-progress').value = message.progress;
+  if (message.state === 'running') return;
+  $('#loop-progress').hidden = true;
+  if (message.video) {
+    const video = $('#loop-video');
+    video.hidden = false;
+    video.src = message.video;
+    video.play().catch(() => {});
+    $('#loop-status').textContent = '';
+  } else {
+    $('#loop-status').textContent = `the loop ${message.state}${message.message ? ': ' + message.message : ''}`;
+  }
+});

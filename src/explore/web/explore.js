@@ -243,6 +243,7 @@ window.marlPage = {
   send,
   choose,
   askForCandidates,
+  keepRecipe,
   on(type, handler) { (moduleHandlers[type] ||= []).push(handler); },
   state: () => state,
 };
