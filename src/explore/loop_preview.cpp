@@ -11,28 +11,37 @@ namespace marl {
 namespace fs = std::filesystem;
 
 LoopPreviews::LoopPreviews(const std::string& program, Report report)
-    : report_(std::move(report)) {
-  std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "marl-loops-XXXXXX").string();
-  if (mkdtemp(pattern.data())) folder_ = pattern;
-  if (folder_.empty()) return;
-  queue_ = std::make_unique<KeepQueue>(
-      program, folder_, [this](uint64_t client, const nlohmann::json& job) {
-        finished(client, job);
-      });
-}
+    : program_(program), report_(std::move(report)) {}
 
 LoopPreviews::~LoopPreviews() { stop(); }
 
 void LoopPreviews::stop() {
+  std::lock_guard<std::mutex> lock(startMutex_);
+  stopped_ = true;
   if (queue_) queue_->stop();
   std::error_code ignored;
   if (!folder_.empty()) fs::remove_all(folder_, ignored);
+  folder_.clear();
 }
 
 bool LoopPreviews::start(uint64_t client, std::vector<std::string> words,
                          const std::string& basename, std::string& why) {
-  if (!queue_) {
+  std::lock_guard<std::mutex> lock(startMutex_);
+  // Made with the first loop, so an explorer that previews none leaves
+  // no folder even when it is killed.
+  if (!queue_ && !stopped_) {
+    std::error_code ec;
+    std::string pattern =
+        (fs::temp_directory_path(ec) / "marl-loops-XXXXXX").string();
+    if (mkdtemp(pattern.data())) {
+      folder_ = pattern;
+      queue_ = std::make_unique<KeepQueue>(
+          program_, folder_, [this](uint64_t client, const nlohmann::json& job) {
+            finished(client, job);
+          });
+    }
+  }
+  if (!queue_ || stopped_) {
     why = "no temporary folder for loops can be made";
     return false;
   }

@@ -40,7 +40,10 @@ class LoopPreviews {
  private:
   void finished(uint64_t client, const nlohmann::json& job);
 
+  const std::string program_;
   Report report_;
+  std::mutex startMutex_;  // for the folder and the queue
+  bool stopped_ = false;
   std::string folder_;
   mutable std::mutex mutex_;
   std::map<std::size_t, std::string> videos_;
