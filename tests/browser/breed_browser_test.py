@@ -112,6 +112,20 @@ class BreedPage(unittest.TestCase):
         self.assertTrue(later, "the loop's time did not move")
         print(f"\nloop playing {started['at'] / 1000:.2f} s after it was asked", file=sys.stderr)
 
+        # Kept at the Keep form's size, with its video and every frame.
+        b.js("""const f = document.querySelector('#keep-form');
+                f.size.value = '96'; f.it.value = '400000'; f.mode.value = 'fast';
+                document.querySelector('#loop-frames').value = '6';""")
+        b.js("document.querySelector('#loop-keep').click()")
+        job = b.wait("""const jobs = Object.values(window.marl.jobs);
+                        return jobs.length && ['done', 'failed'].includes(jobs[0].state) && jobs[0];""")
+        self.assertIsNotNone(job, "the kept loop did not end")
+        self.assertEqual(job["state"], "done")
+        self.assertIn("frames=6", job["command"])
+        self.assertIn("video=mp4", job["command"])
+        self.assertEqual(len([f for f in job["files"] if f.endswith(".mp4")]), 1, job["files"])
+        self.assertEqual(len([f for f in job["files"] if "_f000" in f]), 6, job["files"])
+
     def test_children_shown_adopted_and_kept(self):
         b = self.browser
         b.driver.get(self.server.url)
