@@ -19,7 +19,7 @@ _marl() {
       seed= catalogue= frames= loop= plane= morph= only= keyframes= frame=
       video= fps= keepframes= crf= preset= chroma= file= counts= checkpoint=
       linear= offset= startx= starty= coefficients= number= attempt= spacings=
-      check= port= host= open="
+      check= port= host= open= folder="
     # Bare words count only before the first key=value word.
     local before=${line%"$word"}
     [[ $before == *=* ]] || keys+=" help -h version --version explore"
@@ -47,7 +47,7 @@ _marl() {
     preset) COMPREPLY=($(compgen -W "ultrafast superfast veryfast faster
       fast medium slow slower veryslow" -- "$value")) ;;
     chroma) COMPREPLY=($(compgen -W "420 444" -- "$value")) ;;
-    basename | catalogue | morph | file)
+    basename | catalogue | morph | file | folder)
       compopt -o filenames 2>/dev/null
       local IFS=$'\n'
       COMPREPLY=($(compgen -f -- "$value"))

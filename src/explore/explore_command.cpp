@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,11 +93,11 @@ int runExplorer(int argc, const char* const* argv, std::ostream& out,
   for (const auto& [key, value] : map.values()) {
     const std::string k = key;
     if (k == argv[0] || k == key::Explore || k == key::Port ||
-        k == key::Host || k == key::Open)
+        k == key::Host || k == key::Open || k == key::Folder)
       continue;
     err << "marl: warning: ignoring " << Escaped{k}
-        << ": the explorer takes only port=, host= and open=; the page "
-           "sets the rest\n";
+        << ": the explorer takes only port=, host=, open= and folder=; the "
+           "page sets the rest\n";
   }
 
   std::vector<asio::ip::address> addresses;
@@ -119,6 +120,16 @@ int runExplorer(int argc, const char* const* argv, std::ostream& out,
   }
   // Before the io_context: its sessions, ended with it, still tell these.
   Explorer explorer(ownProgram(argv[0]), ".");
+  if (const std::string* folder = read.text(key::Folder)) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(*folder, ec)) {
+      err << "marl: error: folder=" << Escaped{*folder}
+          << " is not a folder that can be read; give the folder of the "
+             "pictures to show\n";
+      return 1;
+    }
+    explorer.showFolder(*folder, err);
+  }
   std::optional<TrustRules> rules;
   asio::io_context io(1);
   std::vector<tcp::acceptor> acceptors;

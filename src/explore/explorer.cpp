@@ -54,12 +54,19 @@ Explorer::Explorer(const std::string& program, const std::string& folder)
       colours_(1, 4, 128),
       keeps_(program, folder, [this](uint64_t id, const json& message) {
         if (auto c = client(id)) c->send(message);
-      }) {}
+      }) {
+  loops_ = std::make_unique<LoopPreviews>(
+      program, [this](uint64_t id, const json& message) {
+        if (auto c = client(id)) c->send(message);
+      });
+}
 
 Explorer::~Explorer() { stop(); }
 
 void Explorer::stop() {
   keeps_.stop();
+  if (folders_) folders_->stop();
+  loops_->stop();
   candidates_.stop();
   views_.stop();
   colours_.stop();
@@ -87,7 +94,7 @@ uint64_t Explorer::connect(std::shared_ptr<ClientLink> link) {
                        {"alpha", f.alpha}});
   state->send({{"type", "hello"}, {"palettes", palettes},
                {"formats", formats}, {"candidateSide", CandidateSide},
-               {"viewSide", ViewSide}});
+               {"viewSide", ViewSide}, {"folder", !folder_.empty()}});
   return state->id;
 }
 
@@ -102,6 +109,7 @@ void Explorer::disconnect(uint64_t id) {
   }
   state->viewNumber++;  // ends its refining
   candidates_.forget(id);
+  if (folders_) folders_->forget(id);
   views_.forget(id);
   colours_.forget(id);
 }
@@ -120,6 +128,9 @@ void Explorer::receive(uint64_t id, const std::string& text) {
   if (type == "view") return view(state, message);
   if (type == "colour") return colour(state, message);
   if (type == "keep") return keep(state, message);
+  if (type == "folder") return folder(state);
+  if (type == "mutate" || type == "cross") return breed(state, message);
+  if (type == "loop") return loop(state, message);
   if (type == "cancel" && message.contains("job") &&
       message["job"].is_number_unsigned())
     return keeps_.cancel(id, message["job"].get<uint64_t>());

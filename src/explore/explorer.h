@@ -6,12 +6,17 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <ostream>
+#include <set>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "explore/breeding.h"
+#include "explore/folder_pictures.h"
 #include "explore/grid_cache.h"
 #include "explore/keep_queue.h"
+#include "explore/loop_preview.h"
 #include "explore/page_recipe.h"
 #include "explore/task_queue.h"
 
@@ -56,6 +61,18 @@ class Explorer {
   // Cancels every job, drops waiting work, waits for the running work.
   void stop();
 
+  // folder=: the page may also ask for the pictures already in `folder`;
+  // refusals are told on `err` too. Before any client connects.
+  void showFolder(const std::string& folder, std::ostream& err);
+  // The bytes of the folder's file `number`, for the page's <img>.
+  bool folderFile(std::size_t number, std::string& bytes,
+                  std::string& type) const;
+
+  // The bytes of the loop preview `number`, for the page's <video>.
+  bool loopVideo(std::size_t number, std::string& bytes) const;
+  static constexpr int LoopSide = 256;
+  static constexpr int MaxLoopFrames = 120;
+
   // The side of a candidate, and of the large view.
   static constexpr int CandidateSide = 256;
   static constexpr int ViewSide = 1024;
@@ -77,6 +94,26 @@ class Explorer {
               const nlohmann::json& message);
   void keep(const std::shared_ptr<ClientState>& client,
             const nlohmann::json& message);
+
+  // Loop previews (explorer_loop.cpp).
+  void loop(const std::shared_ptr<ClientState>& client,
+            const nlohmann::json& message);
+  std::unique_ptr<LoopPreviews> loops_;
+  // Mutations and crossings (explorer_breed.cpp).
+  void breed(const std::shared_ptr<ClientState>& client,
+             const nlohmann::json& message);
+  void makeChild(const std::shared_ptr<ClientState>& client,
+                 const Child& child, const nlohmann::json& brood);
+  // folder= (explorer_folder.cpp).
+  void folder(const std::shared_ptr<ClientState>& client);
+  void folderPreview(const std::shared_ptr<ClientState>& client,
+                     const std::string& id, const PageRecipe& recipe);
+  std::string folder_;
+  std::ostream* folderErr_ = nullptr;
+  std::mutex folderMutex_;  // for folderErr_ and folderWarned_
+  std::set<std::string> folderWarned_;
+  FolderFiles folderFiles_;
+  std::unique_ptr<TaskQueue> folders_;
 
   std::mutex mutex_;
   std::map<uint64_t, std::shared_ptr<ClientState>> clients_;

@@ -185,6 +185,10 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
           ->run(std::move(request));
       return;
     }
+    if (facts.method == "GET" && path.rfind(FolderPrefix, 0) == 0)
+      return folderFile(path.substr(sizeof FolderPrefix - 1), request);
+    if (facts.method == "GET" && path.rfind(LoopPrefix, 0) == 0)
+      return loopVideo(path.substr(sizeof LoopPrefix - 1), request);
     const PageFile* file = facts.method == "GET" ? findPageFile(path) : nullptr;
     if (!file) return refuse(404, "there is no such page");
     auto response = std::make_shared<http::response<http::string_body>>(
@@ -196,6 +200,37 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
                     rules_.cookieName + "=" + rules_.token + "; " +
                         parameter("Path", "/") + "; HttpOnly; " +
                         parameter("SameSite", "Strict"));
+    respond(response, !request.keep_alive());
+  }
+
+  // folder=: a picture of the folder, named by the number the page was
+  // sent with it, never by a path.
+  static constexpr char FolderPrefix[] = "/folder/";
+  void folderFile(const std::string& number, const Request& request) {
+    const bool digits = !number.empty() && number.size() < 10 &&
+                        number.find_first_not_of("0123456789") == std::string::npos;
+    std::string bytes, type;
+    if (!digits || !explorer_.folderFile(std::stoul(number), bytes, type))
+      return refuse(404, "there is no such picture");
+    auto response = std::make_shared<http::response<http::string_body>>(
+        http::status::ok, request.version());
+    response->set(http::field::content_type, type);
+    response->body() = std::move(bytes);
+    respond(response, !request.keep_alive());
+  }
+
+  // A loop preview, by the number the page was told.
+  static constexpr char LoopPrefix[] = "/loop/";
+  void loopVideo(const std::string& number, const Request& request) {
+    const bool digits = !number.empty() && number.size() < 10 &&
+                        number.find_first_not_of("0123456789") == std::string::npos;
+    std::string bytes;
+    if (!digits || !explorer_.loopVideo(std::stoul(number), bytes))
+      return refuse(404, "there is no such loop");
+    auto response = std::make_shared<http::response<http::string_body>>(
+        http::status::ok, request.version());
+    response->set(http::field::content_type, "video/webm");
+    response->body() = std::move(bytes);
     respond(response, !request.keep_alive());
   }
 

@@ -147,6 +147,9 @@ void KeepQueue::run(const Job& job) {
   // Its diagnostics too, so that the page can say why a job failed.
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
+  // Made in the queue's folder; the program's path is absolute.
+  if (folder_ != ".")
+    posix_spawn_file_actions_addchdir_np(&actions, folder_.c_str());
   std::vector<char*> argv = {const_cast<char*>("marl")};
   for (const std::string& word : job.words)
     argv.push_back(const_cast<char*>(word.c_str()));

@@ -80,6 +80,7 @@ inline constexpr char Explore[] = "explore";
 inline constexpr char Port[] = "port";
 inline constexpr char Host[] = "host";
 inline constexpr char Open[] = "open";
+inline constexpr char Folder[] = "folder";
 
 // R0, G0, B0, R1, G1, B1: the start colour's channels, then the finish's.
 inline constexpr const char* Channels[6] = {R0, G0, B0, R1, G1, B1};

@@ -122,7 +122,7 @@ TEST(OptionTable, DocsManPageAndCompletionNameEveryOption) {
   // The mode's fixed words reach its completion.
   EXPECT_NE(bash.find("    mode) COMPREPLY=($(compgen -W \"exact fast\""),
             std::string::npos);
-  EXPECT_NE(bash.find("    basename | catalogue | morph | file)"),
+  EXPECT_NE(bash.find("    basename | catalogue | morph | file | folder)"),
             std::string::npos);
 }
 

@@ -231,6 +231,15 @@ std::vector<OptionSpec> runOptionEntries() {
        .words = WordSource::Fixed, .fixedWords = "true false",
        .value = "BOOL", .help = "also open the explorer's page with xdg-open",
        .byDefault = "off", .limits = "on when the value contains `true`"},
+      {.key = key::Folder, .kind = OptionKind::Path,
+       .words = WordSource::Files, .value = "DIR",
+       .help = "a folder whose pictures the explorer's page also shows",
+       .meaning = "a folder of pictures marl made (a batch from a cluster, "
+                  "say) that the explorer's page also shows, read from "
+                  "their recipes as `file=` reads one; a file `file=` "
+                  "would refuse is left out with a warning",
+       .byDefault = "none",
+       .limits = "its first 5000 files; each read as `file=` reads one"},
   };
 }
 

@@ -22,9 +22,9 @@ CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
 class Server:
     """`marl explore port=0` in a folder of its own."""
 
-    def __init__(self, marl):
+    def __init__(self, marl, words=()):
         self.folder = tempfile.mkdtemp(prefix="marl-explore-")
-        self.process = subprocess.Popen([marl, "explore", "port=0"], cwd=self.folder,
+        self.process = subprocess.Popen([marl, "explore", "port=0", *words], cwd=self.folder,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                         text=True)
         self.url = self.process.stdout.readline().strip()

@@ -37,10 +37,14 @@ function send(message) {
   if (socket.readyState === WebSocket.OPEN) socket.send(JSON.stringify(message));
 }
 
+// Messages the page's other modules (breed.js) handle, by type.
+const moduleHandlers = {};
+
 function receive(message) {
   const handlers = { hello, candidate, view, palettes, job, refused };
   const handler = handlers[message.type];
   if (handler) handler(message);
+  for (const h of moduleHandlers[message.type] || []) h(message);
 }
 
 function option(select, value, text = value) {
@@ -59,7 +63,8 @@ function hello(message) {
   for (const format of message.formats) option($('#keep-form [name=image]'), format.name);
   const fromLink = recipeFromHash();
   if (fromLink) choose(fromLink, null);
-  askForCandidates();
+  // With a folder to show, breed.js asks for candidates once it is shown.
+  if (!message.folder) askForCandidates();
 }
 
 function askForCandidates(replace = false) {
@@ -246,6 +251,16 @@ function recipeFromHash() {
   const recipe = Object.fromEntries(new URLSearchParams(location.hash.slice(1)));
   return Object.keys(recipe).length ? recipe : null;
 }
+
+// What the page's other modules may use.
+window.marlPage = {
+  send,
+  choose,
+  askForCandidates,
+  keepRecipe,
+  on(type, handler) { (moduleHandlers[type] ||= []).push(handler); },
+  state: () => state,
+};
 
 $('#more').addEventListener('click', () => askForCandidates());
 $('#grid-palette').addEventListener('change', () => {
