@@ -32,6 +32,17 @@ std::unique_ptr<CountedPicture> countPicture(const JobSettings& settings,
   return counted;
 }
 
+namespace {
+
+std::vector<unsigned char> colouredPreview(const PicturePlan& plan,
+                                           HitGrid& grid) {
+  PictureColours colours = colourHits(plan, grid, false);
+  GridRows rows = pictureRows(plan, grid, colours.files, 8);
+  return previewWebp(rows);
+}
+
+}  // namespace
+
 PicturePlan recolouredPlan(const PicturePlan& kept,
                            const JobSettings& settings) {
   PicturePlan plan = kept;
@@ -48,9 +59,14 @@ PicturePlan recolouredPlan(const PicturePlan& kept,
 }
 
 std::vector<unsigned char> previewOf(const PicturePlan& plan, HitGrid& grid) {
-  PictureColours colours = colourHits(plan, grid, false);
-  GridRows rows = pictureRows(plan, grid, colours.files, 8);
-  return previewWebp(rows);
+  // The density filter works on the counts in place, and the kept counts
+  // must stay as counted for the next colour asked: a filtered preview is
+  // made from a copy.
+  if (plan.options.colour.filter != FilterKind::None) {
+    HitGrid filtered = grid;
+    return colouredPreview(plan, filtered);
+  }
+  return colouredPreview(plan, grid);
 }
 
 std::string dataUrlOf(const std::vector<unsigned char>& webp) {

@@ -124,6 +124,19 @@ void Explorer::receive(uint64_t id, const std::string& text) {
     return;
   }
   const std::string type = message["type"];
+  // A field of another type than asked throws from the JSON library; the
+  // page is told, and the server goes on.
+  try {
+    dispatch(state, type, message);
+  } catch (const json::exception&) {
+    state->send(refusal(type, "a field of this " + type +
+                                  " message has the wrong type"));
+  }
+}
+
+void Explorer::dispatch(const std::shared_ptr<ClientState>& state,
+                        const std::string& type, const json& message) {
+  const uint64_t id = state->id;
   if (type == "candidates") return candidates(state, message);
   if (type == "view") return view(state, message);
   if (type == "colour") return colour(state, message);

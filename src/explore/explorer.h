@@ -80,6 +80,9 @@ class Explorer {
 
  private:
   std::shared_ptr<ClientState> client(uint64_t id);
+  // One message of `type`, its fields read as the message handlers need.
+  void dispatch(const std::shared_ptr<ClientState>& client,
+                const std::string& type, const nlohmann::json& message);
   void candidates(const std::shared_ptr<ClientState>& client,
                   const nlohmann::json& message);
   void makeCandidate(const std::shared_ptr<ClientState>& client,

@@ -90,6 +90,20 @@ TEST_F(ExplorerTest, CandidatesThenAViewRefinedAndRecolouredFromItsCounts) {
   EXPECT_EQ(recoloured["sequence"], 7);
   EXPECT_EQ(recoloured["hits"], 200);  // the kept counts, not a new orbit
   EXPECT_NE(recoloured["image"], lastImage);
+
+  // The density filter on the kept counts, twice alike, then off again:
+  // the counts it filtered were a copy.
+  std::vector<std::string> images;
+  for (const char* filter : {"de", "de", "none"}) {
+    recipe["filter"] = filter;
+    say({{"type", "colour"}, {"recipe", recipe}, {"sequence", 8 + images.size()}});
+    const json view = page->next("view");
+    ASSERT_FALSE(view.is_null()) << filter;
+    images.push_back(view["image"]);
+  }
+  EXPECT_EQ(images[0], images[1]);
+  EXPECT_NE(images[0], recoloured["image"]);
+  EXPECT_EQ(images[2], recoloured["image"]);
 }
 
 TEST_F(ExplorerTest, RefusesValuesOutOfTheirLimitsAndBadMessages) {
@@ -111,6 +125,15 @@ TEST_F(ExplorerTest, RefusesValuesOutOfTheirLimitsAndBadMessages) {
   say({{"type", "view"}, {"recipe", {{"palette", "magma"}}}});
   EXPECT_NE(page->next("refused")["message"].get<std::string>().find("no map"),
             std::string::npos);
+  // A field of the wrong type is refused, never thrown out of the server.
+  for (const json& message :
+       {json{{"type", "candidates"}, {"count", "many"}},
+        json{{"type", "candidates"}, {"count", 1}, {"replace", json::array()}},
+        json{{"type", "mutate"}, {"step", "big"}}}) {
+    SCOPED_TRACE(message.dump());
+    ASSERT_NO_THROW(say(message));
+    EXPECT_EQ(page->next("refused")["about"], message["type"]);
+  }
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ class BreedPage(unittest.TestCase):
 
         # A picture of the folder is chosen as a candidate is: its own map.
         b.js("document.querySelector('#folder-grid .card').click()")
-        self.assertTrue(b.wait("return window.marl.lastHits >= 256"), "no view of it")
+        self.assertTrue(b.wait("return window.marl.lastHits >= 200"), "no view of it")
         with open(os.path.join(self.pictures_folder, self.pictures[0]), "rb") as f:
             jpeg = f.read()
         at = jpeg.index(b"\ncoefficients=") + len(b"\ncoefficients=")
@@ -131,7 +131,7 @@ class BreedPage(unittest.TestCase):
         b.driver.get(self.server.url)
         self.assertTrue(b.wait("return window.marl.candidates >= 2"), "no candidates")
         b.js("document.querySelector('#grid .card').click()")
-        self.assertTrue(b.wait("return window.marl.lastHits >= 256"), "the view was not refined")
+        self.assertTrue(b.wait("return window.marl.lastHits >= 200"), "the view was not refined")
         parent = b.js("return {...window.marlPage.state()}")
         before = b.view_pixels()
 
@@ -148,7 +148,7 @@ class BreedPage(unittest.TestCase):
         self.assertNotEqual(child["recipe"]["coefficients"], parent["coefficients"])
         views = b.js("return window.marl.views")
         b.js(f"document.querySelector('#children-grid [data-id=\"{child['id']}\"]').click()")
-        self.assertTrue(b.wait(f"return window.marl.views > {views} && window.marl.lastHits >= 256"))
+        self.assertTrue(b.wait(f"return window.marl.views > {views} && window.marl.lastHits >= 200"))
         self.assertEqual(b.js("return window.marlPage.state().coefficients"),
                          child["recipe"]["coefficients"])
         self.assertGreater(difference(before, b.view_pixels()), 1.0)

@@ -63,7 +63,7 @@ page.on('folder-done', (message) => {
   if (!candidatesAsked) {
     candidatesAsked = true;
     const images = [...document.querySelectorAll('#folder-grid img')];
-    Promise.all(images.map((i) => i.decode().catch(() => {}))).then(page.askForCandidates);
+    Promise.all(images.map((i) => i.decode().catch(() => {}))).then(() => page.askForCandidates());
   }
   const f = window.marl.folder;
   f.done = true;

@@ -162,6 +162,7 @@ function showColours() {
   const gamma = Number(state.gamma || 1);
   form.gamma.value = String(Math.log10(gamma));
   $('#gamma-value').textContent = gamma.toPrecision(3);
+  form.filter.value = state.filter || 'none';
   form.background.value = state.background || '';
 }
 
@@ -179,6 +180,7 @@ function coloursChanged() {
   const gamma = Math.pow(10, Number(form.gamma.value));
   $('#gamma-value').textContent = gamma.toPrecision(3);
   set('gamma', Math.abs(gamma - 1) < 0.005 ? '1' : gamma.toPrecision(3), '1');
+  set('filter', form.filter.value, 'none');
   set('background', form.background.value.trim(), '');
   for (const b of document.querySelectorAll('#palette-previews button')) {
     b.setAttribute('aria-pressed', String(b.title === state.palette));
