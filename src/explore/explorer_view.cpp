@@ -75,7 +75,7 @@ void Explorer::refine(const std::shared_ptr<ClientState>& client,
         countPicture(settings.run->job, random, 0, why);
     if (!counted) return client->send(refusal("view", why));
     if (client->viewNumber != view) return;
-    std::shared_ptr<KeptCounts> kept =
+    std::shared_ptr<CachedPicture> kept =
         cache_.put(viewName(client->id), std::move(counted));
     std::vector<unsigned char> webp;
     {
@@ -161,7 +161,7 @@ void Explorer::colour(const std::shared_ptr<ClientState>& client,
       recipe = client->view;
       sequence = client->colourSequence;
     }
-    std::shared_ptr<KeptCounts> kept = cache_.find(viewName(client->id));
+    std::shared_ptr<CachedPicture> kept = cache_.find(viewName(client->id));
     if (!kept || client->viewNumber != view) return;
     PageSettings settings = readPageRecipe(viewRecipe(recipe, ViewSide, 1));
     if (!settings.run) return;

@@ -2,9 +2,9 @@
 
 namespace marl {
 
-std::shared_ptr<KeptCounts> GridCache::put(
+std::shared_ptr<CachedPicture> GridCache::put(
     const std::string& name, std::unique_ptr<CountedPicture> picture) {
-  auto counts = std::make_shared<KeptCounts>();
+  auto counts = std::make_shared<CachedPicture>();
   const std::size_t bytes = picture->bytes();
   counts->picture = std::move(picture);
   std::lock_guard<std::mutex> lock(mutex_);
@@ -21,7 +21,7 @@ std::shared_ptr<KeptCounts> GridCache::put(
   return counts;
 }
 
-std::shared_ptr<KeptCounts> GridCache::find(const std::string& name) {
+std::shared_ptr<CachedPicture> GridCache::find(const std::string& name) {
   std::lock_guard<std::mutex> lock(mutex_);
   auto found = entries_.find(name);
   if (found == entries_.end()) return nullptr;

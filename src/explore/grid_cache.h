@@ -14,7 +14,7 @@ namespace marl {
 
 // A counted picture and the lock its grid is coloured under (colouring
 // refreshes the grid's count range).
-struct KeptCounts {
+struct CachedPicture {
   std::mutex lock;
   std::unique_ptr<CountedPicture> picture;
 };
@@ -27,18 +27,18 @@ class GridCache {
   explicit GridCache(std::size_t budgetBytes) : budget_(budgetBytes) {}
 
   // Keeps `picture` under `name`, replacing what was kept under it.
-  std::shared_ptr<KeptCounts> put(const std::string& name,
+  std::shared_ptr<CachedPicture> put(const std::string& name,
                                   std::unique_ptr<CountedPicture> picture);
   // The picture kept under `name`, now the most recently used; nullptr
   // when it was never kept or has been thrown out.
-  std::shared_ptr<KeptCounts> find(const std::string& name);
+  std::shared_ptr<CachedPicture> find(const std::string& name);
 
   std::size_t bytes() const;
   std::size_t size() const;
 
  private:
   struct Entry {
-    std::shared_ptr<KeptCounts> counts;
+    std::shared_ptr<CachedPicture> counts;
     std::size_t bytes;
     std::list<std::string>::iterator use;
   };

@@ -42,7 +42,7 @@ TEST(GridCache, ReplacingANameCountsItsBytesOnce) {
 TEST(GridCache, KeepsTheNewestEvenAloneOverBudget) {
   GridCache cache(1);
   cache.put("a", pictureOf(50));
-  const std::shared_ptr<KeptCounts> held = cache.find("a");
+  const std::shared_ptr<CachedPicture> held = cache.find("a");
   cache.put("b", pictureOf(50));
   EXPECT_EQ(cache.size(), 1u);
   EXPECT_EQ(cache.find("a"), nullptr);
