@@ -45,7 +45,9 @@ bool runAnimationBatch(const JobSettings& settings,
     job.countInto({&progress.picturesDone, &progress.steps,
                    &progress.stepsSkipped});
     if (BatchCatalogue* catalogue = options.catalogue) {
-      job.listInto([&, i](const PicturePlan& plan, CatalogueEntry entry) {
+      // The pointer by value: it is named only within this if.
+      job.listInto([&, i, catalogue](const PicturePlan& plan,
+                                     CatalogueEntry entry) {
         entry.picture = i + 1;
         std::string line;
         try {
