@@ -69,12 +69,7 @@ class ExplorePage(unittest.TestCase):
             b.driver.save_screenshot(SCREENSHOT)
 
         # Keep it small: the file equals what the shown command makes.
-        b.js("""const f = document.querySelector('#keep-form');
-                f.size.value = '120'; f.it.value = '1500000'; f.image.value = 'png';
-                f.mode.value = 'exact';""")
-        b.js("document.querySelector('#keep').click()")
-        job = b.wait("""const jobs = Object.values(window.marl.jobs);
-                        return jobs.length && ['done', 'failed'].includes(jobs[0].state) && jobs[0];""")
+        job = b.keep_small_png()
         self.assertIsNotNone(job, "the keep job did not end")
         self.assertEqual(job["state"], "done")
         self.assertEqual(len(job["files"]), 1)

@@ -71,6 +71,15 @@ class Browser:
             time.sleep(step)
         return None
 
+    def keep_small_png(self):
+        """Keeps the view as a small exact PNG; the first job once it ends."""
+        self.js("""const f = document.querySelector('#keep-form');
+                   f.size.value = '120'; f.it.value = '1500000'; f.image.value = 'png';
+                   f.mode.value = 'exact';""")
+        self.js("document.querySelector('#keep').click()")
+        return self.wait("""const jobs = Object.values(window.marl.jobs);
+                            return jobs.length && ['done', 'failed'].includes(jobs[0].state) && jobs[0];""")
+
     def view_pixels(self):
         """The large view as shown: its pixels, 64 x 64, as one flat list."""
         return self.js("""
