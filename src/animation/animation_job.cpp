@@ -68,7 +68,8 @@ AnimationJob::~AnimationJob() = default;
 
 bool AnimationJob::prepare(RandomSource& random, std::time_t now) {
   std::optional<PreparedPicture> picture =
-      preparePicture(settings_, random, now, console_, counters_.steps);
+      preparePicture(settings_, random, now, console_, counters_.steps,
+                     Finishing::PlanOnly);
   if (!picture) return false;
   // Only the plan goes on: every frame counts its own hits.
   picture->hits.reset();

@@ -12,12 +12,73 @@ namespace marl {
 namespace {
 
 // Exact steps between two start points: neighbouring points of one orbit
-// stay close for a few dozen steps.
-constexpr int64_t StartSpacing = 256;
+// stay close for a few dozen steps. All of them come before the fill check,
+// so that the fast orbits can start while the exact orbit is still judged.
+constexpr int64_t StartSpacing = 960;
+// Where the exact orbit hands over to the fast orbits: just after its fill
+// check, whose count a replay (facing no check) reaches itself.
+constexpr int64_t Judged = FillCheckInterval + 1;
+static_assert(WarmUpIterations + int64_t(FastOrbitStarts) * StartSpacing <
+                  FillCheckInterval,
+              "the start points must all come before the fill check");
 // Below this many fast steps the exact orbit is quicker than setting up.
 constexpr int64_t LeastFastSteps = 2000000;
 
+// The count at which the exact orbit yields start point k.
+int64_t startStep(std::size_t k) {
+  return WarmUpIterations + int64_t(k + 1) * StartSpacing;
+}
+
+// Whether a fast picture of `maximum` iterations has fast orbits at all.
+// Compared without subtracting: a maximum far below zero must not wrap
+// round to a huge count of fast steps.
+bool fastOrbitsBegin(int64_t maximum) {
+  return maximum >= Judged + LeastFastSteps;
+}
+
 }  // namespace
+
+void HitCount::planFastStarts(const PictureOptions& o, bool countAhead) {
+  takesStarts_ = o.mode == JobSettings::Mode::Fast &&
+                 fastOrbitsBegin(o.iterationMaximum);
+  // Checkpoints and counts going on count the fast orbits in rounds.
+  countsAhead_ = countAhead && takesStarts_ && o.checkpointMinutes <= 0 &&
+                 o.countsSource.empty();
+  threads_ = o.threads;
+  iterationMaximum_ = o.iterationMaximum;
+}
+
+OrbitRun::Outcome HitCount::runAttempt() {
+  OrbitRun& run = *run_;
+  if (takesStarts_) takeStarts(run);
+  const OrbitRun::Outcome outcome = run.runAttempt();
+  if (outcome == OrbitRun::Outcome::Rejected) dropStarts();
+  return outcome;
+}
+
+void HitCount::takeStarts(OrbitRun& run) {
+  const uint64_t hits = uint64_t(iterationMaximum_ - Judged);
+  if (starts_.empty() && countsAhead_ &&
+      FastOrbitsAhead::fits(grid_, hits, threads_)) {
+    try {
+      ahead_ = std::make_unique<FastOrbitsAhead>(map_, grid_, hits, threads_);
+    } catch (const std::bad_alloc&) {
+      // Then they are counted after the exact orbit, in the grid itself.
+    }
+  }
+  starts_.reserve(FastOrbitStarts);
+  for (std::size_t k = starts_.size(); k < FastOrbitStarts; ++k) {
+    // Before the fill check, which none of these counts reaches.
+    run.finishUpTo(startStep(k));
+    starts_.emplace_back(map_.x, map_.y);
+    if (ahead_) ahead_->addStart(map_.x, map_.y);
+  }
+}
+
+void HitCount::dropStarts() {
+  ahead_.reset();
+  starts_.clear();
+}
 
 void HitCount::finishOrbit(const PicturePlan& plan) {
   const PictureOptions& o = plan.options;
@@ -33,36 +94,30 @@ void HitCount::finishOrbit(const PicturePlan& plan) {
     finishFast(plan, uint64_t(maximum - fastFrom_));
     return;
   }
-  if (o.mode != JobSettings::Mode::Fast || !run.isAccepted()) {
+  if (o.mode != JobSettings::Mode::Fast || !run.isAccepted() ||
+      !fastOrbitsBegin(maximum)) {
+    dropStarts();
     finishExactUpTo(run, maximum);
     return;
   }
   // What a fast picture counts, so that its recipe makes it again: the
-  // exact orbit's hits up to where the fill check leaves a drawn map's kept
-  // attempt (FillCheckInterval + 1 steps, counted as usual), then those of
-  // the fast orbits started from points of the exact orbit StartSpacing
-  // steps apart after it. A replay faces no fill check, so it runs the
-  // very same prefix itself before taking its start points, and counts
-  // exactly what the original counted, on any thread count. Keep both to
-  // this one prefix (hit_count_test checks a replay's grid).
-  const int64_t judged = FillCheckInterval + 1;
-  const int64_t exactSteps = judged + int64_t(FastOrbitStarts) * StartSpacing;
-  // Compared without subtracting: a maximum far below zero must not wrap
-  // round to a huge count of fast steps.
-  if (maximum < exactSteps + LeastFastSteps) {
-    finishExactUpTo(run, maximum);
+  // exact orbit's hits up to just after its fill check, which yields the
+  // fast orbits' start points on the way, then those of the fast orbits.
+  // A replay faces no fill check, so it runs the very same exact steps
+  // itself (here), and counts exactly what the original counted, on any
+  // thread count. Keep both to this one prefix (hit_count_test checks a
+  // replay's grid).
+  takeStarts(run);
+  run.finishUpTo(Judged);
+  fastFrom_ = run.iterationCount();
+  if (ahead_ && fastFrom_ == Judged) {
+    fast_ = ahead_->finish(fastProgress(fastFrom_));
+    dropStarts();
     return;
   }
-  run.finishUpTo(judged);
-  std::vector<std::pair<double, double>> starts;
-  starts.reserve(FastOrbitStarts);
-  for (std::size_t k = 0; k < FastOrbitStarts; ++k) {
-    run.finishUpTo(run.iterationCount() + StartSpacing);
-    starts.emplace_back(map_.x, map_.y);
-  }
-  // The passes from here to the maximum, all counted.
-  fastFrom_ = run.iterationCount();
-  fast_ = FastOrbitState{std::move(starts), 0};
+  ahead_.reset();
+  fast_ = FastOrbitState{std::move(starts_), 0};
+  starts_.clear();
   finishFast(plan, uint64_t(maximum - fastFrom_));
 }
 
@@ -73,12 +128,9 @@ bool HitCount::canGoOn(const PicturePlan& plan, const CountsState& state) {
     return false;
   if (!state.fast || state.fastFrom) return true;
   // An exact count in fast mode: it goes on only while it has not passed
-  // the point where the fast orbits would take their first start, or when
-  // the maximum is too low for fast orbits at all.
-  const int64_t judged = FillCheckInterval + 1;
-  const int64_t exactSteps = judged + int64_t(FastOrbitStarts) * StartSpacing;
-  return state.steps <= judged ||
-         o.iterationMaximum < exactSteps + LeastFastSteps;
+  // the point where the fast orbits take their first start, or when the
+  // maximum is too low for fast orbits at all.
+  return state.steps <= startStep(0) || !fastOrbitsBegin(o.iterationMaximum);
 }
 
 void HitCount::finishFast(const PicturePlan& plan, uint64_t hits) {

@@ -22,9 +22,11 @@ bool HitCount::allocate(uint32_t side) {
 }
 
 OrbitRun& HitCount::beginAttempts(const TorusMap& map,
-                                  int64_t iterationMaximum) {
+                                  const PictureOptions& options,
+                                  bool countAhead) {
   map_ = map;
-  run_.emplace(map_, grid_, iterationMaximum, watch_);
+  planFastStarts(options, countAhead);
+  run_.emplace(map_, grid_, options.iterationMaximum, watch_);
   run_->countStepsInto(steps_);
   return *run_;
 }
@@ -36,6 +38,7 @@ void HitCount::restart(const TorusMap& map) {
 
 void HitCount::beginJudged(const PicturePlan& plan) {
   map_ = plan.map;
+  planFastStarts(plan.options, !plan.frame);
   run_.emplace(map_, grid_, plan.options.iterationMaximum, watch_,
                MaxRejectedAttempts, OrbitRun::Judged::Already,
                plan.attempt > 1 ? 1 : 0);
@@ -71,6 +74,7 @@ CountsState HitCount::state(const PicturePlan& plan) const {
 }
 
 void HitCount::goOnFrom(const PicturePlan& plan, const CountsState& state) {
+  dropStarts();
   map_ = plan.map;
   map_.x = state.x;
   map_.y = state.y;
@@ -84,6 +88,9 @@ void HitCount::goOnFrom(const PicturePlan& plan, const CountsState& state) {
 }
 
 void HitCount::checkpointEvery(double minutes, std::function<void()> write) {
+  // The fast orbits then count in rounds, between which checkpoints come.
+  ahead_.reset();
+  countsAhead_ = false;
   checkpoint_ = std::move(write);
   checkpointPeriod_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
       std::chrono::duration<double, std::ratio<60>>(minutes));

@@ -7,8 +7,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "attractor/fast_orbits.h"
+#include "attractor/fast_orbits_ahead.h"
 #include "attractor/hit_grid.h"
 #include "attractor/run_control.h"
 #include "attractor/torus_map.h"
@@ -31,8 +34,13 @@ class HitCount {
 
   // A zeroed grid of `side`; false when it cannot be had (told).
   bool allocate(uint32_t side);
-  // Counts `map` from its point with the fill check still to come.
-  OrbitRun& beginAttempts(const TorusMap& map, int64_t iterationMaximum);
+  // Counts `map` from its point with the fill check still to come. In fast
+  // mode with `countAhead` (and a thread to spare), the fast orbits start
+  // on the other threads while the exact orbit is still being judged.
+  OrbitRun& beginAttempts(const TorusMap& map, const PictureOptions& options,
+                          bool countAhead);
+  // The current attempt, to its judgement (see OrbitRun::runAttempt).
+  OrbitRun::Outcome runAttempt();
   // After a rejected attempt: counts the fresh `map` instead.
   void restart(const TorusMap& map);
   // Counts the plan's map, which faces no fill check, its steps counted as
@@ -77,6 +85,13 @@ class HitCount {
   };
 
   void finishOrbit(const PicturePlan& plan);
+  // Whether the plan's exact orbit yields fast orbits' start points, and
+  // whether they may count ahead.
+  void planFastStarts(const PictureOptions& options, bool countAhead);
+  // The exact orbit up to the last start point, taking those not yet
+  // taken (starting the fast orbits ahead when they may).
+  void takeStarts(OrbitRun& run);
+  void dropStarts();
   // A frame's fast finish, from the animation's shared start points.
   void finishFrameOrbit(const PicturePlan& plan);
   // Adds fast hits as they are counted to the step counter and tells the
@@ -99,6 +114,14 @@ class HitCount {
   // they stand.
   std::optional<FastOrbitState> fast_;
   int64_t fastFrom_ = 0;
+  // Before that: the start points taken so far, and the fast orbits
+  // counting ahead from them.
+  bool takesStarts_ = false;
+  bool countsAhead_ = false;
+  unsigned threads_ = 1;
+  int64_t iterationMaximum_ = 0;
+  std::vector<std::pair<double, double>> starts_;
+  std::unique_ptr<FastOrbitsAhead> ahead_;
   std::function<void()> checkpoint_;
   std::chrono::steady_clock::duration checkpointPeriod_{};
   std::chrono::steady_clock::time_point lastCheckpoint_{};

@@ -36,9 +36,13 @@ struct PreparedPicture {
 // Stage 1. Tells the console the echo and the fill check's lines; empty when
 // the job cannot go on (its grid cannot be allocated: told). Every map step
 // is added to `steps` when given, now and as the hits are counted on.
+// A picture that will be finished counts its fast orbits ahead (see
+// HitCount::beginAttempts); one prepared for its plan alone does not.
+enum class Finishing { Yes, PlanOnly };
 std::optional<PreparedPicture> preparePicture(
     const JobSettings& settings, RandomSource& random, std::time_t now,
-    JobConsole& console, std::atomic<int64_t>* steps = nullptr);
+    JobConsole& console, std::atomic<int64_t>* steps = nullptr,
+    Finishing finishing = Finishing::Yes);
 
 // Stages 2 to 4, on the console given to preparePicture. False when the
 // picture cannot be made or a requested file was not written (told). The

@@ -36,7 +36,8 @@ void takeGivenMap(const GivenMap& given, PicturePlan& plan) {
 }
 
 void findAttractor(const JobSettings& settings, RandomSource& random,
-                   JobConsole& console, PreparedPicture& picture) {
+                   JobConsole& console, PreparedPicture& picture,
+                   Finishing finishing) {
   PicturePlan& plan = picture.plan;
   plan.map.detail = settings.detail;
   if (settings.map) {
@@ -50,9 +51,9 @@ void findAttractor(const JobSettings& settings, RandomSource& random,
     picture.hits->beginJudged(plan);
     return;
   }
-  OrbitRun& run =
-      picture.hits->beginAttempts(plan.map, settings.iterationMaximum);
-  while (run.runAttempt() == OrbitRun::Outcome::Rejected) {
+  const OrbitRun& run = picture.hits->beginAttempts(
+      plan.map, plan.options, finishing == Finishing::Yes);
+  while (picture.hits->runAttempt() == OrbitRun::Outcome::Rejected) {
     ++plan.attempt;
     randomize(plan, random);
     picture.hits->restart(plan.map);
@@ -73,7 +74,8 @@ std::optional<PreparedPicture> preparePicture(const JobSettings& settings,
                                               RandomSource& random,
                                               std::time_t now,
                                               JobConsole& console,
-                                              std::atomic<int64_t>* steps) {
+                                              std::atomic<int64_t>* steps,
+                                              Finishing finishing) {
   // A seeded run's source was started from its seed once, for all its jobs.
   if (!settings.seed) random.advanceForTime(now);
   // The palette, the two colours and four spare slots get their values
@@ -88,7 +90,7 @@ std::optional<PreparedPicture> preparePicture(const JobSettings& settings,
   picture.hits = std::make_unique<HitCount>(console, steps);
   if (!picture.hits->allocate(settings.side)) return std::nullopt;
   drawTiling(settings, random, console, plan);
-  findAttractor(settings, random, console, picture);
+  findAttractor(settings, random, console, picture, finishing);
   if (settings.colour.palette == "random")
     plan.palette = &paletteForNumber(plan.imageNumber);
   if (plan.tiling) {
