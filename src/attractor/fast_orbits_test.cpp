@@ -16,6 +16,7 @@
 #include <hwy/targets.h>
 
 #include "attractor/fast_orbit_kernel.h"
+#include "attractor/fast_orbits_ahead.h"
 #include "attractor/hit_bands.h"
 #include "attractor/run_control.h"
 
@@ -132,10 +133,14 @@ TEST(FastOrbitsTest, PaintsTheSameAttractorAsTheExactOrbit) {
   EXPECT_LT(blockCorrelation(exact, control), 0.8);
 }
 
-TEST(FastOrbitsTest, GridIsTheSameForAnyThreadCountAndCountsEveryHit) {
+// Both ways of counting: a grid of its own per thread (small sides) and
+// the shared grid's bands (large ones).
+class FastOrbitsSideTest : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(FastOrbitsSideTest, GridIsTheSameForAnyThreadCountAndCountsEveryHit) {
   TorusMap map = drawMap(7, 6);
   HitGrid exact;
-  exact.setSize(Side);
+  exact.setSize(GetParam());
   const Points starts = countExactly(map, 300000, exact, 293);
   const uint64_t before = totalHits(exact);
   // Hits that split unevenly over chunks and over the orbits of a chunk.
@@ -154,6 +159,62 @@ TEST(FastOrbitsTest, GridIsTheSameForAnyThreadCountAndCountsEveryHit) {
     EXPECT_EQ(std::memcmp(grids[0].row(0), grids[1].row(0), bytes), 0);
     EXPECT_EQ(std::memcmp(grids[0].row(0), grids[2].row(0), bytes), 0);
     EXPECT_EQ(grids[1].maxCount, largestCell(grids[1]));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(OwnGridsAndBands, FastOrbitsSideTest,
+                         ::testing::Values(Side, 2100u));
+
+// Counting ahead gives runFastOrbits' grid from the same starts, however
+// the starts come and whatever the exact orbit writes meanwhile, and tells
+// no progress before it is finished; dropped unfinished, it adds nothing.
+TEST(FastOrbitsAheadTest, GivesTheGridOfOneRunAndNothingWhenDropped) {
+  TorusMap map = drawMap(7, 6);
+  HitGrid exact;
+  exact.setSize(Side);
+  const Points starts = countExactly(map, 300000, exact, 293);
+  constexpr uint64_t Hits = 3000037;
+  HitGrid whole = exact;
+  runFastOrbits(map, starts, Hits, whole, 1);
+  const std::size_t bytes = sizeof(uint32_t) * exact.stride() * exact.stride();
+  EXPECT_FALSE(FastOrbitsAhead::fits(exact, Hits, 1));
+  HitGrid large;
+  large.setSize(2100);
+  EXPECT_FALSE(FastOrbitsAhead::fits(large, Hits, 2));
+  ASSERT_TRUE(FastOrbitsAhead::fits(exact, Hits, 2));
+  for (unsigned threads : {2u, 3u}) {
+    HitGrid grid = exact;
+    std::vector<uint64_t> reports;
+    {
+      FastOrbitsAhead ahead(map, grid, Hits, threads);
+      for (std::size_t i = 0; i < FastOrbitStarts; ++i) {
+        // The exact orbit goes on counting into the grid meanwhile.
+        if (i % 100 == 0) ++grid.at(1, 1);
+        ahead.addStart(starts[i].first, starts[i].second);
+      }
+      EXPECT_THROW(ahead.addStart(0.5, 0.5), std::logic_error);
+      const FastOrbitState state =
+          ahead.finish([&](uint64_t done) { reports.push_back(done); });
+      EXPECT_EQ(state.hits, Hits);
+    }
+    grid.at(1, 1) -= 11;
+    EXPECT_EQ(std::memcmp(whole.row(0), grid.row(0), bytes), 0) << threads;
+    EXPECT_EQ(whole.maxCount, grid.maxCount);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+    EXPECT_EQ(reports.back(), Hits);
+  }
+  for (std::size_t given : {std::size_t(0), std::size_t(100), FastOrbitStarts}) {
+    HitGrid grid = exact;
+    {
+      FastOrbitsAhead ahead(map, grid, Hits, 2);
+      for (std::size_t i = 0; i < given; ++i)
+        ahead.addStart(starts[i].first, starts[i].second);
+      if (given == 0) {
+        EXPECT_THROW(ahead.finish(nullptr), std::logic_error);
+      }
+    }
+    EXPECT_EQ(std::memcmp(exact.row(0), grid.row(0), bytes), 0) << given;
   }
 }
 
@@ -279,7 +340,8 @@ TEST(FastOrbitKernelTest, StepAgreesWithTheExactStep) {
   checkStepAgainstExact<float, FastSingleGroup>(2e-5);
 }
 
-// A cell at its largest count stays there, on both counting paths.
+// A cell at its largest count stays there, on every counting path; a
+// thread's own 16-bit counts pass 65535 without losing a hit.
 TEST(HitCountTest, CountsStopAtTheLargestInsteadOfWrapping) {
   HitGrid grid;
   grid.setSize(64);
@@ -309,6 +371,23 @@ TEST(HitCountTest, CountsStopAtTheLargestInsteadOfWrapping) {
   run.finish();
   EXPECT_EQ(exactGrid.at(0, 0), UINT32_MAX);
   EXPECT_EQ(exactGrid.maxCount, UINT32_MAX);
+
+  // Fast orbits of the zero map all rest on the origin's cell.
+  const Points starts(FastOrbitStarts, {0.0, 0.0});
+  for (const uint32_t from : {0u, 7u, UINT32_MAX - 100000}) {
+    for (unsigned threads : {1u, 3u}) {
+      HitGrid fast;
+      fast.setSize(64);
+      fast.at(0, 0) = from;
+      runFastOrbits(still, starts, 3 * 65536 + 11, fast, threads);
+      const uint32_t expected = from == UINT32_MAX - 100000
+                                    ? UINT32_MAX
+                                    : from + 3 * 65536 + 11;
+      EXPECT_EQ(fast.at(0, 0), expected) << from << ", " << threads;
+      EXPECT_EQ(fast.maxCount, expected);
+      EXPECT_EQ(totalHits(fast), expected);
+    }
+  }
 }
 
 }  // namespace
