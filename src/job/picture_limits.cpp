@@ -14,7 +14,8 @@ constexpr uint64_t BytesPerPixel = 4;
 constexpr uint64_t BandBytesPerColumn = 64 * 8 * 2 + 8;
 // Rows of a tiling picture painted at a time, when it is painted in bands.
 constexpr uint64_t TilingBandRows = 128;
-// Per counting thread in fast mode (HitBandBuffer at its largest).
+// Per counting thread in fast mode: its own grid or its band buffers, at
+// their largest.
 constexpr uint64_t FastBufferBytes = uint64_t(8) << 20;
 
 // Bytes a pixel an encoder holds beyond a band, for the libraries that take
