@@ -54,6 +54,12 @@ bool HitCount::finish(const PicturePlan& plan) {
 }
 
 CountsState HitCount::state(const PicturePlan& plan) const {
+  CountsState state = orbitState(plan);
+  describeGrid(grid_, state);
+  return state;
+}
+
+CountsState HitCount::orbitState(const PicturePlan& plan) const {
   CountsState state;
   state.fast = plan.options.mode == JobSettings::Mode::Fast;
   state.side = grid_.size();
@@ -66,7 +72,6 @@ CountsState HitCount::state(const PicturePlan& plan) const {
   }
   state.x = map_.x;
   state.y = map_.y;
-  describeGrid(grid_, state);
   return state;
 }
 
@@ -83,7 +88,7 @@ void HitCount::goOnFrom(const PicturePlan& plan, const CountsState& state) {
   }
 }
 
-void HitCount::checkpointEvery(double minutes, std::function<void()> write) {
+void HitCount::checkpointEvery(double minutes, std::function<bool()> write) {
   checkpoint_ = std::move(write);
   checkpointPeriod_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
       std::chrono::duration<double, std::ratio<60>>(minutes));
@@ -94,9 +99,10 @@ void HitCount::checkpointIfDue() {
   if (!checkpoint_) return;
   const auto now = std::chrono::steady_clock::now();
   if (now - lastCheckpoint_ < checkpointPeriod_) return;
-  checkpoint_();
-  // Counted from the end of the writing, so that a slow disk cannot make
-  // the run all checkpoints.
+  if (!checkpoint_()) return;
+  // Counted from when the orbit goes on: after the copy of the grid, or
+  // after the whole writing when it was written while the orbit waited,
+  // so that a slow disk cannot make the run all checkpoints.
   lastCheckpoint_ = std::chrono::steady_clock::now();
 }
 
