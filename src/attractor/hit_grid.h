@@ -35,7 +35,7 @@ class HitGrid {
   void setSize(uint32_t n);
   // Becomes a copy of `other`, margin, largest count and units too: a
   // checkpoint's still picture of a grid that goes on counting. Throws
-  // std::bad_alloc as setSize does.
+  // std::bad_alloc as setSize does when the sides differ.
   void copyOf(const HitGrid& other);
   // Zeroes the counted square (not the margin) and maxCount, and counts
   // whole hits again.

@@ -37,6 +37,30 @@ void CheckpointWriter::wait() {
   words_.str("");
 }
 
+void CheckpointWriter::prepare(uint32_t side) {
+  if (!idle() || copy_) return;
+  done_.store(false, std::memory_order_relaxed);
+  try {
+    thread_ = std::thread([this, side] {
+      try {
+        auto copy = std::make_unique<HitGrid>();
+        copy->setSize(side);
+        copy_ = std::move(copy);
+      } catch (const std::bad_alloc&) {
+        // Tried again, on the orbit's thread, at the first checkpoint.
+      }
+      done_.store(true, std::memory_order_release);
+    });
+  } catch (const std::exception&) {
+    done_.store(true, std::memory_order_relaxed);
+  }
+}
+
+void CheckpointWriter::release() {
+  wait();
+  copy_.reset();
+}
+
 void CheckpointWriter::tell(const std::string& words) {
   // A checkpoint that failed loses nothing counted: its "cannot write"
   // is a warning, and the line says that the count goes on.
@@ -70,7 +94,7 @@ void CheckpointWriter::writeHere(const HitGrid& grid, const Write& write) {
 void CheckpointWriter::start(const HitGrid& grid, Write write) {
   if (!idle()) return;
   try {
-    copy_ = std::make_unique<HitGrid>();
+    if (!copy_) copy_ = std::make_unique<HitGrid>();
     copy_->copyOf(grid);
   } catch (const std::bad_alloc&) {
     copy_.reset();
@@ -92,14 +116,12 @@ void CheckpointWriter::start(const HitGrid& grid, Write write) {
       } catch (const std::exception& e) {
         fellThrough(words_, e.what());
       }
-      copy_.reset();
       done_.store(true, std::memory_order_release);
     });
   } catch (const std::exception&) {
     // No thread to be had: the copy is written now.
     done_.store(true, std::memory_order_relaxed);
     writeHere(*copy_, pending_);
-    copy_.reset();
   }
 }
 

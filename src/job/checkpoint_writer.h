@@ -2,6 +2,7 @@
 #define MARL_JOB_CHECKPOINT_WRITER_H_
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -16,10 +17,13 @@ namespace marl {
 // Checkpoints written beside the orbit: the grid is copied at a whole step
 // count, and the copy packed and written on a thread of its own while the
 // orbit goes on, one write at a time. The copy doubles the grid's memory
-// while a write lasts; when it cannot be had (or no thread can), the write
-// is made from the grid itself while the orbit waits, as it always was. A
-// checkpoint that fails is a warning: the run goes on, and the next one
-// tries again.
+// from prepare() until release(): made beside the orbit and kept, as
+// copying into new pages costs the orbit many times what copying into
+// touched ones does (0.65 s against 0.02 s for 256 MB on the build
+// machine), and the peak is the same either way. When it cannot be had (or
+// no thread can), the write is made from the grid itself while the orbit
+// waits. A checkpoint that fails is a warning: the run goes on, and the
+// next one tries again.
 class CheckpointWriter {
  public:
   // Writes `grid` as a checkpoint, reporting on `err`; true when written.
@@ -37,11 +41,17 @@ class CheckpointWriter {
   // Whether no write is in flight; one that has ended has then told its
   // words on the diagnostics. Never waits.
   bool idle();
+  // Makes the copy for a grid of `side` on the writer's thread, so that
+  // not even the first checkpoint stops the orbit for new pages.
+  void prepare(uint32_t side);
   // Writes `grid`'s counts with `write`, when idle() (else does nothing).
   // Returns once the orbit may change `grid` again.
   void start(const HitGrid& grid, Write write);
   // Waits for a write in flight and tells its words.
   void wait();
+  // Waits, then gives the copy's memory back, for what comes after the
+  // count.
+  void release();
 
  private:
   // Passes on what a write said, its errors as warnings.
@@ -51,7 +61,7 @@ class CheckpointWriter {
   std::ostream& diagnostics_;
   std::thread thread_;
   std::atomic<bool> done_{true};
-  // The counts as they stood, while their write is in flight.
+  // The counts as they stood at the last checkpoint.
   std::unique_ptr<HitGrid> copy_;
   Write pending_;
   // What the writer's thread said, told on the orbit's thread.

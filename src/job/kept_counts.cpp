@@ -90,8 +90,10 @@ bool KeptCounts::begin() {
   if (!used && !o.countsSource.empty() &&
       !takeFile(o.countsSource, true, used))
     return false;
-  if (o.checkpointMinutes > 0)
+  if (o.checkpointMinutes > 0) {
     hits_.checkpointEvery(o.checkpointMinutes, [this] { return checkpoint(); });
+    checkpoints_.prepare(hits_.grid().size());
+  }
   return true;
 }
 
@@ -156,8 +158,9 @@ bool KeptCounts::checkpoint() {
 }
 
 bool KeptCounts::end() {
-  // The last checkpoint is on the disk before the counts supersede it.
-  checkpoints_.wait();
+  // The last checkpoint is on the disk before the counts supersede it, and
+  // its copy of the grid gone before the colouring needs memory.
+  checkpoints_.release();
   const PictureOptions& o = plan_.options;
   if (!o.keepCounts && o.checkpointMinutes <= 0) return true;
   return write(hits_.grid(), countsStateText(hits_.state(plan_), plan_.recipe),
