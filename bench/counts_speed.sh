@@ -21,12 +21,13 @@ folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 cd "$folder"
 
-# timed DIR ARGS...: runs marl in DIR, leaves "SECONDS PEAK_KB" in $timed.
+# timed DIR ARGS...: runs marl in DIR, leaves "SECONDS PEAK_KB USER SYS" in
+# $timed.
 timed() {
   local dir=$1
   shift
   mkdir -p "$dir"
-  (cd "$dir" && TZ=UTC /usr/bin/time -f '%e %M' -o "$folder/.time" \
+  (cd "$dir" && TZ=UTC /usr/bin/time -f '%e %M %U %S' -o "$folder/.time" \
      faketime -f '2026-01-01 00:00:00' "$marl" "$@" >/dev/null)
   timed=$(cat "$folder/.time")
 }
@@ -44,10 +45,10 @@ for measure in "${measures[@]}"; do
   case "$measure" in
     1)
       timed . counts=true basename=default
-      read -r run runKb <<<"$timed"
+      read -r run runKb _ <<<"$timed"
       counts=$(ls default*_counts.tif)
       timed again file="../$counts"
-      read -r again againKb <<<"$timed"
+      read -r again againKb _ <<<"$timed"
       cmp -s again/"${counts%_counts.tif}.jpg" "${counts%_counts.tif}.jpg" &&
         same=byte-identical || same=DIFFERENT
       r=$(ratio "$again" "$run")
@@ -60,10 +61,10 @@ for measure in "${measures[@]}"; do
       [ -n "${PRINT_IT:-}" ] && it=("it=$PRINT_IT")
       timed . file="$recipe" size=16384 mode=fast counts=true basename=print \
         "${it[@]}"
-      read -r run runKb <<<"$timed"
+      read -r run runKb _ <<<"$timed"
       counts=$(ls print*_counts.tif)
       timed again file="../$counts"
-      read -r again againKb <<<"$timed"
+      read -r again againKb _ <<<"$timed"
       gridKb=$(( (16384 + 10) * (16384 + 10) * 4 / 1024 ))
       r=$(ratio "$again" "$run")
       echo "16384 fast print: ${run} s, ${runKb} KB, counts file" \
@@ -77,13 +78,13 @@ for measure in "${measures[@]}"; do
       steps=${CHECKPOINT_IT:-400000000}
       words=(file="../$recipe" size=8000 mode=exact it="$steps" counts=true)
       timed plain "${words[@]}"
-      read -r plain _ <<<"$timed"
+      read -r plain _ plainUser plainSys <<<"$timed"
       # The checkpoints' clock must move, so this run's clock is not frozen
       # (a replay draws nothing from it).
       mkdir -p checked
-      (cd checked && TZ=UTC /usr/bin/time -f '%e %M' -o "$folder/.time" \
+      (cd checked && TZ=UTC /usr/bin/time -f '%e %M %U %S' -o "$folder/.time" \
          "$marl" "${words[@]}" checkpoint=1 >/dev/null)
-      read -r checked _ < .time
+      read -r checked _ checkedUser checkedSys < .time
       same=byte-identical
       for f in plain/*; do
         cmp -s "$f" "checked/${f#plain/}" || same=DIFFERENT
@@ -91,7 +92,10 @@ for measure in "${measures[@]}"; do
       r=$(ratio "$checked" "$plain")
       echo "size 8000, exact, it=$steps, counts=true: ${plain} s; with" \
            "checkpoint=1: ${checked} s (files $same); ratio $r," \
-           "$(verdict "$r" 1.02) (<= 1.02)"
+           "$(verdict "$r" 1.02) (<= 1.02); CPU time (user+sys)" \
+           "${plainUser}+${plainSys} s against ${checkedUser}+${checkedSys} s," \
+           "ratio $(ratio "$(awk -v a="$checkedUser" -v b="$checkedSys" 'BEGIN { print a + b }')" \
+                          "$(awk -v a="$plainUser" -v b="$plainSys" 'BEGIN { print a + b }')")"
       rm -rf plain checked ;;
   esac
 done

@@ -33,6 +33,10 @@ class HitGrid {
   // Replaces the grid by a zeroed one of side n. Throws std::bad_alloc when
   // the memory cannot be had; the old grid is released first either way.
   void setSize(uint32_t n);
+  // Becomes a copy of `other`, margin, largest count and units too: a
+  // checkpoint's still picture of a grid that goes on counting. Throws
+  // std::bad_alloc as setSize does when the sides differ.
+  void copyOf(const HitGrid& other);
   // Zeroes the counted square (not the margin) and maxCount, and counts
   // whole hits again.
   void clearHits();

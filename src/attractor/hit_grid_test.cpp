@@ -48,6 +48,27 @@ TEST(HitGrid, SetSizeReplacesTheGridWhole) {
   EXPECT_EQ(grid.maxCount, 0u);
 }
 
+TEST(HitGrid, ACopyHoldsEveryCellAndUnitAndStaysApart) {
+  HitGrid grid;
+  grid.setSize(6);
+  grid.at(6, 2) = 4;  // margin
+  grid.at(15, 15) = 3;  // the margin's last cell
+  grid.at(2, 5) = 8;
+  grid.maxCount = 8;
+  grid.countsPerHit = 16;
+  HitGrid copy;
+  copy.setSize(30);
+  copy.copyOf(grid);
+  ASSERT_EQ(copy.size(), 6u);
+  for (uint32_t r = 0; r < grid.stride(); ++r)
+    for (uint32_t c = 0; c < grid.stride(); ++c)
+      ASSERT_EQ(copy.at(r, c), grid.at(r, c)) << r << ' ' << c;
+  EXPECT_EQ(copy.maxCount, 8u);
+  EXPECT_EQ(copy.countsPerHit, 16u);
+  grid.at(2, 5) = 9;
+  EXPECT_EQ(copy.at(2, 5), 8u);
+}
+
 TEST(HitGrid, CountRangeScanRaisesMax) {
   HitGrid grid;
   grid.setSize(3);

@@ -101,8 +101,8 @@ bool packStrip(const HitGrid& grid, uint32_t first, uint32_t rows,
 }
 
 // The strips are packed on `threads` threads, a round of one strip each at
-// a time, and written in order: a checkpoint stops the count while it is
-// written, so it is written on every core the count had. Memory: two
+// a time, and written in order: the counts at the end on every core the
+// count had, a checkpoint beside the orbit on those it leaves. Memory: two
 // strips a thread.
 bool writeStrips(const HitGrid& grid, TIFF* tif, unsigned threads) {
   const uint32_t side = grid.size();

@@ -57,6 +57,12 @@ bool HitCount::finish(const PicturePlan& plan) {
 }
 
 CountsState HitCount::state(const PicturePlan& plan) const {
+  CountsState state = orbitState(plan);
+  describeGrid(grid_, state);
+  return state;
+}
+
+CountsState HitCount::orbitState(const PicturePlan& plan) const {
   CountsState state;
   state.fast = plan.options.mode == JobSettings::Mode::Fast;
   state.side = grid_.size();
@@ -69,7 +75,6 @@ CountsState HitCount::state(const PicturePlan& plan) const {
   }
   state.x = map_.x;
   state.y = map_.y;
-  describeGrid(grid_, state);
   return state;
 }
 
@@ -87,7 +92,7 @@ void HitCount::goOnFrom(const PicturePlan& plan, const CountsState& state) {
   }
 }
 
-void HitCount::checkpointEvery(double minutes, std::function<void()> write) {
+void HitCount::checkpointEvery(double minutes, std::function<bool()> write) {
   // The fast orbits then count in rounds, between which checkpoints come.
   ahead_.reset();
   countsAhead_ = false;
@@ -101,9 +106,10 @@ void HitCount::checkpointIfDue() {
   if (!checkpoint_) return;
   const auto now = std::chrono::steady_clock::now();
   if (now - lastCheckpoint_ < checkpointPeriod_) return;
-  checkpoint_();
-  // Counted from the end of the writing, so that a slow disk cannot make
-  // the run all checkpoints.
+  if (!checkpoint_()) return;
+  // Counted from when the orbit goes on: after the copy of the grid, or
+  // after the whole writing when it was written while the orbit waited,
+  // so that a slow disk cannot make the run all checkpoints.
   lastCheckpoint_ = std::chrono::steady_clock::now();
 }
 

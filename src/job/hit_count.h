@@ -53,6 +53,9 @@ class HitCount {
   // Where the count stands, for a counts file: the grid's margin and
   // largest count, and what the orbit needs to go on.
   CountsState state(const PicturePlan& plan) const;
+  // The same without the grid's part (see describeGrid), which a
+  // checkpoint takes from its copy of the grid off the orbit's thread.
+  CountsState orbitState(const PicturePlan& plan) const;
   // Whether a grid counted to `state` can go on to the plan's maximum and
   // give the grid of a run straight to it: not when fast orbits would have
   // begun from points the state no longer holds.
@@ -61,8 +64,10 @@ class HitCount {
   // then counts only the iterations after it.
   void goOnFrom(const PicturePlan& plan, const CountsState& state);
   // While finishing, calls `write` about every `minutes` (the clock is read
-  // between blocks of steps), with the counts whole at a step count.
-  void checkpointEvery(double minutes, std::function<void()> write);
+  // between blocks of steps), with the counts whole at a step count. A
+  // `write` that returns false has taken no checkpoint (the last is still
+  // being written) and is called again after the next block.
+  void checkpointEvery(double minutes, std::function<bool()> write);
 
   HitGrid& grid() { return grid_; }
   const HitGrid& grid() const { return grid_; }
@@ -122,7 +127,7 @@ class HitCount {
   int64_t iterationMaximum_ = 0;
   std::vector<std::pair<double, double>> starts_;
   std::unique_ptr<FastOrbitsAhead> ahead_;
-  std::function<void()> checkpoint_;
+  std::function<bool()> checkpoint_;
   std::chrono::steady_clock::duration checkpointPeriod_{};
   std::chrono::steady_clock::time_point lastCheckpoint_{};
 };

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -39,7 +40,10 @@ bool sameOrbit(const std::string& recipe, const std::string& other) {
 
 KeptCounts::KeptCounts(const PicturePlan& plan, HitCount& hits,
                        JobConsole& console)
-    : plan_(plan), hits_(hits), console_(console) {}
+    : plan_(plan),
+      hits_(hits),
+      console_(console),
+      checkpoints_(console.diagnostics()) {}
 
 std::string KeptCounts::ownCheckpoint() const {
   // Under the counts name, or the numbered name it took when that was
@@ -86,8 +90,10 @@ bool KeptCounts::begin() {
   if (!used && !o.countsSource.empty() &&
       !takeFile(o.countsSource, true, used))
     return false;
-  if (o.checkpointMinutes > 0)
-    hits_.checkpointEvery(o.checkpointMinutes, [this] { write(); });
+  if (o.checkpointMinutes > 0) {
+    hits_.checkpointEvery(o.checkpointMinutes, [this] { return checkpoint(); });
+    checkpoints_.prepare(hits_.grid().size());
+  }
   return true;
 }
 
@@ -137,23 +143,37 @@ bool KeptCounts::takeFile(const std::string& path, bool given, bool& used) {
   return true;
 }
 
-bool KeptCounts::end() {
-  const PictureOptions& o = plan_.options;
-  if (!o.keepCounts && o.checkpointMinutes <= 0) return true;
-  return write();
+bool KeptCounts::checkpoint() {
+  if (!checkpoints_.idle()) return false;
+  // The grid's part of the state is read from the copy, off the orbit's
+  // thread; the packing leaves a core to the orbit.
+  const unsigned threads = std::max(plan_.options.threads, 2u) - 1;
+  checkpoints_.start(
+      hits_.grid(), [this, threads, state = hits_.orbitState(plan_)](
+                        const HitGrid& grid, std::ostream& err) mutable {
+        describeGrid(grid, state);
+        return write(grid, countsStateText(state, plan_.recipe), err, threads);
+      });
+  return true;
 }
 
-bool KeptCounts::write() {
-  const CountsState state = hits_.state(plan_);
-  const std::string text = countsStateText(state, plan_.recipe);
-  if (!ownFile_.empty()) {
-    return writeCountsFile(hits_.grid(), plan_.recipe, text, ownFile_, true,
-                           plan_.options.threads, console_.diagnostics());
-  }
-  return writeCountsFile(hits_.grid(), plan_.recipe, text,
-                         plan_.names.countsFileName, false,
-                         plan_.options.threads, console_.diagnostics(),
-                         &ownFile_);
+bool KeptCounts::end() {
+  // The last checkpoint is on the disk before the counts supersede it, and
+  // its copy of the grid gone before the colouring needs memory.
+  checkpoints_.release();
+  const PictureOptions& o = plan_.options;
+  if (!o.keepCounts && o.checkpointMinutes <= 0) return true;
+  return write(hits_.grid(), countsStateText(hits_.state(plan_), plan_.recipe),
+               console_.diagnostics(), plan_.options.threads);
+}
+
+bool KeptCounts::write(const HitGrid& grid, const std::string& text,
+                       std::ostream& err, unsigned threads) {
+  if (!ownFile_.empty())
+    return writeCountsFile(grid, plan_.recipe, text, ownFile_, true, threads,
+                           err);
+  return writeCountsFile(grid, plan_.recipe, text, plan_.names.countsFileName,
+                         false, threads, err, &ownFile_);
 }
 
 }  // namespace marl

@@ -1,8 +1,10 @@
 #ifndef MARL_JOB_KEPT_COUNTS_H_
 #define MARL_JOB_KEPT_COUNTS_H_
 
+#include <ostream>
 #include <string>
 
+#include "job/checkpoint_writer.h"
 #include "job/hit_count.h"
 #include "job/job_console.h"
 #include "job/picture_plan.h"
@@ -27,7 +29,12 @@ class KeptCounts {
   // The counts of `path`, checked against the plan; false (told) when the
   // file is not one or lies. `used` says whether they were taken.
   bool takeFile(const std::string& path, bool given, bool& used);
-  bool write();
+  // Takes a checkpoint unless the last is still being written (false).
+  bool checkpoint();
+  // Writes `grid` with state `text` under the counts name, reporting on
+  // `err`; packs on `threads` threads.
+  bool write(const HitGrid& grid, const std::string& text, std::ostream& err,
+             unsigned threads);
   // The path of this picture's own unfinished checkpoint; empty if none.
   std::string ownCheckpoint() const;
 
@@ -37,6 +44,8 @@ class KeptCounts {
   // The counts file this run writes over: its checkpoint, once written or
   // found.
   std::string ownFile_;
+  // Declared last, so that it is gone, its write ended, before the rest.
+  CheckpointWriter checkpoints_;
 };
 
 // Whether two recipes count the same orbit into the same grid: the same

@@ -200,6 +200,50 @@ TEST(CountsEndToEnd, AKilledRunGoesOnFromItsCheckpoint) {
   }
 }
 
+// Checkpoints as often as the option allows, written beside the orbit and
+// often still writing when the next is due, change nothing: the pictures
+// and the counts file are those of a run without, nothing is said, and no
+// temporary file is left. Exact and fast replays (the checkpoints' clock
+// moves, and a replay draws nothing from it).
+TEST(CountsEndToEnd, FrequentCheckpointsLeaveThePicturesAndCountsAsWithout) {
+  TempFolder made;
+  ASSERT_EQ(runMarl(made, {"size=300", "it=1200000"}).status, 0);
+  const std::string picture = made.path() + "/" + pictures(made)[0];
+  const Words commands[] = {
+      {"file=" + picture, "size=900", "it=8000000", "counts=true"},
+      {"file=" + picture, "size=900", "it=900000000", "mode=fast",
+       "threads=2", "counts=true"},
+  };
+  for (const Words& command : commands) {
+    SCOPED_TRACE(command[2]);
+    Launch launch;
+    launch.frozenClock = false;
+    TempFolder plain, checked;
+    RunResult without = MarlProcess(plain, command, launch).wait();
+    ASSERT_EQ(without.status, 0) << without.err;
+    MarlProcess marl(checked, joined(command, {"checkpoint=0.001"}), launch);
+    // A checkpoint whole under its name while no picture is made yet.
+    EXPECT_TRUE(marl.waitForFiles(
+        [](const std::vector<std::string>& names) {
+          bool counts = false, picture = false;
+          for (const std::string& n : names) {
+            const bool temporary = n.find(".tmp-") != std::string::npos;
+            counts |= isCounts(n) && !temporary;
+            picture |= !isCounts(n) && !temporary && n[0] != '.';
+          }
+          return counts && !picture;
+        },
+        std::chrono::seconds(120)));
+    const RunResult with = marl.wait();
+    ASSERT_EQ(with.status, 0) << with.err;
+    EXPECT_EQ(with.err, "");
+    EXPECT_EQ(with.out, without.out);
+    EXPECT_EQ(checked.files(), plain.files());
+    for (const std::string& name : plain.files())
+      if (name[0] != '.') EXPECT_TRUE(checked.read(name) == plain.read(name)) << name;
+  }
+}
+
 // What Debian's tifffile reads from a counts file: "DTYPE ROWS COLUMNS SUM"
 // on standard output, and the array's cells, little-endian, into `raw`.
 std::string readWithTifffile(const std::string& path, const std::string& raw) {
