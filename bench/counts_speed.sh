@@ -10,7 +10,11 @@
 #      peak memory of that colouring against the grid's own size;
 #   3. an exact run at size 8000 of CHECKPOINT_IT steps (a few minutes),
 #      keeping its counts, without and with checkpoint=1 (target: at most
-#      2 % longer).
+#      2 % longer), with both runs' CPU time (user+sys) for a busy machine.
+#      Checkpoints stop the orbit only for a copy of the grid (about 0.02 s
+#      at this size) and are packed on another core, so on a shared machine
+#      the ratio is mostly the machine's own spread (0.885 and 0.921 on
+#      d8723b8, see docs/benchmarks.md).
 #   bench/counts_speed.sh [MARL_BINARY] [MEASURES...]   (1 2 3 by default)
 set -euo pipefail
 marl=$(realpath "${1:-build/release/marl}")
