@@ -41,7 +41,6 @@ class FastOrbitsAhead {
 
   // The next of the FastOrbitStarts start points.
   void addStart(double x, double y);
-  std::size_t startCount() const { return starts_; }
   // Once every start is in: counts the rest on this thread too, adds all
   // hits to the grid (raising maxCount as runFastOrbits does) and returns
   // where the orbits stand. `progress` is first told the hits counted so

@@ -67,6 +67,24 @@ Points countExactly(TorusMap& map, uint64_t hits, HitGrid& grid,
 }
 
 // Every cell, margin included.
+// A map of the test's own, its exact orbit counted into a grid of `side`,
+// and start points taken from that orbit: what most tests begin with.
+struct CountedMap {
+  explicit CountedMap(uint32_t side) : map(drawMap(7, 6)) {
+    exact.setSize(side);
+    starts = countExactly(map, 300000, exact, 293);
+  }
+  TorusMap map;
+  HitGrid exact;
+  Points starts;
+};
+
+// Whether two grids of one side hold the same counts, margin included.
+bool sameCells(const HitGrid& a, const HitGrid& b) {
+  const std::size_t bytes = sizeof(uint32_t) * a.stride() * a.stride();
+  return a.stride() == b.stride() && std::memcmp(a.row(0), b.row(0), bytes) == 0;
+}
+
 uint64_t totalHits(const HitGrid& grid) {
   uint64_t total = 0;
   for (uint32_t r = 0; r < grid.stride(); ++r)
@@ -138,10 +156,10 @@ TEST(FastOrbitsTest, PaintsTheSameAttractorAsTheExactOrbit) {
 class FastOrbitsSideTest : public ::testing::TestWithParam<uint32_t> {};
 
 TEST_P(FastOrbitsSideTest, GridIsTheSameForAnyThreadCountAndCountsEveryHit) {
-  TorusMap map = drawMap(7, 6);
-  HitGrid exact;
-  exact.setSize(GetParam());
-  const Points starts = countExactly(map, 300000, exact, 293);
+  CountedMap counted(GetParam());
+  TorusMap& map = counted.map;
+  HitGrid& exact = counted.exact;
+  const Points& starts = counted.starts;
   const uint64_t before = totalHits(exact);
   // Hits that split unevenly over chunks and over the orbits of a chunk.
   for (uint64_t hits : {uint64_t(3000037), uint64_t(1000)}) {
@@ -155,9 +173,8 @@ TEST_P(FastOrbitsSideTest, GridIsTheSameForAnyThreadCountAndCountsEveryHit) {
       EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
       EXPECT_EQ(reports.back(), hits);
     }
-    const std::size_t bytes = sizeof(uint32_t) * exact.stride() * exact.stride();
-    EXPECT_EQ(std::memcmp(grids[0].row(0), grids[1].row(0), bytes), 0);
-    EXPECT_EQ(std::memcmp(grids[0].row(0), grids[2].row(0), bytes), 0);
+    EXPECT_TRUE(sameCells(grids[0], grids[1]));
+    EXPECT_TRUE(sameCells(grids[0], grids[2]));
     EXPECT_EQ(grids[1].maxCount, largestCell(grids[1]));
   }
 }
@@ -169,14 +186,13 @@ INSTANTIATE_TEST_SUITE_P(OwnGridsAndBands, FastOrbitsSideTest,
 // the starts come and whatever the exact orbit writes meanwhile, and tells
 // no progress before it is finished; dropped unfinished, it adds nothing.
 TEST(FastOrbitsAheadTest, GivesTheGridOfOneRunAndNothingWhenDropped) {
-  TorusMap map = drawMap(7, 6);
-  HitGrid exact;
-  exact.setSize(Side);
-  const Points starts = countExactly(map, 300000, exact, 293);
+  CountedMap counted(Side);
+  TorusMap& map = counted.map;
+  HitGrid& exact = counted.exact;
+  const Points& starts = counted.starts;
   constexpr uint64_t Hits = 3000037;
   HitGrid whole = exact;
   runFastOrbits(map, starts, Hits, whole, 1);
-  const std::size_t bytes = sizeof(uint32_t) * exact.stride() * exact.stride();
   EXPECT_FALSE(FastOrbitsAhead::fits(exact, Hits, 1));
   HitGrid large;
   large.setSize(2100);
@@ -198,7 +214,7 @@ TEST(FastOrbitsAheadTest, GivesTheGridOfOneRunAndNothingWhenDropped) {
       EXPECT_EQ(state.hits, Hits);
     }
     grid.at(1, 1) -= 11;
-    EXPECT_EQ(std::memcmp(whole.row(0), grid.row(0), bytes), 0) << threads;
+    EXPECT_TRUE(sameCells(whole, grid)) << threads;
     EXPECT_EQ(whole.maxCount, grid.maxCount);
     ASSERT_FALSE(reports.empty());
     EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
@@ -214,7 +230,7 @@ TEST(FastOrbitsAheadTest, GivesTheGridOfOneRunAndNothingWhenDropped) {
         EXPECT_THROW(ahead.finish(nullptr), std::logic_error);
       }
     }
-    EXPECT_EQ(std::memcmp(exact.row(0), grid.row(0), bytes), 0) << given;
+    EXPECT_TRUE(sameCells(exact, grid)) << given;
   }
 }
 
@@ -224,10 +240,10 @@ TEST(FastOrbitsAheadTest, GivesTheGridOfOneRunAndNothingWhenDropped) {
 // multiply-add (SSE4 and older) the sums round otherwise.
 TEST(FastOrbitsTest, GridIsTheSameOnEverySimdTargetWithFusedMultiplyAdd) {
   constexpr int64_t Fused = HWY_AVX2 | HWY_AVX3 | HWY_AVX3_DL;
-  TorusMap map = drawMap(7, 6);
-  HitGrid exact;
-  exact.setSize(Side);
-  const Points starts = countExactly(map, 300000, exact, 293);
+  CountedMap counted(Side);
+  TorusMap& map = counted.map;
+  HitGrid& exact = counted.exact;
+  const Points& starts = counted.starts;
   std::vector<HitGrid> grids;
   std::vector<std::string> names;
   for (const int64_t target : hwy::SupportedAndGeneratedTargets()) {
@@ -240,9 +256,8 @@ TEST(FastOrbitsTest, GridIsTheSameOnEverySimdTargetWithFusedMultiplyAdd) {
   hwy::SetSupportedTargetsForTest(0);
   if (grids.size() < 2)
     GTEST_SKIP() << "this processor has fewer than two such targets";
-  const std::size_t bytes = sizeof(uint32_t) * exact.stride() * exact.stride();
   for (std::size_t i = 1; i < grids.size(); ++i)
-    EXPECT_EQ(std::memcmp(grids[0].row(0), grids[i].row(0), bytes), 0)
+    EXPECT_TRUE(sameCells(grids[0], grids[i]))
         << names[0] << " against " << names[i];
 }
 
@@ -250,14 +265,13 @@ TEST(FastOrbitsTest, GridIsTheSameOnEverySimdTargetWithFusedMultiplyAdd) {
 // A run counted on in pieces, each stop leaving rounds partial in some
 // chunks, gives the grid of one run to the same total on any thread count.
 TEST(FastOrbitsTest, CountingOnInPiecesGivesTheGridOfOneRun) {
-  TorusMap map = drawMap(7, 6);
-  HitGrid exact;
-  exact.setSize(Side);
-  const Points starts = countExactly(map, 300000, exact, 293);
+  CountedMap counted(Side);
+  TorusMap& map = counted.map;
+  HitGrid& exact = counted.exact;
+  const Points& starts = counted.starts;
   constexpr uint64_t Total = 2000003;
   HitGrid whole = exact;
   runFastOrbits(map, starts, Total, whole, 2);
-  const std::size_t bytes = sizeof(uint32_t) * exact.stride() * exact.stride();
   const std::vector<std::vector<uint64_t>> stops = {
       {1, 17, 1025, 1000037, Total}, {64 * 16 * 3 + 5, Total}, {Total}};
   for (std::size_t s = 0; s < stops.size(); ++s) {
@@ -269,7 +283,7 @@ TEST(FastOrbitsTest, CountingOnInPiecesGivesTheGridOfOneRun) {
     }
     // Nothing is counted for a total already reached.
     continueFastOrbits(map, state, 5, pieces, 1);
-    EXPECT_EQ(std::memcmp(whole.row(0), pieces.row(0), bytes), 0)
+    EXPECT_TRUE(sameCells(whole, pieces))
         << "stops #" << s;
     EXPECT_EQ(whole.maxCount, pieces.maxCount);
   }
