@@ -32,7 +32,8 @@ unsigned jobsAtOnce(const JobSettings& settings) {
 
 // Every limit on sides and memory, checked before any work starts: a run
 // that cannot finish makes nothing, instead of failing late or being killed.
-// Sets the settings' thread count on the way.
+// Sets the settings' thread count, and whether checkpoints may copy the
+// counts, on the way.
 bool withinLimits(JobSettings& settings, int64_t count, OptionReader& read,
                   std::ostream& err) {
   settings.threads = unsigned(readThreadCount(read));
@@ -40,7 +41,9 @@ bool withinLimits(JobSettings& settings, int64_t count, OptionReader& read,
   if (why.empty()) {
     const unsigned atOnce =
         unsigned(std::min<int64_t>(jobsAtOnce(settings), count));
-    why = memoryProblem(settings, atOnce, usableMemory());
+    const UsableMemory usable = usableMemory();
+    why = memoryProblem(settings, atOnce, usable);
+    settings.checkpointCopy = checkpointCopyFits(settings, atOnce, usable);
   }
   if (why.empty()) return true;
   err << "marl: error: " << why << "; no picture is made\n";

@@ -37,8 +37,9 @@ void CheckpointWriter::wait() {
   words_.str("");
 }
 
-void CheckpointWriter::prepare(uint32_t side) {
-  if (!idle() || copy_) return;
+void CheckpointWriter::prepare(uint32_t side, bool copy) {
+  mayCopy_ = copy;
+  if (!copy || !idle() || copy_) return;
   done_.store(false, std::memory_order_relaxed);
   try {
     thread_ = std::thread([this, side] {
@@ -91,20 +92,30 @@ void CheckpointWriter::writeHere(const HitGrid& grid, const Write& write) {
   tell(words.str());
 }
 
+void CheckpointWriter::writeWithoutCopy(const HitGrid& grid,
+                                        const Write& write, const char* why) {
+  if (!toldNoCopy_) {
+    toldNoCopy_ = true;
+    diagnostics_ << "marl: note: " << why << " for a copy of the counts to "
+                 << "write beside the orbit; checkpoints are written while "
+                    "it waits\n";
+  }
+  writeHere(grid, write);
+}
+
 void CheckpointWriter::start(const HitGrid& grid, Write write) {
   if (!idle()) return;
+  if (!mayCopy_) {
+    writeWithoutCopy(grid, write,
+                     "the memory marl may use has no room");
+    return;
+  }
   try {
     if (!copy_) copy_ = std::make_unique<HitGrid>();
     copy_->copyOf(grid);
   } catch (const std::bad_alloc&) {
     copy_.reset();
-    if (!toldNoCopy_) {
-      toldNoCopy_ = true;
-      diagnostics_ << "marl: note: no memory for a copy of the counts to "
-                      "write beside the orbit; checkpoints are written while "
-                      "it waits\n";
-    }
-    writeHere(grid, write);
+    writeWithoutCopy(grid, write, "no memory");
     return;
   }
   pending_ = std::move(write);

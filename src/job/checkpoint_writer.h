@@ -20,9 +20,9 @@ namespace marl {
 // from prepare() until release(): made beside the orbit and kept, as
 // copying into new pages costs the orbit many times what copying into
 // touched ones does (0.65 s against 0.02 s for 256 MB on the build
-// machine), and the peak is the same either way. When it cannot be had (or
-// no thread can), the write is made from the grid itself while the orbit
-// waits. A checkpoint that fails is a warning: the run goes on, and the
+// machine), and the peak is the same either way. When it cannot be had or
+// may not be (or no thread can), the write is made from the grid itself
+// while the orbit waits. A checkpoint that fails is a warning: the run goes on, and the
 // next one tries again.
 class CheckpointWriter {
  public:
@@ -42,8 +42,10 @@ class CheckpointWriter {
   // words on the diagnostics. Never waits.
   bool idle();
   // Makes the copy for a grid of `side` on the writer's thread, so that
-  // not even the first checkpoint stops the orbit for new pages.
-  void prepare(uint32_t side);
+  // not even the first checkpoint stops the orbit for new pages; without
+  // `copy`, makes none (told once, at the first checkpoint), and every
+  // checkpoint is written from the grid itself.
+  void prepare(uint32_t side, bool copy);
   // Writes `grid`'s counts with `write`, when idle() (else does nothing).
   // Returns once the orbit may change `grid` again.
   void start(const HitGrid& grid, Write write);
@@ -57,6 +59,9 @@ class CheckpointWriter {
   // Passes on what a write said, its errors as warnings.
   void tell(const std::string& words);
   void writeHere(const HitGrid& grid, const Write& write);
+  // Writes from the grid itself, saying why once.
+  void writeWithoutCopy(const HitGrid& grid, const Write& write,
+                        const char* why);
 
   std::ostream& diagnostics_;
   std::thread thread_;
@@ -66,6 +71,7 @@ class CheckpointWriter {
   Write pending_;
   // What the writer's thread said, told on the orbit's thread.
   std::ostringstream words_;
+  bool mayCopy_ = true;
   bool toldNoCopy_ = false;
 };
 

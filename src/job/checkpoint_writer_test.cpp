@@ -87,5 +87,33 @@ TEST(CheckpointWriter, AFailedWriteIsAWarningAndTheNextOneIsMade) {
   EXPECT_TRUE(again);
 }
 
+// Where the copy may not be made, every checkpoint is written from the grid
+// itself before start() returns, and the note why comes once.
+TEST(CheckpointWriter, WithoutRoomForACopyTheGridItselfIsWrittenAtOnce) {
+  std::ostringstream diagnostics;
+  HitGrid grid = gridOf(6, 2);
+  CheckpointWriter writer(diagnostics);
+  writer.prepare(6, false);
+  int writes = 0;
+  for (uint32_t count : {2u, 9u}) {
+    grid.at(1, 2) = count;
+    writer.start(grid, [&](const HitGrid& counts, std::ostream& err) {
+      EXPECT_EQ(&counts, &grid);
+      EXPECT_EQ(counts.at(1, 2), count);
+      err << "marl: note: written\n";
+      ++writes;
+      return true;
+    });
+    EXPECT_EQ(writes, count == 2u ? 1 : 2);
+    EXPECT_TRUE(writer.idle());
+  }
+  EXPECT_EQ(diagnostics.str(),
+            "marl: note: the memory marl may use has no room for a copy of "
+            "the counts to write beside the orbit; checkpoints are written "
+            "while it waits\n"
+            "marl: note: written\n"
+            "marl: note: written\n");
+}
+
 }  // namespace
 }  // namespace marl

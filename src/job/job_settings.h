@@ -100,6 +100,10 @@ struct JobSettings {
   // minutes, 0 for never) it is rewritten while counting.
   bool keepCounts = false;
   double checkpointMinutes = 0.0;
+  // Whether a checkpoint may copy the counts to write them beside the
+  // orbit; set by the memory check, false where the copy would pass the
+  // memory marl may use (the orbit then waits while each is written).
+  bool checkpointCopy = true;
   // The counts file the options came from, whose counts are taken instead
   // of counting them again; empty when there is none.
   std::string countsSource;

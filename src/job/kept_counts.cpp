@@ -92,7 +92,7 @@ bool KeptCounts::begin() {
     return false;
   if (o.checkpointMinutes > 0) {
     hits_.checkpointEvery(o.checkpointMinutes, [this] { return checkpoint(); });
-    checkpoints_.prepare(hits_.grid().size());
+    checkpoints_.prepare(hits_.grid().size(), o.checkpointCopy);
   }
   return true;
 }

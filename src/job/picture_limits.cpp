@@ -111,9 +111,17 @@ std::string pictureSideProblem(const JobSettings& s) {
   return std::string();
 }
 
-uint64_t bytesNeeded(const JobSettings& s) {
+namespace {
+
+uint64_t gridBytes(const JobSettings& s) {
   const uint64_t stride = uint64_t(s.side) + 10;
-  const uint64_t grid = stride * stride * BytesPerPixel;
+  return stride * stride * BytesPerPixel;
+}
+
+}  // namespace
+
+uint64_t bytesNeeded(const JobSettings& s) {
+  const uint64_t grid = gridBytes(s);
   // The picture goes from the grid to the file band by band, but some
   // encoders gather it whole.
   const uint64_t whole = wholePictureBytesPerPixel(*s.format);
@@ -157,6 +165,15 @@ std::string memoryProblem(const JobSettings& s, unsigned jobsAtOnce,
          "); give a smaller size" +
          (s.width || s.height ? ", width or height" : "") +
          (jobsAtOnce > 1 ? " or fewer threads" : "");
+}
+
+bool checkpointCopyFits(const JobSettings& s, unsigned jobsAtOnce,
+                        const UsableMemory& usable) {
+  if (s.checkpointMinutes <= 0) return true;
+  const uint64_t jobs = std::max(jobsAtOnce, 1u);
+  const uint64_t need = bytesNeeded(s) * jobs;
+  const uint64_t copies = gridBytes(s) * jobs;
+  return need <= usable.bytes && copies <= usable.bytes - need;
 }
 
 }  // namespace marl

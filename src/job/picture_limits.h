@@ -40,6 +40,12 @@ uint64_t bytesNeeded(const JobSettings& settings);
 std::string memoryProblem(const JobSettings& settings, unsigned jobsAtOnce,
                           const UsableMemory& usable);
 
+// Whether `jobsAtOnce` jobs still fit in `usable` with a second grid each,
+// the copy that lets checkpoints be written beside the orbit (true without
+// checkpoints).
+bool checkpointCopyFits(const JobSettings& settings, unsigned jobsAtOnce,
+                        const UsableMemory& usable);
+
 }  // namespace marl
 
 #endif  // MARL_JOB_PICTURE_LIMITS_H_

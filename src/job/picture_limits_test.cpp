@@ -127,5 +127,37 @@ TEST(PictureLimitsTest, MemoryNeedsBothFiguresWhenShort) {
             std::string::npos);
 }
 
+// The copy for checkpoints beside the orbit is a second grid a job, taken
+// only where it fits beside everything else; without checkpoints there is
+// none to fit.
+TEST(PictureLimitsTest, ACheckpointCopyIsASecondGridThatMustFit) {
+  JobSettings s = settingsOf(8000, {}, {}, "png");
+  const uint64_t grid = uint64_t(8010) * 8010 * 4;
+  const uint64_t need = bytesNeeded(s);
+  const struct {
+    double minutes;
+    unsigned jobs;
+    uint64_t usable;
+    bool fits;
+  } cases[] = {
+      {0.0, 1, 0, true},
+      {0.0, 3, need, true},
+      {1.0, 1, need + grid, true},
+      {1.0, 1, need + grid - 1, false},
+      {1.0, 1, need, false},
+      {1.0, 1, need / 2, false},  // not even the job: no wrap-around
+      {1.0, 2, 2 * (need + grid), true},
+      {1.0, 2, 2 * need + grid, false},
+      {0.5, 1, UINT64_MAX, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.minutes) + " min, " +
+                 std::to_string(c.jobs) + " jobs, " + std::to_string(c.usable));
+    s.checkpointMinutes = c.minutes;
+    EXPECT_EQ(checkpointCopyFits(s, c.jobs, UsableMemory{c.usable, "MemAvailable"}),
+              c.fits);
+  }
+}
+
 }  // namespace
 }  // namespace marl

@@ -22,6 +22,7 @@ PictureOptions optionsOf(const JobSettings& s) {
   o.seed = s.seed;
   o.keepCounts = s.keepCounts;
   o.checkpointMinutes = s.checkpointMinutes;
+  o.checkpointCopy = s.checkpointCopy;
   o.countsSource = s.countsSource;
   return o;
 }

@@ -43,6 +43,7 @@ struct PictureOptions {
   // See JobSettings.
   bool keepCounts = false;
   double checkpointMinutes = 0.0;
+  bool checkpointCopy = true;
   std::string countsSource;
 };
 
