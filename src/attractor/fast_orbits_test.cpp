@@ -74,6 +74,12 @@ struct CountedMap {
     exact.setSize(side);
     starts = countExactly(map, 300000, exact, 293);
   }
+  // The exact counts with `hits` fast hits from the starts added in one run.
+  HitGrid oneRun(uint64_t hits, unsigned threads) const {
+    HitGrid grid = exact;
+    runFastOrbits(map, starts, hits, grid, threads);
+    return grid;
+  }
   TorusMap map;
   HitGrid exact;
   Points starts;
@@ -191,8 +197,7 @@ TEST(FastOrbitsAheadTest, GivesTheGridOfOneRunAndNothingWhenDropped) {
   HitGrid& exact = counted.exact;
   const Points& starts = counted.starts;
   constexpr uint64_t Hits = 3000037;
-  HitGrid whole = exact;
-  runFastOrbits(map, starts, Hits, whole, 1);
+  const HitGrid whole = counted.oneRun(Hits, 1);
   EXPECT_FALSE(FastOrbitsAhead::fits(exact, Hits, 1));
   HitGrid large;
   large.setSize(2100);
@@ -240,17 +245,13 @@ TEST(FastOrbitsAheadTest, GivesTheGridOfOneRunAndNothingWhenDropped) {
 // multiply-add (SSE4 and older) the sums round otherwise.
 TEST(FastOrbitsTest, GridIsTheSameOnEverySimdTargetWithFusedMultiplyAdd) {
   constexpr int64_t Fused = HWY_AVX2 | HWY_AVX3 | HWY_AVX3_DL;
-  CountedMap counted(Side);
-  TorusMap& map = counted.map;
-  HitGrid& exact = counted.exact;
-  const Points& starts = counted.starts;
+  const CountedMap counted(Side);
   std::vector<HitGrid> grids;
   std::vector<std::string> names;
   for (const int64_t target : hwy::SupportedAndGeneratedTargets()) {
     if ((target & Fused) == 0) continue;
     hwy::SetSupportedTargetsForTest(target);
-    grids.push_back(exact);
-    runFastOrbits(map, starts, 3000037, grids.back(), 2);
+    grids.push_back(counted.oneRun(3000037, 2));
     names.push_back(fastKernelTarget());
   }
   hwy::SetSupportedTargetsForTest(0);
@@ -270,8 +271,7 @@ TEST(FastOrbitsTest, CountingOnInPiecesGivesTheGridOfOneRun) {
   HitGrid& exact = counted.exact;
   const Points& starts = counted.starts;
   constexpr uint64_t Total = 2000003;
-  HitGrid whole = exact;
-  runFastOrbits(map, starts, Total, whole, 2);
+  const HitGrid whole = counted.oneRun(Total, 2);
   const std::vector<std::vector<uint64_t>> stops = {
       {1, 17, 1025, 1000037, Total}, {64 * 16 * 3 + 5, Total}, {Total}};
   for (std::size_t s = 0; s < stops.size(); ++s) {
